@@ -1,0 +1,70 @@
+#include "configini.h"
+
+#include "apppaths.h"
+
+#include <QByteArray>
+#include <QMutexLocker>
+#include <QSettings>
+#include <QVariant>
+
+static const char* const EncodedConfigKeys[] = {
+    "MM", "DM", "D2M", "D4M", "D8M", "Sensor", "CID", "VID",
+    "USB_PID", "Wireless_PID", "Wireless2_PID", "Wireless4_PID", "Wireless8_PID",
+};
+
+ConfigIni* ConfigIni::instance()
+{
+    static ConfigIni accessor; // thread-safe initialisation
+    return &accessor;
+}
+
+bool ConfigIni::IsEncodedKey(const QString& key)
+{
+    for (const char* k : EncodedConfigKeys)
+        if (key == QLatin1String(k))
+            return true;
+    return false;
+}
+
+QString ConfigIni::DecodeText(const QString& stored)
+{
+    QString text = QString::fromUtf8(QByteArray::fromBase64(stored.toUtf8()));
+    text.remove(QLatin1Char('\n'));
+    text.remove(QLatin1Char(' '));
+    return text;
+}
+
+// The installation folder can change (tests point it elsewhere): follow it.
+QSettings* ConfigIni::settingsLocked()
+{
+    const QString path = AppPaths::InstallFolder() + QStringLiteral("/usersetting/Config.ini");
+    if (!m_settings || path != m_path) {
+        m_path = path;
+        m_settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
+        m_settings->setIniCodec("UTF-8");
+    }
+    return m_settings.get();
+}
+
+QString ConfigIni::value(const QString& group, const QString& key)
+{
+    QString text;
+    {
+        QMutexLocker lock(&m_mutex);
+        text = settingsLocked()->value(group + QLatin1Char('/') + key).toString();
+    }
+    return IsEncodedKey(key) ? DecodeText(text) : text;
+}
+
+QStringList ConfigIni::valueList(const QString& group, const QString& key)
+{
+    QStringList items;
+    {
+        QMutexLocker lock(&m_mutex);
+        items = settingsLocked()->value(group + QLatin1Char('/') + key).toStringList();
+    }
+    if (IsEncodedKey(key))
+        for (QString& item : items)
+            item = DecodeText(item);
+    return items;
+}

@@ -1,0 +1,7 @@
+#include "deviceallinfo.h"
+
+QString DeviceAllInfo::VersionTextFor(quint16 version)
+{
+    return QStringLiteral("v") + QString::number(version >> 8) + QStringLiteral(".")
+        + QString::number(version & 0xFF, 16);
+}

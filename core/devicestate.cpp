@@ -1,0 +1,64 @@
+#include "devicestate.h"
+
+std::recursive_mutex& DeviceStateMutex()
+{
+    static std::recursive_mutex mutex;
+    return mutex;
+}
+
+Guarded<FlashDataMap> DeviceConfig{ZeroFlashDataMap()};
+Guarded<DeviceAllInfo> CurrentDevice;
+Guarded<QByteArray> CurrentDevicePath;
+Guarded<DeviceList> FoundDeviceList;
+Guarded<DeviceList> WorkerDeviceList;
+Guarded<QString> SelectedCacheName;
+Guarded<QString> DeviceInfoCacheName;
+
+static DongleRGB TheDongleRGB{};
+DongleRGB* const CurrentDongleRGB = &TheDongleRGB;
+std::atomic<Worker*> WorkerThread{nullptr};
+
+std::atomic<quint8> UiSendsChanges{0};
+std::atomic<quint8> SensorLoading{0};
+std::atomic<quint8> LightLoading{0};
+std::atomic<quint8> ButtonLoading{0};
+std::atomic<quint8> SensorLoaded{0};
+std::atomic<quint8> LightLoaded{0};
+std::atomic<quint8> ButtonLoaded{0};
+std::atomic<quint8> MacroRecording{0};
+std::atomic<int> MainPageActive{0};
+std::atomic<quint8> DeviceWatchEnabled{1};
+std::atomic<quint8> DeviceReloadPending{0};
+std::atomic<quint8> DeviceOnline{0};
+std::atomic<quint8> DeviceDataLoaded{0};
+std::atomic<quint8> OfflineCheckPending{0};
+std::atomic<quint8> RestartWorkerPending{0};
+std::atomic<quint8> SettingsBusy{0};
+std::atomic<int> ImportRunning{0};
+
+quint32 CurrentDeviceIndex()
+{
+    return CurrentDevice.read([](const DeviceAllInfo& d) { return d.DriveIndex; });
+}
+
+void ResetDeviceState()
+{
+    {
+        std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
+        DeviceConfig.set(ZeroFlashDataMap());
+        CurrentDevice.set(DeviceAllInfo());
+        CurrentDevicePath.set(QByteArray());
+        FoundDeviceList.set(DeviceList());
+        WorkerDeviceList.set(DeviceList());
+        SelectedCacheName.set(QString());
+        DeviceInfoCacheName.set(QString());
+        TheDongleRGB = DongleRGB{};
+    }
+    for (auto* flag : {&UiSendsChanges, &SensorLoading, &LightLoading, &ButtonLoading, &SensorLoaded,
+                       &LightLoaded, &ButtonLoaded, &MacroRecording, &DeviceReloadPending, &DeviceOnline,
+                       &DeviceDataLoaded, &OfflineCheckPending, &RestartWorkerPending, &SettingsBusy})
+        flag->store(0);
+    DeviceWatchEnabled.store(1);
+    MainPageActive.store(0);
+    ImportRunning.store(0);
+}

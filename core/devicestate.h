@@ -1,0 +1,98 @@
+#ifndef DEVICESTATE_H
+#define DEVICESTATE_H
+
+// Process-wide state of the device link. The flags are atomics; the record, the chosen
+// device, its path and the device lists sit behind one mutex and are read as copies.
+// Never hold the state lock across a signal emit or a library call that can call back.
+
+#include "deviceallinfo.h"
+#include "flashdatamap.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <atomic>
+#include <mutex>
+
+class Worker;
+
+// The one lock of the shared device state; recursive so that a guarded update may read
+// another guarded value on the same thread.
+std::recursive_mutex& DeviceStateMutex();
+
+template <typename T>
+class Guarded
+{
+public:
+    Guarded() = default;
+    explicit Guarded(const T& initial) : m_value(initial) {}
+    Guarded(const Guarded&) = delete;
+    Guarded& operator=(const Guarded&) = delete;
+
+    T get() const
+    {
+        std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
+        return m_value;
+    }
+    void set(const T& value)
+    {
+        std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
+        m_value = value;
+    }
+    // Runs f on the value under the lock. f must not emit signals or call the library.
+    template <typename F>
+    auto update(F&& f) -> decltype(f(std::declval<T&>()))
+    {
+        std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
+        return f(m_value);
+    }
+    template <typename F>
+    auto read(F&& f) const -> decltype(f(std::declval<const T&>()))
+    {
+        std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
+        return f(m_value);
+    }
+
+private:
+    T m_value{};
+};
+
+using DeviceList = QList<DeviceAllInfo>;
+
+extern Guarded<FlashDataMap> DeviceConfig;
+extern Guarded<DeviceAllInfo> CurrentDevice;
+extern Guarded<QByteArray> CurrentDevicePath;
+extern Guarded<DeviceList> FoundDeviceList;
+extern Guarded<DeviceList> WorkerDeviceList;
+extern Guarded<QString> SelectedCacheName;
+extern Guarded<QString> DeviceInfoCacheName;
+
+// The section index of the chosen device ("Drive" + index + 1).
+quint32 CurrentDeviceIndex();
+
+extern DongleRGB* const CurrentDongleRGB;
+extern std::atomic<Worker*> WorkerThread;
+
+extern std::atomic<quint8> UiSendsChanges;
+extern std::atomic<quint8> SensorLoading;
+extern std::atomic<quint8> LightLoading;
+extern std::atomic<quint8> ButtonLoading;
+extern std::atomic<quint8> SensorLoaded;
+extern std::atomic<quint8> LightLoaded;
+extern std::atomic<quint8> ButtonLoaded;
+extern std::atomic<quint8> MacroRecording;
+extern std::atomic<int> MainPageActive;
+extern std::atomic<quint8> DeviceWatchEnabled;
+extern std::atomic<quint8> DeviceReloadPending;
+extern std::atomic<quint8> DeviceOnline;
+extern std::atomic<quint8> DeviceDataLoaded;
+extern std::atomic<quint8> OfflineCheckPending;
+extern std::atomic<quint8> RestartWorkerPending;
+extern std::atomic<quint8> SettingsBusy;
+extern std::atomic<int> ImportRunning;
+
+// Puts every value above back to its start value (tests and a fresh run).
+void ResetDeviceState();
+
+#endif

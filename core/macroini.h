@@ -1,0 +1,30 @@
+#ifndef MACROINI_H
+#define MACROINI_H
+
+#include <QMutex>
+#include <QString>
+
+#include <memory>
+
+class QSettings;
+
+// Read/write accessor of the per-user preference file "/Macro.ini". Every write reaches the
+// file at once, so a change survives an exit right after it. Safe to call from any thread.
+class MacroIni
+{
+public:
+    static MacroIni* instance();
+
+    QString value(const QString& group, const QString& key);
+    void setValue(const QString& group, const QString& key, const QString& value);
+
+private:
+    MacroIni() = default;
+    QSettings* settingsLocked();
+
+    QMutex m_mutex;
+    QString m_path;
+    std::unique_ptr<QSettings> m_settings;
+};
+
+#endif

@@ -1,0 +1,37 @@
+#ifndef TIMING_H
+#define TIMING_H
+
+// Every interval and wait of the program goes through here. Tests shrink time with
+// SetScale; the code paths stay the same. Durations are in milliseconds of real time
+// at scale 1 and are measured with a monotonic clock.
+
+namespace Timing {
+
+// Named durations.
+constexpr int OpenDeviceDelay = 150;         // device announced -> worker started
+constexpr int PresencePoll = 1300;           // worker's presence re-check
+constexpr int StatusChangeSpacing = 3000;    // device-reported changes followed up at most this often
+constexpr int UpdateFirstCheck = 2500;       // update dialog: first look for a full read
+constexpr int UpdateWaitStep = 500;          // update dialog: one wait for the pages
+constexpr int UpdateWaitSteps = 12;
+constexpr int BackArrowWait = 100;           // after telling the device the program is inactive
+constexpr int CloseWait = 200;               // closing: hot-plug stopped -> device service stopped
+constexpr int HotplugInterval = 600;         // handed to the library's hot-plug registration
+constexpr int SettingsPageTick = 1000;       // settings page timers
+constexpr int PumpSlice = 100;               // most time spent in one event-processing call
+
+double Scale();
+void SetScale(double factor);
+// A duration after scaling: 0 stays 0, anything else at least 1 ms.
+int Scaled(int ms);
+// Milliseconds on a monotonic clock since an arbitrary start.
+long long MonotonicMs();
+// Plain sleep of the calling thread, scaled.
+void Sleep(int ms);
+
+} // namespace Timing
+
+// Waits ms (scaled) while the calling thread keeps processing its events.
+void WaitPumpingEvents(int ms);
+
+#endif

@@ -1,0 +1,180 @@
+#include "apppaths.h"
+#include "configini.h"
+#include "macroini.h"
+#include "registrystore.h"
+#include "testenv.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+static QString b64(const QString& text)
+{
+    return QString::fromLatin1(text.toUtf8().toBase64());
+}
+
+class TestSettingsFiles : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void configValue_data();
+    void configValue();
+    void configList_data();
+    void configList();
+    void configFromSeveralThreads();
+    void missingFile();
+    void macroIniRoundTrip();
+    void registryStore();
+
+private:
+    void writeConfig(const QString& text);
+    std::unique_ptr<QTemporaryDir> m_install;
+    std::unique_ptr<TestEnv::TempHome> m_home;
+};
+
+void TestSettingsFiles::init()
+{
+    m_home = std::make_unique<TestEnv::TempHome>();
+    m_install = std::make_unique<QTemporaryDir>();
+    AppPaths::SetInstallFolder(m_install->path());
+    writeConfig(QStringLiteral("[Option]\n"
+                               "VID=%1\n"
+                               "USB_PID=%2,%3\n"
+                               "Wireless_PID=%2,,%3\n"
+                               "DeviceTotal=2\n"
+                               "LabelColor=200, 210, 220\n"
+                               "[Drive2]\n"
+                               "MID=MTIz\n"
+                               "Sensor=%4\n"
+                               "DPIGrade=400,800,1600\n")
+                    .arg(b64(QStringLiteral("0x3 554\n")), b64(QStringLiteral("0xF001")),
+                         b64(QStringLiteral("0xF002")), b64(QStringLiteral("PAW 3395\n"))));
+}
+
+void TestSettingsFiles::cleanup()
+{
+    AppPaths::SetInstallFolder(QString());
+    m_install.reset();
+    m_home.reset();
+}
+
+void TestSettingsFiles::writeConfig(const QString& text)
+{
+    QDir(m_install->path()).mkpath(QStringLiteral("usersetting"));
+    QFile f(m_install->path() + QStringLiteral("/usersetting/Config.ini"));
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(text.toUtf8());
+}
+
+void TestSettingsFiles::configValue_data()
+{
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("space and line break removed") << "Option" << "VID" << "0x3554";
+    QTest::newRow("encoded key in any group") << "Drive2" << "Sensor" << "PAW3395";
+    QTest::newRow("MID is stored plainly") << "Drive2" << "MID" << "MTIz";
+    QTest::newRow("plain number") << "Option" << "DeviceTotal" << "2";
+    QTest::newRow("list read as one value is empty") << "Drive2" << "DPIGrade" << "";
+    QTest::newRow("missing key") << "Option" << "Nothing" << "";
+    QTest::newRow("missing group") << "Drive9" << "MID" << "";
+}
+
+void TestSettingsFiles::configValue()
+{
+    QFETCH(QString, group);
+    QFETCH(QString, key);
+    QFETCH(QString, expected);
+    QCOMPARE(ConfigIni::instance()->value(group, key), expected);
+}
+
+void TestSettingsFiles::configList_data()
+{
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("items decoded one by one") << "Option" << "USB_PID" << QStringList{"0xF001", "0xF002"};
+    QTest::newRow("empty item kept") << "Option" << "Wireless_PID" << QStringList{"0xF001", "", "0xF002"};
+    QTest::newRow("plain list") << "Drive2" << "DPIGrade" << QStringList{"400", "800", "1600"};
+    QTest::newRow("colour triple") << "Option" << "LabelColor" << QStringList{"200", "210", "220"};
+    QTest::newRow("single value") << "Option" << "DeviceTotal" << QStringList{"2"};
+    QTest::newRow("missing key") << "Option" << "Wireless8_PID" << QStringList{};
+}
+
+void TestSettingsFiles::configList()
+{
+    QFETCH(QString, group);
+    QFETCH(QString, key);
+    QFETCH(QStringList, expected);
+    QCOMPARE(ConfigIni::instance()->valueList(group, key), expected);
+}
+
+void TestSettingsFiles::configFromSeveralThreads()
+{
+    std::atomic<int> wrong{0};
+    QList<QThread*> threads;
+    for (int t = 0; t < 4; ++t)
+        threads << QThread::create([&wrong]() {
+            for (int i = 0; i < 200; ++i) {
+                if (ConfigIni::instance()->value(QStringLiteral("Option"), QStringLiteral("VID")) != QLatin1String("0x3554"))
+                    ++wrong;
+                if (ConfigIni::instance()->valueList(QStringLiteral("Option"), QStringLiteral("USB_PID")).size() != 2)
+                    ++wrong;
+            }
+        });
+    for (QThread* t : threads)
+        t->start();
+    for (QThread* t : threads) {
+        QVERIFY(t->wait(20000));
+        delete t;
+    }
+    QCOMPARE(wrong.load(), 0);
+}
+
+void TestSettingsFiles::missingFile()
+{
+    QFile::remove(m_install->path() + QStringLiteral("/usersetting/Config.ini"));
+    QCOMPARE(ConfigIni::instance()->value(QStringLiteral("Option"), QStringLiteral("DeviceTotal")).toInt(), 0);
+    QVERIFY(ConfigIni::instance()->valueList(QStringLiteral("Option"), QStringLiteral("USB_PID")).isEmpty());
+    QCOMPARE(MacroIni::instance()->value(QStringLiteral("Language"), QStringLiteral("Language")).toInt(), 0);
+}
+
+void TestSettingsFiles::macroIniRoundTrip()
+{
+    MacroIni::instance()->setValue(QStringLiteral("Language"), QStringLiteral("Language"), QStringLiteral("1"));
+    MacroIni::instance()->setValue(QStringLiteral("AutoStart"), QStringLiteral("Enable"), QStringLiteral("0"));
+    // Written at once: the file already holds both values.
+    const QString path = m_home->userDataFolder() + QStringLiteral("/Macro.ini");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray text = f.readAll();
+    QVERIFY(text.contains("[Language]"));
+    QVERIFY(text.contains("Language=1"));
+    QVERIFY(text.contains("Enable=0"));
+    QCOMPARE(MacroIni::instance()->value(QStringLiteral("Language"), QStringLiteral("Language")), QStringLiteral("1"));
+    QCOMPARE(MacroIni::instance()->value(QStringLiteral("AutoStart"), QStringLiteral("Missing")), QString());
+}
+
+void TestSettingsFiles::registryStore()
+{
+    RegistryStore* reg = RegistryStore::instance();
+    const QString key = RegistryStore::ProgramKey();
+    QCOMPARE(key, QStringLiteral("HKEY_CURRENT_USER\\Software\\Vexo Gaming Mouse\\Vexo Gaming Mouse\\Mouse Drive Test"));
+    QVERIFY(!reg->contains(key, QStringLiteral("MouseVer7B12")));
+    reg->setValue(key, QStringLiteral("MouseVer7B12"), QStringLiteral("v2.10"));
+    QCOMPARE(reg->value(key, QStringLiteral("MouseVer7B12")).toString(), QStringLiteral("v2.10"));
+    // Lives under the user's config folder, never in the working directory.
+    QVERIFY(RegistryStore::FilePath().startsWith(m_home->path()));
+    QVERIFY(QFile::exists(RegistryStore::FilePath()));
+    QVERIFY(!QFile::exists(QDir::currentPath() + QStringLiteral("/HKEY_CURRENT_USER")));
+    reg->remove(key, QStringLiteral("MouseVer7B12"));
+    QVERIFY(!reg->contains(key, QStringLiteral("MouseVer7B12")));
+}
+
+VEXO_TEST_MAIN(TestSettingsFiles)
+#include "tst_settingsfiles.moc"
