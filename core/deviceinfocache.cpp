@@ -1,0 +1,125 @@
+#include "deviceinfocache.h"
+
+#include "apppaths.h"
+#include "configini.h"
+#include "devicestate.h"
+
+#include <QDataStream>
+#include <QFile>
+#include <QSaveFile>
+#include <QtDebug>
+
+#include <cstring>
+
+std::atomic<int> ImportCheckResult{0};
+
+namespace {
+
+// One Qt data-stream byte block: a big-endian 32-bit length and that many bytes. A block
+// cut off by the end of the file yields what is there.
+QByteArray readBlock(QIODevice& file)
+{
+    QDataStream in(&file);
+    quint32 length = 0;
+    in >> length;
+    if (in.status() != QDataStream::Ok || length == 0xFFFFFFFFu)
+        return QByteArray();
+    return file.read(qint64(length));
+}
+
+// The text of a block up to its first NUL byte.
+QByteArray untilNul(const QByteArray& block)
+{
+    const int nul = block.indexOf('\0');
+    return nul < 0 ? block : block.left(nul);
+}
+
+} // namespace
+
+QString DeviceCacheName(quint16 cidMid)
+{
+    const auto hex2 = [](int v) { return QStringLiteral("%1").arg(v & 0xFF, 2, 16, QLatin1Char('0')).toUpper(); };
+    return QStringLiteral("Device_CID") + hex2(cidMid & 0xFF) + QStringLiteral("_MID") + hex2(cidMid >> 8)
+        + QStringLiteral(".bin");
+}
+
+QString DeviceCacheFolder()
+{
+    return AppPaths::UserDataFolder() + QStringLiteral("/Device_Info/");
+}
+
+void SaveDeviceInfoCache(const QString& fileName, const FlashDataMap& record)
+{
+    if (fileName.isEmpty())
+        return;
+    QSaveFile file(DeviceCacheFolder() + fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    QDataStream out(&file);
+    out.writeBytes(reinterpret_cast<const char*>(&record), sizeof record);
+    if (out.status() == QDataStream::Ok)
+        file.commit();
+    else
+        file.cancelWriting();
+}
+
+bool LoadDeviceInfoCache(const QString& fileName, FlashDataMap* out)
+{
+    if (fileName.isEmpty() || !out)
+        return false;
+    QFile file(DeviceCacheFolder() + fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray block = readBlock(file);
+    // A short block would leave bytes of the record that nobody wrote.
+    if (block.size() < int(sizeof(FlashDataMap)))
+        return false;
+    std::memcpy(out, block.constData(), sizeof(FlashDataMap));
+    return true;
+}
+
+bool RecordIsWellFormed(const FlashDataMap& r)
+{
+    if (r.dpiLevelCount == 0 || r.dpiLevelCount > 8 || r.currentDpiLevel > 7)
+        return false;
+    for (const KeyActionRecord& k : r.keyActions)
+        if (k.count > 6)
+            return false;
+    for (const MacroRecord& m : r.macros)
+        if (m.eventCount > 70 || m.nameLength > 30)
+            return false;
+    return true;
+}
+
+int CheckProfileFile(const QString& path, FlashDataMap* out)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qDebug() << "failed";
+        return 1;
+    }
+    const QByteArray marker = untilNul(readBlock(file));
+    const QByteArray sensor = untilNul(readBlock(file));
+    const QByteArray record = readBlock(file);
+    if (marker != QByteArrayLiteral("Dovoz"))
+        return 1;
+
+    const QString section = QStringLiteral("Drive") + QString::number(CurrentDeviceIndex() + 1);
+    // The export keeps at most 12 bytes of the name; compare what it can hold.
+    const QByteArray ownSensor =
+        untilNul(ConfigIni::instance()->value(section, QStringLiteral("Sensor")).toUtf8().left(12));
+    if (sensor != ownSensor)
+        return 2;
+
+    if (record.size() < int(sizeof(FlashDataMap)))
+        return 1;
+    FlashDataMap candidate;
+    std::memcpy(&candidate, record.constData(), sizeof candidate);
+    if (!RecordIsWellFormed(candidate))
+        return 1;
+    if (out)
+        *out = candidate;
+
+    const int maxGrade = ConfigIni::instance()->value(section, QStringLiteral("DPIMaxGrade")).toInt();
+    return candidate.dpiLevelCount > maxGrade ? 2 : 0;
+}
