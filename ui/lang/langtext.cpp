@@ -1,0 +1,13 @@
+#include "langtext.h"
+
+std::atomic<int> CurrentLanguage{0};
+
+QString LangText(LangTable table, int language, int position)
+{
+    return LanguageTables::Global()->Text(table, language, position);
+}
+
+QString LangText(LangTable table, int position)
+{
+    return LangText(table, CurrentLanguage.load(), position);
+}
