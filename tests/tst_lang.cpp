@@ -1,0 +1,600 @@
+#include "apppaths.h"
+#include "exeisrunfile.h"
+#include "languagefilereader.h"
+#include "languagetables.h"
+#include "langtext.h"
+#include "testenv.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+#include <QtTest>
+
+using Entries = QList<QStringList>;
+
+Q_DECLARE_METATYPE(LangTable)
+
+static QString fixture(const QString& name)
+{
+    return TestEnv::SourceFolder() + QStringLiteral("/tests/fixtures/lang/") + name;
+}
+
+static Entries entriesOf(const LanguageTables& tables, LangTable table)
+{
+    Entries entries;
+    for (int language = 0; language < tables.LanguageCount(table); ++language) {
+        QStringList entry;
+        for (int position = 0; position < tables.EntrySize(table, language); ++position)
+            entry << tables.Text(table, language, position);
+        entries << entry;
+    }
+    return entries;
+}
+
+static void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), qint64(bytes.size()));
+}
+
+static QVector<int> span(int first, int last)
+{
+    QVector<int> positions;
+    for (int p = first; p <= last; ++p)
+        positions << p;
+    return positions;
+}
+
+class TestLang : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    // The reader, over small files.
+    void entryRules_data();
+    void entryRules();
+    void folders_data();
+    void folders();
+    void deepNesting();
+    void crlfLineEnds();
+
+    // The accessor every window uses.
+    void accessor_data();
+    void accessor();
+    void accessorFollowsCurrentLanguage();
+
+    // The table of elements and keys.
+    void tableSpecs_data();
+    void tableSpecs();
+
+    // The installation's files.
+    void installedFilesFollowKeyOrder_data();
+    void installedFilesFollowKeyOrder();
+    void installedTablesComplete();
+    void windowPositions_data();
+    void windowPositions();
+    void sharedTextsAgree();
+
+    // The second-instance notice's own files.
+    void exeIsRunReader_data();
+    void exeIsRunReader();
+    void exeIsRunFiles_data();
+    void exeIsRunFiles();
+
+private:
+    LanguageTables readSpanish(const QByteArray& file);
+    LanguageTables readBody(const QByteArray& body);
+    QTemporaryDir m_dir;
+    std::unique_ptr<TestEnv::Installation> m_install;
+};
+
+void TestLang::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    m_install = std::make_unique<TestEnv::Installation>(TestEnv::Installation::Shared);
+    LoadLanguageFiles();
+}
+
+void TestLang::cleanupTestCase()
+{
+    LanguageTables::SetGlobal(LanguageTables());
+    m_install.reset();
+}
+
+// Reads a folder holding only "0-Spanish.xml" with these bytes.
+LanguageTables TestLang::readSpanish(const QByteArray& file)
+{
+    QTemporaryDir dir;
+    writeFile(dir.path() + QStringLiteral("/0-Spanish.xml"), file);
+    return LanguageFileReader::ReadFolder(dir.path());
+}
+
+LanguageTables TestLang::readBody(const QByteArray& body)
+{
+    return readSpanish("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Total>\n" + body + "\n</Total>\n");
+}
+
+void TestLang::entryRules_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<LangTable>("table");
+    QTest::addColumn<Entries>("expected");
+
+    QTest::newRow("keys in list order")
+        << QByteArray("<Question><label>a</label><label_2>b</label_2><NewHong>c</NewHong><NewHong_2>d</NewHong_2>"
+                      "</Question>")
+        << LangTable::QuestionTexts << Entries{{"a", "b", "c", "d"}};
+    QTest::newRow("position is file order, terminal key closes the entry")
+        << QByteArray("<Question><NewHong_2>d</NewHong_2><label>a</label><label_2>b</label_2><NewHong>c</NewHong>"
+                      "</Question>")
+        << LangTable::QuestionTexts << Entries{{"d"}};
+    QTest::newRow("keys after the terminal key are lost")
+        << QByteArray("<DialogMain><MainForm>m</MainForm><Exit>e</Exit><MainForm>lost</MainForm></DialogMain>")
+        << LangTable::DialogMainTexts << Entries{{"m", "e"}};
+    QTest::newRow("second terminal key adds a longer entry")
+        << QByteArray("<DialogMain><MainForm>m</MainForm><Exit>e</Exit><Exit>f</Exit></DialogMain>")
+        << LangTable::DialogMainTexts << Entries{{"m", "e"}, {"m", "e", "f"}};
+    QTest::newRow("occurrence without terminal key adds nothing, the next moves down")
+        << QByteArray("<DialogMain><MainForm>first</MainForm></DialogMain>"
+                      "<DialogMain><MainForm>m</MainForm><Exit>e</Exit></DialogMain>")
+        << LangTable::DialogMainTexts << Entries{{"m", "e"}};
+    QTest::newRow("each table counts its own occurrences")
+        << QByteArray("<DialogMain><MainForm>m0</MainForm><Exit>e0</Exit></DialogMain>"
+                      "<Limit><label>x</label></Limit>"
+                      "<DialogMain><MainForm>m1</MainForm><Exit>e1</Exit></DialogMain>")
+        << LangTable::DialogMainTexts << Entries{{"m0", "e0"}, {"m1", "e1"}};
+    QTest::newRow("unknown key takes no position")
+        << QByteArray("<MouseOffLine><label>l</label><Other><label>x</label></Other><Timeout>t</Timeout>"
+                      "</MouseOffLine>")
+        << LangTable::MouseOffLineTexts << Entries{{"l", "t"}};
+    QTest::newRow("names are case-sensitive and per element")
+        << QByteArray("<MouseOffLine><Label>x</Label><label>l</label><MainForm>y</MainForm><Timeout>t</Timeout>"
+                      "</MouseOffLine>")
+        << LangTable::MouseOffLineTexts << Entries{{"l", "t"}};
+    QTest::newRow("empty key keeps its position")
+        << QByteArray("<MouseOffLine><label/><Timeout>t</Timeout></MouseOffLine>") << LangTable::MouseOffLineTexts
+        << Entries{{"", "t"}};
+    QTest::newRow("texts are not trimmed")
+        << QByteArray("<Limit><label>  two\n lines  </label></Limit>") << LangTable::LimitTexts
+        << Entries{{"  two\n lines  "}};
+    QTest::newRow("entities, character references and CDATA")
+        << QByteArray("<Limit><label>&lt;a&gt; &amp; &#x4E2D;<![CDATA[<b>]]></label></Limit>")
+        << LangTable::LimitTexts << Entries{{QString::fromUtf8("<a> & 中<b>")}};
+    QTest::newRow("single-key element with two keys")
+        << QByteArray("<Limit><label>a</label><label>b</label></Limit>") << LangTable::LimitTexts
+        << Entries{{"a"}, {"a", "b"}};
+    QTest::newRow("empty page element adds nothing")
+        << QByteArray("<Limit></Limit><Limit/>") << LangTable::LimitTexts << Entries{};
+    QTest::newRow("unknown page element with known keys changes nothing")
+        << QByteArray("<Limits><label>x</label></Limits>") << LangTable::LimitTexts << Entries{};
+    QTest::newRow("page element nested in a page element is skipped")
+        << QByteArray("<Limit><DialogMain><MainForm>m</MainForm><Exit>e</Exit></DialogMain><label>a</label>"
+                      "</Limit>")
+        << LangTable::DialogMainTexts << Entries{};
+    QTest::newRow("child in the terminal key: text before it stored, reading ends")
+        << QByteArray("<DialogMain><MainForm>m</MainForm><Exit>e<b/>x</Exit></DialogMain>"
+                      "<DialogMain><MainForm>n</MainForm><Exit>f</Exit></DialogMain>")
+        << LangTable::DialogMainTexts << Entries{{"m", "e"}};
+    QTest::newRow("syntax error keeps the entries before it")
+        << QByteArray("<Limit><label>a</label></Limit><Limit><label>b</label></Limit><Limit><<label>c</label></Limit>")
+        << LangTable::LimitTexts << Entries{{"a"}, {"b"}};
+}
+
+void TestLang::entryRules()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(LangTable, table);
+    QFETCH(Entries, expected);
+    QCOMPARE(entriesOf(readBody(body), table), expected);
+}
+
+void TestLang::folders_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<Entries>("dialogMain");
+    QTest::addColumn<Entries>("mouseOffLine");
+
+    QTest::newRow("0-Spanish.xml first, then Net.xml")
+        << fixture("two-files") << Entries{{"Show A", "Exit A"}, {"Show B", "Exit B"}, {"Show C", "Exit C"}}
+        << Entries{{"Offline A", "Timeout A"}, {"Offline B", "Timeout B"}};
+    QTest::newRow("Net.xml missing") << fixture("spanish-only")
+                                     << Entries{{"Show A", "Exit A"}, {"Show B", "Exit B"}}
+                                     << Entries{{"Offline A", "Timeout A"}};
+    QTest::newRow("0-Spanish.xml missing: Net.xml not read") << fixture("net-only") << Entries{} << Entries{};
+    QTest::newRow("each file demands its own root") << fixture("roots-swapped") << Entries{} << Entries{};
+    QTest::newRow("wrong root in 0-Spanish.xml, Net.xml still read")
+        << fixture("spanish-root-wrong") << Entries{{"Show", "Exit"}} << Entries{};
+    QTest::newRow("no folder") << fixture("none") << Entries{} << Entries{};
+}
+
+void TestLang::folders()
+{
+    QFETCH(QString, folder);
+    QFETCH(Entries, dialogMain);
+    QFETCH(Entries, mouseOffLine);
+    const LanguageTables tables = LanguageFileReader::ReadFolder(folder);
+    QCOMPARE(entriesOf(tables, LangTable::DialogMainTexts), dialogMain);
+    QCOMPARE(entriesOf(tables, LangTable::MouseOffLineTexts), mouseOffLine);
+}
+
+void TestLang::deepNesting()
+{
+    // Far deeper than any call stack would take one frame per level.
+    const int depth = 300000;
+    QByteArray deep;
+    deep.reserve(depth * 8);
+    for (int i = 0; i < depth; ++i)
+        deep += "<d>";
+    for (int i = 0; i < depth; ++i)
+        deep += "</d>";
+    const LanguageTables tables = readBody("<Deep>" + deep + "</Deep>"
+                                           + "<MouseOffLine><label>l</label><Skip>" + deep
+                                           + "</Skip><Timeout>t</Timeout></MouseOffLine>"
+                                           + "<Limit><label>after</label></Limit>");
+    QCOMPARE(entriesOf(tables, LangTable::MouseOffLineTexts), (Entries{{"l", "t"}}));
+    QCOMPARE(entriesOf(tables, LangTable::LimitTexts), (Entries{{"after"}}));
+}
+
+void TestLang::crlfLineEnds()
+{
+    const LanguageTables tables = readSpanish("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Total>\r\n"
+                                              "<Limit>\r\n  <label>one\r\ntwo\r\n<![CDATA[three\r\n]]></label>\r\n</Limit>\r\n"
+                                              "<MouseOffLine>\r\n<label>a</label>\r\n<Timeout>b</Timeout>\r\n"
+                                              "</MouseOffLine>\r\n</Total>\r\n");
+    QCOMPARE(entriesOf(tables, LangTable::LimitTexts), (Entries{{"one\ntwo\nthree\n"}}));
+    QCOMPARE(entriesOf(tables, LangTable::MouseOffLineTexts), (Entries{{"a", "b"}}));
+}
+
+void TestLang::accessor_data()
+{
+    QTest::addColumn<LangTable>("table");
+    QTest::addColumn<int>("language");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("language 1") << LangTable::QuestionTexts << 1 << 2 << "1c";
+    QTest::newRow("language 0") << LangTable::QuestionTexts << 0 << 3 << "0d";
+    QTest::newRow("missing language reads language 0") << LangTable::QuestionTexts << 2 << 2 << "0c";
+    QTest::newRow("negative language reads language 0") << LangTable::QuestionTexts << -1 << 0 << "0a";
+    QTest::newRow("position past the entry") << LangTable::QuestionTexts << 0 << 4 << "";
+    QTest::newRow("negative position") << LangTable::QuestionTexts << 0 << -1 << "";
+    QTest::newRow("short entry gives empty, not language 0") << LangTable::QuestionTexts << 1 << 3 << "";
+    QTest::newRow("empty table") << LangTable::LimitTexts << 0 << 0 << "";
+}
+
+void TestLang::accessor()
+{
+    QFETCH(LangTable, table);
+    QFETCH(int, language);
+    QFETCH(int, position);
+    QFETCH(QString, expected);
+
+    LanguageTables tables;
+    tables.Append(LangTable::QuestionTexts, {"0a", "0b", "0c", "0d"});
+    tables.Append(LangTable::QuestionTexts, {"1a", "1b", "1c"});
+    const auto installed = LanguageTables::Global();
+    LanguageTables::SetGlobal(tables);
+    const QString text = LangText(table, language, position);
+    LanguageTables::SetGlobal(*installed);
+    QCOMPARE(text, expected);
+}
+
+void TestLang::accessorFollowsCurrentLanguage()
+{
+    const int saved = CurrentLanguage;
+    CurrentLanguage = 1;
+    QCOMPARE(LangText(LangTable::DialogMainTexts, 1), QStringLiteral("退出"));
+    // A stale index from Macro.ini or the registry.
+    CurrentLanguage = 7;
+    QCOMPARE(LangText(LangTable::DialogMainTexts, 1), QStringLiteral("Exit"));
+    CurrentLanguage = saved;
+}
+
+void TestLang::tableSpecs_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("element");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("keyCount");
+    QTest::addColumn<QString>("terminalKey");
+
+    const struct
+    {
+        const char* element;
+        const char* name;
+        int keys;
+        const char* terminal;
+    } rows[] = {{"DialogChange", "DialogChangeTexts", 9, "MouseIsNewTips"},
+                {"Light", "LightTexts", 29, "label_12"},
+                {"Macro", "MacroTexts", 25, "Key5"},
+                {"Sensor", "SensorTexts", 27, "RippleDes"},
+                {"Buttoninterface", "ButtoninterfaceTexts", 53, "VolumeDown_8"},
+                {"Progress", "ProgressTexts", 3, "UpDateFail"},
+                {"UpDataParam", "UpDataParamTexts", 2, "label_1"},
+                {"QuestionB", "QuestionBTexts", 1, "label"},
+                {"Question", "QuestionTexts", 4, "NewHong_2"},
+                {"MouseOffLine", "MouseOffLineTexts", 2, "Timeout"},
+                {"Match", "MatchTexts", 6, "MatchSuccess"},
+                {"AutoRepair", "AutoRepairTexts", 13, "ReadyUpdate"},
+                {"SameMacro", "SameMacroTexts", 1, "label"},
+                {"RePair", "RePairTexts", 1, "label"},
+                {"MakeMacro", "MakeMacroTexts", 1, "label"},
+                {"ButtonOnly", "ButtonOnlyTexts", 1, "label"},
+                {"Limit", "LimitTexts", 1, "label"},
+                {"MaxThree", "MaxThreeTexts", 1, "label"},
+                {"groupKey", "GroupKeyTexts", 1, "label"},
+                {"FireKey", "FireKeyTexts", 3, "label_3"},
+                {"DeleteConfirm", "DeleteConfirmTexts", 1, "label"},
+                {"EXEIsRun", "EXEIsRunTexts", 4, "PleaseStop"},
+                {"ContainReset", "ContainResetTexts", 1, "label"},
+                {"AddKey", "AddKeyTexts", 1, "label"},
+                {"AddDelayTime", "AddDelayTimeTexts", 1, "label"},
+                {"DialogMain", "DialogMainTexts", 2, "Exit"},
+                {"FormSetting", "FormSettingTexts", 44, "LihghtMode"},
+                {"InportFail", "InportFailTexts", 2, "label_1"},
+                {"NewVer", "NewVerTexts", 2, "NoApear"},
+                {"LessThree", "LessThreeTexts", 1, "label"},
+                {"ScreenInfo", "ScreenInfoTexts", 21, "B"},
+                {"English", "EnglishTexts", 4, "CompanyWeben"}};
+    int index = 0;
+    for (const auto& row : rows) {
+        QTest::newRow(row.element) << index << row.element << row.name << row.keys << row.terminal;
+        ++index;
+    }
+    QCOMPARE(index, LangTableCount);
+}
+
+void TestLang::tableSpecs()
+{
+    QFETCH(int, index);
+    QFETCH(QString, element);
+    QFETCH(QString, name);
+    QFETCH(int, keyCount);
+    QFETCH(QString, terminalKey);
+
+    const LangTableSpec& spec = LanguageTables::Specs()[size_t(index)];
+    QCOMPARE(int(spec.table), index);
+    QCOMPARE(spec.element, element);
+    QCOMPARE(spec.name, name);
+    QCOMPARE(spec.keys.size(), keyCount);
+    QCOMPARE(spec.keys.last(), terminalKey);
+    // A key listed twice would make positions depend on which occurrence matched.
+    QCOMPARE(QSet<QString>(spec.keys.begin(), spec.keys.end()).size(), keyCount);
+}
+
+void TestLang::installedFilesFollowKeyOrder_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("root");
+    QTest::newRow("0-Spanish.xml") << "0-Spanish.xml"
+                                   << "Total";
+    QTest::newRow("Net.xml") << "Net.xml"
+                             << "Profile";
+}
+
+void TestLang::installedFilesFollowKeyOrder()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, root);
+
+    // Walked independently of the loader: every element once, with exactly its keys in list order,
+    // so that a position means the same in every language.
+    QFile f(AppPaths::InstallFolder() + QStringLiteral("/Language/") + file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&f);
+    QVERIFY(xml.readNextStartElement());
+    QCOMPARE(xml.name().toString(), root);
+    QStringList elements;
+    while (xml.readNextStartElement()) {
+        const QString element = xml.name().toString();
+        elements << element;
+        QStringList keys;
+        while (xml.readNextStartElement()) {
+            keys << xml.name().toString();
+            xml.skipCurrentElement();
+        }
+        bool known = false;
+        for (const LangTableSpec& spec : LanguageTables::Specs()) {
+            if (spec.element == element) {
+                QCOMPARE(keys, spec.keys);
+                known = true;
+            }
+        }
+        QVERIFY2(known, qPrintable(element));
+    }
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    QStringList expected;
+    for (const LangTableSpec& spec : LanguageTables::Specs())
+        expected << spec.element;
+    QCOMPARE(elements, expected);
+}
+
+void TestLang::installedTablesComplete()
+{
+    const auto tables = LanguageTables::Global();
+    for (const LangTableSpec& spec : LanguageTables::Specs()) {
+        QCOMPARE(tables->LanguageCount(spec.table), 2);
+        for (int language = 0; language < 2; ++language) {
+            QCOMPARE(tables->EntrySize(spec.table, language), spec.keys.size());
+            for (int position = 0; position < spec.keys.size(); ++position)
+                QVERIFY2(!tables->Text(spec.table, language, position).trimmed().isEmpty(),
+                         qPrintable(QStringLiteral("%1 language %2 key %3")
+                                        .arg(spec.name)
+                                        .arg(language)
+                                        .arg(spec.keys[position])));
+        }
+    }
+}
+
+void TestLang::windowPositions_data()
+{
+    QTest::addColumn<LangTable>("table");
+    QTest::addColumn<QVector<int>>("positions");
+
+    // Every window's SlotAllLanguage, by the positions its Part gives.
+    const auto row = [](const char* window, LangTable table, const QVector<int>& positions) {
+        QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(window, LanguageTables::Spec(table).name)))
+            << table << positions;
+    };
+    const QVector<int> confirm{2};
+    const QVector<int> confirmCancel{2, 3};
+    row("DialogMain", LangTable::DialogMainTexts, {0, 1});
+    row("DialogChange", LangTable::DialogChangeTexts, {0, 1, 2, 5, 6, 8});
+    row("UpDataParam", LangTable::UpDataParamTexts, {0, 1});
+    row("QuestiondialogB", LangTable::QuestionBTexts, {0});
+    row("RePair", LangTable::RePairTexts, {0});
+    row("RePair", LangTable::QuestionTexts, confirmCancel);
+    row("InportFail", LangTable::InportFailTexts, {0, 1});
+    row("InportFail", LangTable::QuestionTexts, confirm);
+    row("MouseOffLine", LangTable::MouseOffLineTexts, {0, 1});
+    row("MouseOffLine", LangTable::QuestionTexts, confirm);
+    row("ContainReset", LangTable::ContainResetTexts, {0});
+    row("ContainReset", LangTable::DialogChangeTexts, {4});
+    row("ContainReset", LangTable::QuestionTexts, {3});
+    row("Sensor", LangTable::SensorTexts, span(0, 5) + span(9, 23));
+    row("LessThree", LangTable::LessThreeTexts, {0});
+    row("LessThree", LangTable::QuestionTexts, confirm);
+    row("Macro", LangTable::MacroTexts, span(0, 24));
+    row("Macro", LangTable::ButtoninterfaceTexts, span(4, 8));
+    row("QuestionDialog", LangTable::QuestionTexts, span(0, 3));
+    row("AddDelayTime", LangTable::AddDelayTimeTexts, {0});
+    row("AddDelayTime", LangTable::QuestionTexts, confirmCancel);
+    row("addKey", LangTable::AddKeyTexts, {0});
+    row("addKey", LangTable::QuestionTexts, confirmCancel);
+    row("GroupKey", LangTable::GroupKeyTexts, {0});
+    row("GroupKey", LangTable::QuestionTexts, confirmCancel);
+    row("FireKey", LangTable::FireKeyTexts, {0, 1, 2});
+    row("FireKey", LangTable::QuestionTexts, confirmCancel);
+    row("LeftButtonOnly", LangTable::ButtonOnlyTexts, {0});
+    row("MakeMacro", LangTable::MakeMacroTexts, {0});
+    row("MakeMacro", LangTable::QuestionTexts, confirm);
+    row("SameMacro", LangTable::SameMacroTexts, {0});
+    row("SameMacro", LangTable::QuestionTexts, confirm);
+    row("GroupMaxThree", LangTable::MaxThreeTexts, {0});
+    row("GroupMaxThree", LangTable::QuestionTexts, confirm);
+    row("KeyNumberLimit", LangTable::LimitTexts, {0});
+    row("KeyNumberLimit", LangTable::QuestionTexts, confirm);
+    row("DeleteConfirm", LangTable::DeleteConfirmTexts, {0});
+    row("DeleteConfirm", LangTable::QuestionTexts, confirm);
+    row("Buttoninterface", LangTable::ButtoninterfaceTexts, span(1, 51));
+    row("LampLight", LangTable::LightTexts, span(0, 28));
+    row("FormSetting", LangTable::FormSettingTexts, span(0, 7) + span(9, 40));
+    row("FormSetting", LangTable::EnglishTexts, span(0, 3));
+    row("Match", LangTable::MatchTexts, span(0, 5));
+    row("UpDateRepair", LangTable::AutoRepairTexts, span(0, 12));
+    row("UpDateRepair", LangTable::ProgressTexts, span(0, 2));
+    row("UpDateRepair", LangTable::DialogChangeTexts, {4});
+    row("UpDateWarning", LangTable::QuestionTexts, confirm);
+    row("LedInfo", LangTable::FormSettingTexts, span(19, 22));
+    row("LightModeSet", LangTable::ScreenInfoTexts, span(5, 11) + span(13, 20));
+    row("InputPic", LangTable::ScreenInfoTexts, span(0, 4));
+    row("Progress", LangTable::ProgressTexts, span(0, 2));
+    row("Progress", LangTable::DialogChangeTexts, {4});
+    row("FindNewVer", LangTable::NewVerTexts, {0, 1});
+    row("FindNewVer", LangTable::QuestionTexts, confirm);
+}
+
+void TestLang::windowPositions()
+{
+    QFETCH(LangTable, table);
+    QFETCH(QVector<int>, positions);
+    for (int language = 0; language < 2; ++language) {
+        for (int position : positions)
+            QVERIFY2(!LangText(table, language, position).trimmed().isEmpty(),
+                     qPrintable(QStringLiteral("language %1 position %2").arg(language).arg(position)));
+    }
+}
+
+void TestLang::sharedTextsAgree()
+{
+    for (int language = 0; language < 2; ++language) {
+        // The macro page finds the buttons that carry a deleted macro by the button page's caption.
+        QCOMPARE(LangText(LangTable::MacroTexts, language, 19), LangText(LangTable::ButtoninterfaceTexts, language, 48));
+        // Both pages host the same sleep-time list.
+        for (int item = 0; item <= 10; ++item)
+            QCOMPARE(LangText(LangTable::LightTexts, language, 12 + item),
+                     LangText(LangTable::FormSettingTexts, language, 28 + item));
+    }
+    // A text quoted for a position stands as it is.
+    QCOMPARE(LangText(LangTable::UpDataParamTexts, 0, 0), QStringLiteral("Please wait, we are updating the setting"));
+}
+
+void TestLang::exeIsRunReader_data()
+{
+    QTest::addColumn<QByteArray>("xml");
+    QTest::addColumn<QStringList>("expected"); // label, NewHong, label_2, PleaseStop; "-" for missing
+
+    QTest::newRow("keys by name, any order")
+        << QByteArray("<Total><EXEIsRun><PleaseStop>s</PleaseStop><NewHong>n</NewHong><label>l</label>"
+                      "<label_2>2</label_2></EXEIsRun></Total>")
+        << QStringList{"l", "n", "2", "s"};
+    QTest::newRow("second element wins per key")
+        << QByteArray("<Total><EXEIsRun><label>a</label><NewHong>n</NewHong></EXEIsRun>"
+                      "<EXEIsRun><label>b</label></EXEIsRun></Total>")
+        << QStringList{"b", "n", "-", "-"};
+    QTest::newRow("nested element skipped")
+        << QByteArray("<Total><Other><EXEIsRun><label>x</label></EXEIsRun></Other></Total>")
+        << QStringList{"-", "-", "-", "-"};
+    QTest::newRow("wrong root") << QByteArray("<Profile><EXEIsRun><label>x</label></EXEIsRun></Profile>")
+                                << QStringList{"-", "-", "-", "-"};
+    QTest::newRow("error keeps what was read")
+        << QByteArray("<Total><EXEIsRun><label>a</label><NewHong>n<b/></NewHong><label_2>x</label_2></EXEIsRun>"
+                      "</Total>")
+        << QStringList{"a", "n", "-", "-"};
+}
+
+void TestLang::exeIsRunReader()
+{
+    QFETCH(QByteArray, xml);
+    QFETCH(QStringList, expected);
+    const QString path = m_dir.path() + QStringLiteral("/notice.xml");
+    writeFile(path, xml);
+    const QHash<QString, QString> texts = ExeIsRunFile::Read(path);
+    const QStringList keys{"label", "NewHong", "label_2", "PleaseStop"};
+    QStringList got;
+    for (const QString& key : keys)
+        got << texts.value(key, QStringLiteral("-"));
+    QCOMPARE(got, expected);
+}
+
+void TestLang::exeIsRunFiles_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<int>("tableLanguage"); // -1: no file is installed for it
+
+    QTest::newRow("0") << 0 << "0-English.xml" << 0;
+    QTest::newRow("1") << 1 << QString::fromUtf8("1-简体中文.xml") << 1;
+    QTest::newRow("3") << 3 << "3-Korea.xml" << -1;
+    QTest::newRow("7") << 7 << "0-English.xml" << 0;
+    QTest::newRow("-1") << -1 << "0-English.xml" << 0;
+}
+
+void TestLang::exeIsRunFiles()
+{
+    QFETCH(int, index);
+    QFETCH(QString, fileName);
+    QFETCH(int, tableLanguage);
+
+    QCOMPARE(ExeIsRunFile::FileName(index), fileName);
+    const QHash<QString, QString> texts = ExeIsRunFile::Read(ExeIsRunFile::Path(index));
+    if (tableLanguage < 0) {
+        QVERIFY(texts.isEmpty());
+        return;
+    }
+    // The notice's own file says what the tables say for that language.
+    const QStringList keys = LanguageTables::Spec(LangTable::EXEIsRunTexts).keys;
+    QCOMPARE(texts.size(), keys.size());
+    for (int position = 0; position < keys.size(); ++position) {
+        QVERIFY(!texts.value(keys[position]).isEmpty());
+        QCOMPARE(texts.value(keys[position]), LangText(LangTable::EXEIsRunTexts, tableLanguage, position));
+    }
+}
+
+VEXO_TEST_MAIN(TestLang)
+#include "tst_lang.moc"
