@@ -1,0 +1,205 @@
+#ifndef HIDUSB_ENGINE_H
+#define HIDUSB_ENGINE_H
+
+// The simulated devices and the library's threads. One process-wide Engine, created on
+// first use and never destroyed (callers may hold paths and arrays for the whole run).
+//
+// Locking: Engine::mu guards everything below it; logMu guards the call log; internMu the
+// path strings. No lock is held while a callback of the program runs, and no call waits
+// for a callback: unbinding bumps a generation number and answers of an older generation
+// are dropped.
+
+#include "HIDUsb.h"
+#include "hidsim.h"
+#include "scenario.h"
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace HidEngine {
+
+constexpr int RecordLength = 10428;
+
+struct Device
+{
+    HidSim::DeviceSpec spec;
+    int vid = -1;
+    int pid = -1;
+    std::string path;
+    // Changing state.
+    bool plugged = true;
+    bool awake = true;
+    bool boot = false;
+    bool reenumerating = false;
+    int firmware = 0;
+    int slave = 0;
+    int release = 0;
+    uint8_t address[3] = {0, 0, 0}; // receiver: its own; mouse: the receiver it is paired with
+    std::string pairedMouse;       // receiver
+    uint8_t battery = 80;
+    bool charging = false;
+    int active = 0;
+    std::vector<std::vector<uint8_t>> images; // one 6,912-byte dump per profile
+    std::vector<uint8_t> factory;              // record bytes
+    int identityFailures = 0;
+    std::array<uint8_t, 10> led{};
+    uint8_t longRange = 0;
+    int pairState = 0;
+    bool pairNoAnswer = false;
+    bool driverActive = false;
+    int batteryOptimize = -1;
+    std::vector<uint8_t> clock;
+
+    bool isMouse() const { return spec.kind == HidSim::Kind::Mouse; }
+    bool isReceiver() const { return spec.kind == HidSim::Kind::Receiver; }
+    bool onCable() const { return isMouse() && spec.hasCable && plugged && !boot && !reenumerating; }
+    bool listed() const; // visible on the bus under its path
+    int connectionKind() const;
+};
+
+struct Answer
+{
+    uint64_t generation = 0;
+    long long due = 0;
+    std::vector<uint8_t> head;
+    std::vector<uint8_t> data;
+};
+
+struct FlashScript
+{
+    HidSim::FlashOutcome outcome = HidSim::FlashOutcome::Success;
+    int failPercent = 0;
+    bool resultBeforeReturn = false;
+};
+
+struct PairScript
+{
+    HidSim::PairOutcome outcome = HidSim::PairOutcome::Success;
+    std::string mouse;
+};
+
+// Stop request and end mark of one service or notifier thread.
+struct LoopControl
+{
+    std::atomic<bool> stop{false};
+    std::atomic<bool> ended{false};
+};
+
+// A flash or pairing thread.
+struct Job
+{
+    std::thread thread;
+    std::atomic<bool> done{false};
+};
+
+struct Engine
+{
+    std::mutex mu;
+    std::condition_variable serviceCv;
+    std::condition_variable notifierCv;
+    std::condition_variable jobCv; // wakes sleeping jobs on shutdown; flash results
+
+    bool initialized = false;
+    std::vector<std::unique_ptr<Device>> devices;
+    HidSim::Costs costs;
+    int batteryDrainSeconds = 0;
+    bool persist = false;
+    std::string statePath;
+    std::map<std::string, HidScenario::DeviceState> savedStates; // of devices not present now
+
+    // Device service.
+    std::string boundPath;
+    HidUsbDataCallback dataCallback = nullptr;
+    uint64_t generation = 1;
+    std::deque<Answer> queue;
+    long long lastDue = 0;
+    int inFlight = 0;
+    std::thread serviceThread;
+    std::shared_ptr<LoopControl> serviceCtl;
+    std::thread::id serviceId;
+    long long nextDrain = 0;
+
+    // Hot-plug.
+    HidUsbHotplugCallback hotplug = nullptr;
+    bool noticePending = false;
+    std::thread notifierThread;
+    std::shared_ptr<LoopControl> notifierCtl;
+    std::thread::id notifierId;
+
+    // Jobs and scripts.
+    uint64_t epoch = 1; // bumped by shutdown: running jobs stop reporting
+    std::vector<std::unique_ptr<Job>> jobs;
+    std::deque<FlashScript> flashScripts;
+    std::deque<PairScript> pairScripts;
+    int failWrites = 0;
+    int badScreenReplies = 0;
+    std::string openedPath;
+    std::vector<std::string> upgradeLog;
+    uint64_t flashesReported = 0;
+
+    // Call log.
+    std::mutex logMu;
+    std::deque<HidSim::Call> calls;
+    std::deque<HidSim::Delivery> deliveries;
+    int reports = 0;
+};
+
+Engine& E();
+
+// All of these expect Engine::mu held ("Locked").
+void EnsureInitLocked();
+Device* FindByIdLocked(const std::string& id);
+Device* ListedByPathLocked(const char* path);
+Device* MouseOfReceiverLocked(const Device& receiver); // awake, off its cable, paired
+Device* TargetLocked();        // the mouse the bound path reaches
+Device* BoundReceiverLocked(); // the receiver at the bound path
+bool OnlineLocked(const Device& d);
+void EnqueueLocked(uint8_t command, uint8_t sub, std::vector<uint8_t> data, int extraDelayMs = 0,
+                   uint8_t status = 0);
+void EnqueueRawLocked(std::vector<uint8_t> head, std::vector<uint8_t> data, int extraDelayMs = 0);
+void NoticeLocked();
+void SaveLocked();
+bool DecodeActiveLocked(const Device& d, int profile, void* record);
+bool StoreRecordLocked(Device& d, int profile, const void* record, int* reportsChanged);
+void StartJobLocked(std::function<void()> body);
+// Sleeps ms (real) unless the engine shuts down meanwhile; false then. Takes the lock.
+bool JobSleep(int ms, uint64_t epoch);
+// Presence of the bound target before a change; after the change, reports device ready
+// when the target became reachable.
+bool TargetReachableLocked();
+void ReadyIfReachedLocked(bool before);
+
+// Applies a scenario (devices, costs, saved state).
+void LoadScenarioLocked(const HidScenario::Scenario& s, bool persist);
+void AddDeviceLocked(const HidSim::DeviceSpec& spec);
+void StopThreads(bool pumpEvents, int timeoutMs);
+void ClearLocked();
+std::string DefaultScenarioPathImpl();
+bool ReadFile(const std::string& path, std::string* out);
+
+// Logging, no engine lock needed.
+void LogCall(const char* function, std::string arguments, std::vector<uint8_t> bytes = {}, int reports = 0,
+             int result = 0);
+void LogDelivery(HidSim::Delivery::Target target, const uint8_t* head, int headLength, const uint8_t* data,
+                 int dataLength);
+std::string PathText(const char* path);
+
+// Stable strings and arrays for the whole run.
+char* Intern(const std::string& s);
+char** InternArray(const std::vector<std::string>& items);
+
+long long NowMs();
+int ParseHexId(const std::string& text);
+
+} // namespace HidEngine
+
+#endif
