@@ -13,6 +13,8 @@ Guarded<DeviceList> FoundDeviceList;
 Guarded<DeviceList> WorkerDeviceList;
 Guarded<QString> SelectedCacheName;
 Guarded<QString> DeviceInfoCacheName;
+Guarded<QByteArray> DeviceConfigPath;
+Guarded<QByteArray> ServicePath;
 
 static DongleRGB TheDongleRGB{};
 DongleRGB* const CurrentDongleRGB = &TheDongleRGB;
@@ -36,6 +38,19 @@ std::atomic<quint8> RestartWorkerPending{0};
 std::atomic<quint8> SettingsBusy{0};
 std::atomic<int> ImportRunning{0};
 
+QByteArray PlaceholderDevicePath()
+{
+    return QByteArrayLiteral("a");
+}
+
+bool DeviceConfigHoldsChosenDevice()
+{
+    std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
+    const QByteArray held = DeviceConfigPath.get();
+    return !held.isEmpty() && held != PlaceholderDevicePath() && held == CurrentDevicePath.get()
+        && DeviceInfoCacheName.get() == SelectedCacheName.get();
+}
+
 quint32 CurrentDeviceIndex()
 {
     return CurrentDevice.read([](const DeviceAllInfo& d) { return d.DriveIndex; });
@@ -52,6 +67,8 @@ void ResetDeviceState()
         WorkerDeviceList.set(DeviceList());
         SelectedCacheName.set(QString());
         DeviceInfoCacheName.set(QString());
+        DeviceConfigPath.set(QByteArray());
+        ServicePath.set(QByteArray());
         TheDongleRGB = DongleRGB{};
     }
     for (auto* flag : {&UiSendsChanges, &SensorLoading, &LightLoading, &ButtonLoading, &SensorLoaded,

@@ -68,6 +68,15 @@ extern Guarded<DeviceList> WorkerDeviceList;
 extern Guarded<QString> SelectedCacheName;
 extern Guarded<QString> DeviceInfoCacheName;
 
+// Which device DeviceConfig holds: the path the service was bound to when its last full
+// read arrived (empty until then), and the path the device service is bound to now.
+extern Guarded<QByteArray> DeviceConfigPath;
+extern Guarded<QByteArray> ServicePath;
+// The path that names no device, used until a device is chosen and found.
+QByteArray PlaceholderDevicePath();
+// True while DeviceConfig holds a full read of the chosen device, so it may be sent to it.
+bool DeviceConfigHoldsChosenDevice();
+
 // The section index of the chosen device ("Drive" + index + 1).
 quint32 CurrentDeviceIndex();
 

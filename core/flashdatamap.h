@@ -18,6 +18,22 @@ struct DpiLevel {
     uint8_t blue;
 };
 
+// The type byte of a ButtonFunctionCode.
+enum ButtonFunctionType : uint8_t {
+    NoFunction = 0,
+    MouseButtonFunction = 1,
+    DpiSwitchFunction = 2,
+    HorizontalWheelFunction = 3,
+    RapidFireFunction = 4,
+    KeyActionFunction = 5,
+    MacroFunction = 6,
+    ReportRateSwitchFunction = 7,
+    LightSwitchFunction = 8,
+    ConfigSwitchFunction = 9,
+    DpiLockFunction = 10,
+    VerticalWheelFunction = 11,
+};
+
 struct ButtonFunctionCode {
     uint8_t type;
     uint8_t code;

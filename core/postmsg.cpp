@@ -57,6 +57,11 @@ Qt::ConnectionType PostMsg::ConnectionFor(const char* signalSignature)
     return IsBlockingQueued(sig.constData()) ? Qt::BlockingQueuedConnection : Qt::AutoConnection;
 }
 
+bool PostMsg::Connect(const char* signal, const QObject* receiver, const char* method)
+{
+    return QObject::connect(instance(), signal, receiver, method, ConnectionFor(signal));
+}
+
 void PostMsg::BeginShutdown() { s_shuttingDown.store(true); }
 void PostMsg::EndShutdown() { s_shuttingDown.store(false); }
 bool PostMsg::ShuttingDown() { return s_shuttingDown.load(); }

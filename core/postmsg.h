@@ -28,6 +28,10 @@ public:
     // The connection type a receiver of this signal uses.
     static Qt::ConnectionType ConnectionFor(const char* signalSignature);
 
+    // Connects a hub signal (SIGNAL() text) to a receiver's slot with the connection type
+    // the signal calls for.
+    static bool Connect(const char* signal, const QObject* receiver, const char* method);
+
     // Once shutdown has begun, blocking emits are skipped: the GUI thread may be waiting
     // for the very thread that emits.
     static void BeginShutdown();

@@ -16,8 +16,8 @@ QByteArray BuildFirmwareImage(const FirmwareImageSpec& spec)
         p[i] = uchar((i * 31 + spec.version + spec.kind) & 0xFF);
         sum += p[i];
     }
-    std::memcpy(p, "VXFW", 4);
-    qToLittleEndian<quint32>(quint32(image.size()), p + 4);
+    qToLittleEndian<quint32>(quint32(image.size()), p);
+    std::memcpy(p + 4, "VXFW", 4);
     qToLittleEndian<quint32>(sum, p + 8);
     qToLittleEndian<quint32>(spec.version, p + 16);
     p[20] = uchar(spec.kind & 0xFF);

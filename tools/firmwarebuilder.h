@@ -5,7 +5,7 @@
 #include <QString>
 
 // Builds a firmware image file: the 728-byte header followed by a body. The first 16 header
-// bytes are the library's: "VXFW", the whole image length and a checksum of the body.
+// bytes are the library's: the whole image length, "VXFW" and a checksum of the body.
 struct FirmwareImageSpec {
     int kind = 210;            // 210 mouse, 211 receiver
     int cid = 0;

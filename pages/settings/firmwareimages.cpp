@@ -20,6 +20,9 @@ std::atomic<int> ReceiverType{0};
 std::atomic<int> FirmwareCid{0};
 std::atomic<int> FirmwareMid{0};
 std::atomic<int> UpgradeKind{0};
+std::atomic<bool> UpgradeRunning{false};
+std::atomic<bool> NewerMouseFirmware{false};
+std::atomic<bool> NewerReceiverFirmware{false};
 
 void FirmwareImageList::clear()
 {

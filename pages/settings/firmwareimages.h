@@ -55,6 +55,11 @@ extern std::atomic<int> ReceiverType;
 extern std::atomic<int> FirmwareCid;
 extern std::atomic<int> FirmwareMid;
 extern std::atomic<int> UpgradeKind;
+// Set while the settings page flashes; the device pages' hot-plug handling waits for it.
+extern std::atomic<bool> UpgradeRunning;
+// Results of the last firmware check of a mouse on its cable.
+extern std::atomic<bool> NewerMouseFirmware;
+extern std::atomic<bool> NewerReceiverFirmware;
 
 struct FirmwareVersion {
     int major = 0;

@@ -1,0 +1,268 @@
+#include "devicediscovery.h"
+
+#include "configini.h"
+#include "postmsg.h"
+#include "registrystore.h"
+
+#include "hidusb/HIDUsb.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QMutex>
+#include <QThread>
+
+Guarded<DeviceList> DevicePageList;
+Guarded<QStringList> WirelessPidList;
+Guarded<QStringList> Wireless2PidList;
+Guarded<QStringList> Wireless4PidList;
+Guarded<QStringList> Wireless8PidList;
+std::atomic<int> ConfigDeviceTotal{0};
+std::atomic<bool> RepairUpgradeRunning{false};
+
+namespace {
+
+QMutex g_hookMutex;
+std::function<void()> g_rebuildHook;
+std::function<bool()> g_repairVisibleHook;
+std::atomic<bool> g_noticePending{false};
+
+// One 10-byte buffer for the address queries of discovery (GUI thread only).
+uint8_t UsbAddressBuffer[10];
+
+QString option(const char* key)
+{
+    return ConfigIni::instance()->value(QStringLiteral("Option"), QLatin1String(key));
+}
+
+} // namespace
+
+void SetRebuildDeviceListHook(std::function<void()> hook)
+{
+    QMutexLocker lock(&g_hookMutex);
+    g_rebuildHook = std::move(hook);
+}
+
+void SetRepairDialogVisibleHook(std::function<bool()> hook)
+{
+    QMutexLocker lock(&g_hookMutex);
+    g_repairVisibleHook = std::move(hook);
+}
+
+bool RepairDialogVisible()
+{
+    std::function<bool()> hook;
+    {
+        QMutexLocker lock(&g_hookMutex);
+        hook = g_repairVisibleHook;
+    }
+    return hook && hook();
+}
+
+QVector<QString> ConfiguredProductIds()
+{
+    QVector<QString> ids;
+    for (const char* key : {"USB_PID", "Wireless_PID", "Wireless2_PID", "Wireless4_PID", "Wireless8_PID"})
+        for (const QString& id : ConfigIni::instance()->valueList(QStringLiteral("Option"), QLatin1String(key)))
+            if (!id.isEmpty())
+                ids << id;
+    return ids;
+}
+
+QList<QByteArray> FindPaths(const QString& vendorId, const QString& productId, bool byDeviceId)
+{
+    const QByteArray vid = vendorId.toUtf8();
+    const QByteArray pid = productId.toUtf8();
+    int count = 5;
+    char** paths = byDeviceId ? UsbFinderC_FindHidDevicesByDeviceId(vid.constData(), pid.constData(), 1, 5, &count)
+                              : UsbFinderC_FindHidDevicesByDefaultDeviceId(vid.constData(), pid.constData(), &count);
+    QList<QByteArray> out;
+    for (int i = 0; paths && i < count; ++i)
+        if (paths[i])
+            out << QByteArray(paths[i]);
+    return out;
+}
+
+DeviceAllInfo NewDeviceRecord(const QByteArray& path, const QString& vendorId, const QString& productId)
+{
+    DeviceAllInfo d;
+    d.Path = path;
+    d.VidText = vendorId;
+    d.PidText = productId;
+    uint8_t attribute[12] = {};
+    UsbFinderC_GetUsbDeviceAttribute(path.constData(), attribute);
+    d.VersionText = DeviceAllInfo::VersionTextFor(quint16(attribute[8] | (attribute[9] << 8)));
+    d.Online = 0;
+    return d;
+}
+
+DeviceIdentity IdentifyDevice(const QByteArray& path)
+{
+    DeviceIdentity id;
+    uint8_t info[3] = {};
+    // A waking device may answer 0/0: ask up to nine times; a tenth answer gives only its kind.
+    for (int attempt = 1; attempt <= 10; ++attempt) {
+        std::fill(std::begin(info), std::end(info), uint8_t(0));
+        UsbFinderC_GetDeviceInfo(path.constData(), info);
+        if (attempt < 10 && (info[0] != 0 || info[1] != 0)) {
+            id.answered = true;
+            break;
+        }
+    }
+    id.cid = info[0];
+    id.mid = info[1];
+    id.kind = info[2];
+    if (!id.answered)
+        return id;
+    ConfigIni* config = ConfigIni::instance();
+    const int total = option("DeviceTotal").toInt();
+    const int cid = option("CID").toInt();
+    for (int n = 1; n <= total; ++n) {
+        const int mid = config->value(QStringLiteral("Drive") + QString::number(n), QStringLiteral("MID")).toInt();
+        if (id.cid == cid && id.mid == mid) {
+            id.section = n - 1;
+            break;
+        }
+    }
+    return id;
+}
+
+bool FindDeviceInConfig(DeviceAllInfo& device)
+{
+    const DeviceIdentity id = IdentifyDevice(device.Path);
+    const int total = option("DeviceTotal").toInt();
+    if (id.section >= 0) {
+        device.Wired = DeviceAllInfo::WiredForConnection(id.kind);
+        device.CidMid = quint16(id.cid | (id.mid << 8));
+        device.ConnectionType = id.kind;
+        device.DriveIndex = quint32(id.section);
+        if (UsbFinderC_GetDeviceOnLine(device.Path.constData()) & 0xFF)
+            device.Online = 1;
+        return true;
+    }
+    if (total <= 0 && id.answered)
+        return false;
+    device.Wired = DeviceAllInfo::WiredForConnection(id.kind);
+    device.DriveIndex = quint32(qMax(0, total));
+    return true;
+}
+
+void EnumerateDevices(const QString& vendorId, const QVector<QString>& productIds)
+{
+    for (const QString& pid : productIds) {
+        for (const QByteArray& path : FindPaths(vendorId, pid, false)) {
+            DeviceAllInfo device = NewDeviceRecord(path, vendorId, pid);
+            if (!FindDeviceInConfig(device))
+                continue;
+            std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
+            FoundDeviceList.update([&](DeviceList& l) { l.append(device); });
+            DevicePageList.update([&](DeviceList& l) { l.append(device); });
+        }
+    }
+}
+
+namespace {
+
+// Online state and receiver address from one address query.
+void applyAddressQuery(DeviceAllInfo& device)
+{
+    std::fill(std::begin(UsbAddressBuffer), std::end(UsbAddressBuffer), uint8_t(0));
+    UsbFinderC_GetDeviceOnLineWithUsbAddress(device.Path.constData(), UsbAddressBuffer);
+    device.Online = UsbAddressBuffer[6] == 1 ? 1 : 0;
+    device.ReceiverAddress = {UsbAddressBuffer[7], UsbAddressBuffer[8], UsbAddressBuffer[9]};
+}
+
+// Replaces the entry with the same path in the page list (appends it when absent), and the
+// entry at index in the found list.
+void storeEntry(int index, const DeviceAllInfo& device)
+{
+    std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
+    FoundDeviceList.update([&](DeviceList& l) {
+        if (index >= 0 && index < l.size())
+            l[index] = device;
+    });
+    DevicePageList.update([&](DeviceList& l) {
+        for (DeviceAllInfo& entry : l) {
+            if (entry.Path == device.Path) {
+                entry = device;
+                return;
+            }
+        }
+        l.append(device);
+    });
+}
+
+} // namespace
+
+void RefreshDeviceOnline(int index)
+{
+    const DeviceList found = FoundDeviceList.get();
+    if (index < 0 || index >= found.size())
+        return;
+    DeviceAllInfo device = found.at(index);
+    device.Online = 0;
+    applyAddressQuery(device);
+    storeEntry(index, device);
+}
+
+void ReidentifyDevice(int index)
+{
+    const DeviceList found = FoundDeviceList.get();
+    if (index < 0 || index >= found.size())
+        return;
+    DeviceAllInfo device = found.at(index);
+    device.Online = 0;
+    std::fill(std::begin(UsbAddressBuffer), std::end(UsbAddressBuffer), uint8_t(0));
+    UsbFinderC_GetDeviceOnLineWithUsbAddress(device.Path.constData(), UsbAddressBuffer);
+    uint8_t answer[10];
+    std::copy(std::begin(UsbAddressBuffer), std::end(UsbAddressBuffer), answer);
+    FindDeviceInConfig(device);
+    device.Online = answer[6] == 1 ? 1 : 0;
+    device.ReceiverAddress = {answer[7], answer[8], answer[9]};
+    storeEntry(index, device);
+}
+
+void DevicePageHotplugCallback()
+{
+    // An interrupted upgrade is shown on the device choice page (read by the page itself).
+    const QString vendorId = option("VID");
+    {
+        std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
+        FoundDeviceList.set(DeviceList());
+        DevicePageList.set(DeviceList());
+    }
+    ConfigIni* config = ConfigIni::instance();
+    WirelessPidList.set(config->valueList(QStringLiteral("Option"), QStringLiteral("Wireless_PID")));
+    Wireless2PidList.set(config->valueList(QStringLiteral("Option"), QStringLiteral("Wireless2_PID")));
+    Wireless4PidList.set(config->valueList(QStringLiteral("Option"), QStringLiteral("Wireless4_PID")));
+    Wireless8PidList.set(config->valueList(QStringLiteral("Option"), QStringLiteral("Wireless8_PID")));
+    EnumerateDevices(vendorId, ConfiguredProductIds());
+
+    std::function<void()> rebuild;
+    {
+        QMutexLocker lock(&g_hookMutex);
+        rebuild = g_rebuildHook;
+    }
+    if (rebuild)
+        rebuild();
+    if (RepairDialogVisible() && !RepairUpgradeRunning.load())
+        PostMsg::instance()->EmitRepairCheckUpdate();
+}
+
+void DevicePageHotplugNotice()
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app)
+        return;
+    if (QThread::currentThread() == app->thread()) {
+        g_noticePending.store(false);
+        DevicePageHotplugCallback();
+        return;
+    }
+    // Many notices in a row make one rebuild.
+    if (g_noticePending.exchange(true))
+        return;
+    QMetaObject::invokeMethod(app, []() {
+        if (g_noticePending.exchange(false))
+            DevicePageHotplugCallback();
+    }, Qt::QueuedConnection);
+}

@@ -1,0 +1,63 @@
+#ifndef DEVICEDISCOVERY_H
+#define DEVICEDISCOVERY_H
+
+// Finding the configured devices: the device choice page's hot-plug notice rebuilds
+// FoundDeviceList and DevicePageList from the library's paths, identifies each device by its
+// CID, MID and connection kind, and refreshes its presence and receiver address.
+
+#include "deviceallinfo.h"
+#include "devicestate.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <atomic>
+#include <functional>
+
+extern Guarded<DeviceList> DevicePageList;
+extern Guarded<QStringList> WirelessPidList;
+extern Guarded<QStringList> Wireless2PidList;
+extern Guarded<QStringList> Wireless4PidList;
+extern Guarded<QStringList> Wireless8PidList;
+// "Option"/"DeviceTotal" as read when the device choice page was built; the DriveIndex of
+// an unidentified device.
+extern std::atomic<int> ConfigDeviceTotal;
+
+// The device choice page rebuilds its buttons through this hook.
+void SetRebuildDeviceListHook(std::function<void()> hook);
+// The settings page's repair dialog: whether it is shown, and whether its upgrade runs.
+void SetRepairDialogVisibleHook(std::function<bool()> hook);
+extern std::atomic<bool> RepairUpgradeRunning;
+bool RepairDialogVisible();
+
+// The hot-plug notice of the device choice page. The library's call is marshalled onto the
+// GUI thread (repeats coalesced); the work itself runs there.
+void DevicePageHotplugCallback();
+// What is registered with the library.
+void DevicePageHotplugNotice();
+
+void EnumerateDevices(const QString& vendorId, const QVector<QString>& productIds);
+bool FindDeviceInConfig(DeviceAllInfo& device);
+void RefreshDeviceOnline(int index);
+// Identifies one listed entry again and refreshes its presence; the entry stays listed.
+void ReidentifyDevice(int index);
+
+// Shared by both enumerations.
+QVector<QString> ConfiguredProductIds();
+// Paths of one product id, as the library returned them (count preset to 5).
+QList<QByteArray> FindPaths(const QString& vendorId, const QString& productId, bool byDeviceId);
+// A fresh record for a path: ids, release text, offline.
+DeviceAllInfo NewDeviceRecord(const QByteArray& path, const QString& vendorId, const QString& productId);
+
+// Result of asking a device who it is.
+struct DeviceIdentity {
+    quint8 cid = 0;
+    quint8 mid = 0;
+    quint8 kind = 0;
+    int section = -1;        // matching 0-based section, -1 for none
+    bool answered = false;   // CID or MID non-zero
+};
+DeviceIdentity IdentifyDevice(const QByteArray& path);
+
+#endif

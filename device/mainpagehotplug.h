@@ -1,0 +1,22 @@
+#ifndef MAINPAGEHOTPLUG_H
+#define MAINPAGEHOTPLUG_H
+
+// The hot-plug notice while the device pages are shown: re-enumerates into
+// WorkerDeviceList, follows the chosen device to another path of the same model (same
+// receiver address), goes back to the device choice page when it is gone, and checks the
+// firmware images for a mouse on its cable. Runs on the library's notifier thread.
+
+#include "deviceallinfo.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+void MainPageHotplugCallback();
+void EnumerateDevicesW(const QString& vendorId, const QVector<QString>& productIds);
+// 1 when a device section matched.
+int FindDeviceInConfigW(DeviceAllInfo& record, const QByteArray& path);
+// Takes over a device (when present) and restarts the worker.
+void StartWorker(const DeviceAllInfo& device);
+
+#endif

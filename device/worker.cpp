@@ -1,0 +1,187 @@
+#include "worker.h"
+
+#include "configini.h"
+#include "deviceinfocache.h"
+#include "devicedatacallback.h"
+#include "devicestate.h"
+#include "postmsg.h"
+#include "timing.h"
+
+#include "hidusb/HIDUsb.h"
+
+#include <QCoreApplication>
+#include <mutex>
+#include <QTimer>
+#include <QtDebug>
+
+QTimer* WorkerPollTimer = nullptr;
+QElapsedTimer StatusChangeTimer;
+std::atomic<int> ShowBatteryText{0};
+std::atomic<quint8> ServerOnlineState{0};
+std::atomic<quint8> DeviceSettingsChanged{0};
+std::atomic<quint8> KeyParamCheckPending{0};
+std::atomic<quint8> DongleQuerySkip{0};
+
+namespace {
+std::mutex g_statusClockMutex;
+
+bool presentNow()
+{
+    const QByteArray path = CurrentDevicePath.get();
+    return (UsbFinderC_GetDeviceOnLine(path.constData()) & 0xFF) != 0;
+}
+}
+
+void BindDeviceService(const QByteArray& path)
+{
+    ServicePath.set(path);
+    UsbServerC_Start(path.constData(), path.constData(), DeviceDataCallback);
+}
+
+bool StatusChangeReloadDue()
+{
+    std::lock_guard<std::mutex> lock(g_statusClockMutex);
+    if (StatusChangeTimer.isValid() && StatusChangeTimer.elapsed() <= Timing::Scaled(Timing::StatusChangeSpacing))
+        return false;
+    StatusChangeTimer.start();
+    return true;
+}
+
+void CancelWorkerRun()
+{
+    DeviceReloadPending.store(0);
+}
+
+void StartWorkerPass()
+{
+    DeviceReloadPending.store(1);
+    if (Worker* w = WorkerThread.load())
+        w->start();
+}
+
+void PrepareResetReadPass()
+{
+    ServerOnlineState.store(0);
+}
+
+Worker::Worker(QObject*)
+    : QThread(nullptr)
+{
+    DeviceReloadPending.store(1);
+    {
+        std::lock_guard<std::mutex> lock(g_statusClockMutex);
+        StatusChangeTimer.start();
+    }
+    CurrentDevicePath.set(PlaceholderDevicePath());
+    DeviceOnline.store(0);
+    WorkerPollTimer = new QTimer(this);
+    WorkerPollTimer->setInterval(Timing::Scaled(Timing::PresencePoll));
+    connect(WorkerPollTimer, &QTimer::timeout, this, &Worker::SlotCheckOnline);
+    WorkerPollTimer->start();
+    connect(PostMsg::instance(), SIGNAL(SigSelectMouseInfo(DeviceAllInfo)), this,
+            SLOT(SlotSelectMouseInfo(DeviceAllInfo)));
+    connect(PostMsg::instance(), SIGNAL(SigMainPageChange()), this, SLOT(SlotMainPageChange()));
+    ShowBatteryText.store(ConfigIni::instance()->value(QStringLiteral("Option"), QStringLiteral("ShowBatteryValue")).toInt());
+}
+
+Worker::~Worker()
+{
+    WaitProcessingEvents();
+    if (WorkerPollTimer && WorkerPollTimer->parent() == this)
+        WorkerPollTimer = nullptr;
+}
+
+void Worker::WaitProcessingEvents()
+{
+    // A pass may be blocked on a signal that the GUI thread has to deliver.
+    while (!wait(10))
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+void Worker::run()
+{
+    if (!DeviceReloadPending.load())
+        return;
+    if (!DeviceOnline.load())
+        DeviceOnline.store(presentNow() ? 1 : 0);
+
+    const DeviceAllInfo device = CurrentDevice.get();
+    const bool unchanged = device.Path == OpenedPath && device.ConnectionType == OpenedConnectionType
+        && ServerOnlineState.load() == DeviceOnline.load();
+    if ((!unchanged || DeviceSettingsChanged.load()) && MainPageActive.load() == 1) {
+        if (presentNow()) {
+            CurrentDevice.update([](DeviceAllInfo& d) { d.Online = 1; });
+            if (DeviceSettingsChanged.load()) {
+                PostMsg::instance()->EmitUpDataParam(1);
+                DeviceSettingsChanged.store(0);
+            } else if (SettingsBusy.load() != 1) {
+                PostMsg::instance()->EmitUpDataParam(0);
+            }
+        } else {
+            OfflineCheckPending.store(1);
+            CurrentDevice.update([](DeviceAllInfo& d) { d.Online = 0; });
+            FlashDataMap cached = ZeroFlashDataMap();
+            if (LoadDeviceInfoCache(SelectedCacheName.get(), &cached)) {
+                PostMsg* hub = PostMsg::instance();
+                hub->EmitUpDataLightUIButton(cached);
+                hub->EmitUpDataLightLight(cached);
+                hub->EmitUpDataLightSensor(cached);
+                hub->EmitForm();
+            } else {
+                PostMsg::instance()->EmitFormReset();
+            }
+        }
+        OpenedPath = device.Path;
+        OpenedConnectionType = device.ConnectionType;
+        BindDeviceService(CurrentDevicePath.get());
+        qDebug() << "OnlinA";
+        UsbServer_SetPCDriverStatus(1);
+        UsbServer_ReadAllFlashData();
+        ServerOnlineState.store(DeviceOnline.load());
+        qDebug() << "OnlinB";
+    }
+    DeviceDataLoaded.store(DeviceOnline.load());
+    DeviceReloadPending.store(0);
+}
+
+void Worker::SlotSelectMouseInfo(DeviceAllInfo SelectInfo)
+{
+    std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
+    CurrentDevice.set(SelectInfo);
+    SelectedCacheName.set(DeviceCacheName(SelectInfo.CidMid));
+    // The first read goes to the chosen device's path.
+    if (!SelectInfo.Path.isEmpty())
+        CurrentDevicePath.set(SelectInfo.Path);
+}
+
+void Worker::SlotMainPageChange()
+{
+    ServerOnlineState.store(0);
+    CurrentDevicePath.set(PlaceholderDevicePath());
+}
+
+void Worker::SlotCheckOnline()
+{
+    WorkerPollTimer->setInterval(Timing::Scaled(Timing::PresencePoll));
+    if (OfflineCheckPending.load()) {
+        if (MainPageActive.load() == 0) {
+            if (CurrentDevice.get().ConnectionType != 0)
+                OfflineCheckPending.store(0);
+        } else if (DeviceWatchEnabled.load()) {
+            const bool present = presentNow();
+            DeviceOnline.store(present ? 1 : 0);
+            ServerOnlineState.store(0);
+            if (!present)
+                return;
+            PostMsg::instance()->EmitCloseOffOnline();
+            OfflineCheckPending.store(0);
+            // Back after an absent pass: read it again.
+            RestartWorkerPending.store(1);
+        }
+    }
+    if (DeviceOnline.load() && RestartWorkerPending.load()) {
+        RestartWorkerPending.store(0);
+        DeviceReloadPending.store(1);
+        start();
+    }
+}

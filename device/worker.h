@@ -1,0 +1,61 @@
+#ifndef WORKER_H
+#define WORKER_H
+
+#include "deviceallinfo.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QString>
+#include <QThread>
+
+#include <atomic>
+
+class QTimer;
+
+// Read passes of the chosen device: one pass per start, on its own thread. The object and
+// its presence timer live on the GUI thread.
+class Worker : public QThread
+{
+    Q_OBJECT
+public:
+    explicit Worker(QObject* unused = nullptr);
+    ~Worker() override;
+
+    // Waits for a running pass while the calling (GUI) thread keeps processing events.
+    void WaitProcessingEvents();
+
+protected:
+    void run() override;
+
+private slots:
+    void SlotSelectMouseInfo(DeviceAllInfo SelectInfo);
+    void SlotMainPageChange();
+    void SlotCheckOnline();
+
+private:
+    int OpenedConnectionType = 0;
+    QByteArray OpenedPath;
+};
+
+// The worker's presence timer and the clock that spaces out device-reported reloads.
+extern QTimer* WorkerPollTimer;
+extern QElapsedTimer StatusChangeTimer;
+extern std::atomic<int> ShowBatteryText;
+extern std::atomic<quint8> ServerOnlineState;
+extern std::atomic<quint8> DeviceSettingsChanged;
+extern std::atomic<quint8> KeyParamCheckPending;
+extern std::atomic<quint8> DongleQuerySkip;
+
+// True (and the clock restarted) when more than the spacing passed since the last reload
+// that the device asked for.
+bool StatusChangeReloadDue();
+// Binds the library's device service to a path with DeviceDataCallback and remembers it.
+void BindDeviceService(const QByteArray& path);
+// DeviceReloadPending = 0.
+void CancelWorkerRun();
+// Sets DeviceReloadPending and starts the one worker (a start while a pass runs is ignored).
+void StartWorkerPass();
+// Starting a factory reset's read: the service is bound again, so the pass really reads.
+void PrepareResetReadPass();
+
+#endif

@@ -1,0 +1,58 @@
+#include "buttoninterface.h"
+
+#include "devicestate.h"
+#include "postmsg.h"
+#include "worker.h"
+
+#include "hidusb/HIDUsb.h"
+
+Buttoninterface::Buttoninterface(QWidget* parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Buttoninterface"));
+    // The button page is built first: it creates the worker.
+    WorkerThread.store(new Worker(nullptr));
+    PostMsg::Connect(SIGNAL(SigUpDataLightUIButton(FlashDataMap)), this, SLOT(SlotUpDataButtonUIButton(FlashDataMap)));
+    PostMsg::Connect(SIGNAL(SigUpDataButtonUIC(FlashDataMap)), this, SLOT(SlotUpDataButtonUIB(FlashDataMap)));
+    PostMsg::Connect(SIGNAL(SigFormReset()), this, SLOT(SlotFormResetButton()));
+    PostMsg::Connect(SIGNAL(SigUpDataConfigUI(int,int,bool)), this, SLOT(SlotUpDataConfigUI(int,int,bool)));
+    PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
+    PostMsg::Connect(SIGNAL(SigAddMacroButton()), this, SLOT(SlotAddMacroButton()));
+    PostMsg::Connect(SIGNAL(SigMouseIndex(int)), this, SLOT(SlotMouseIndex(int)));
+}
+
+Buttoninterface::~Buttoninterface()
+{
+    CancelWorkerRun();
+    Worker* worker = WorkerThread.exchange(nullptr);
+    if (worker) {
+        worker->WaitProcessingEvents();
+        delete worker;
+    }
+    StopUsbChanged();
+}
+
+void Buttoninterface::SlotUpDataButtonUIButton(FlashDataMap)
+{
+    ButtonLoaded.store(0);
+    ButtonLoading.store(1);
+    ButtonLoading.store(0);
+    ButtonLoaded.store(1);
+}
+
+void Buttoninterface::SlotUpDataButtonUIB(FlashDataMap)
+{
+    ButtonLoading.store(1);
+    ButtonLoading.store(0);
+}
+
+void Buttoninterface::SlotFormResetButton()
+{
+    ButtonLoading.store(1);
+    ButtonLoading.store(0);
+}
+
+void Buttoninterface::SlotUpDataConfigUI(int, int, bool) {}
+void Buttoninterface::SlotAllLanguage(int) {}
+void Buttoninterface::SlotAddMacroButton() {}
+void Buttoninterface::SlotMouseIndex(int) {}

@@ -1,0 +1,27 @@
+#ifndef BUTTONINTERFACE_H
+#define BUTTONINTERFACE_H
+
+#include "flashdatamap.h"
+
+#include <QWidget>
+
+// Button assignment page (placeholder until the page is built): takes the records the
+// device link hands over and owns the one worker thread object.
+class Buttoninterface : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Buttoninterface(QWidget* parent = nullptr);
+    ~Buttoninterface() override;
+
+public slots:
+    void SlotUpDataButtonUIButton(FlashDataMap DataMap);
+    void SlotUpDataButtonUIB(FlashDataMap DataMap);
+    void SlotFormResetButton();
+    void SlotUpDataConfigUI(int ToTalItem, int SelectIndex, bool ItemEnable);
+    void SlotAllLanguage(int index);
+    void SlotAddMacroButton();
+    void SlotMouseIndex(int index);
+};
+
+#endif

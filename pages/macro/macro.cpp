@@ -1,0 +1,17 @@
+#include "macro.h"
+
+#include "devicestate.h"
+#include "postmsg.h"
+
+Macro::Macro(QWidget* parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Macro"));
+    PostMsg::Connect(SIGNAL(SigSetMacroPage()), this, SLOT(SlotSetMacroPage()));
+}
+
+void Macro::SlotSetMacroPage()
+{
+    if (MacroRecording.exchange(0))
+        PostMsg::instance()->EmitStartRecord(1);
+}

@@ -1,0 +1,27 @@
+#ifndef FORMSETTING_H
+#define FORMSETTING_H
+
+#include "flashdatamap.h"
+
+#include <QString>
+#include <QWidget>
+
+// Settings page (placeholder until the page is built).
+class FormSetting : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit FormSetting(QWidget* parent = nullptr);
+
+public slots:
+    void SetVer(int index);
+    void SlotLabelTextB(QString TextA, QString Text);
+    void SlotCheckUpdate();
+    void SlotRGBValue(DongleRGB* Rgb);
+    void SlotLongRangeMode(bool Select);
+    void SlotForm();
+    void SlotFormB();
+    void SlotFormResetForm();
+};
+
+#endif

@@ -1,0 +1,445 @@
+#include "devicedatacallback.h"
+#include "devicelinkfixture.h"
+#include "deviceinfocache.h"
+#include "devicesetters.h"
+#include "devicestate.h"
+#include "hubrecorder.h"
+#include "postmsg.h"
+#include "registrystore.h"
+#include "testenv.h"
+#include "timing.h"
+#include "worker.h"
+
+#include "hidusb/HIDUsb.h"
+#include "hidusb/hidsim.h"
+
+#include <QApplication>
+#include <QSettings>
+#include <QtTest>
+
+namespace {
+
+QByteArray bytesOf(const FlashDataMap& m)
+{
+    return QByteArray(reinterpret_cast<const char*>(&m), int(sizeof m));
+}
+
+FlashDataMap storedRecord(const std::string& id)
+{
+    FlashDataMap m = ZeroFlashDataMap();
+    HidSim::GetSettings(id, -1, &m);
+    return m;
+}
+
+QStringList libraryCalls(const QStringList& wanted)
+{
+    QStringList out;
+    for (const HidSim::Call& c : HidSim::Calls())
+        if (wanted.contains(QString::fromStdString(c.function)))
+            out << QString::fromStdString(c.function);
+    return out;
+}
+
+} // namespace
+
+class TestWorker : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void readPassPresent();
+    void readPassAbsent_data();
+    void readPassAbsent();
+    void deviceBackAfterAbsentPass();
+    void passWithoutDevicePages();
+
+    void commandTable_data();
+    void commandTable();
+    void deviceReadyReceiver();
+    void keyParameterCheck_data();
+    void keyParameterCheck();
+    void versionReport();
+    void statusChangesSpaced();
+
+    void neverSendsOneDevicesRecordToAnother();
+    void selectReadChangeHold();
+
+private:
+    // Chooses the device as opening it does and runs a read pass to its end.
+    void openAndRead(const DeviceAllInfo& info, bool expectFullRead = true);
+    std::unique_ptr<DeviceLinkFixture> m_fixture;
+    std::unique_ptr<HubRecorder> m_pages;
+    Worker* m_worker = nullptr;
+};
+
+void TestWorker::init()
+{
+    m_fixture = std::make_unique<DeviceLinkFixture>();
+    m_pages = std::make_unique<HubRecorder>();
+    m_worker = new Worker(nullptr);
+    WorkerThread.store(m_worker);
+    MainPageActive.store(1);
+}
+
+void TestWorker::cleanup()
+{
+    CancelWorkerRun();
+    WorkerThread.store(nullptr);
+    UsbServer_Exit();
+    m_worker->WaitProcessingEvents();
+    delete m_worker;
+    m_worker = nullptr;
+    m_pages.reset();
+    m_fixture.reset();
+}
+
+void TestWorker::openAndRead(const DeviceAllInfo& info, bool expectFullRead)
+{
+    PostMsg::instance()->EmitSelectMouseInfo(info);
+    StartWorkerPass();
+    QVERIFY(TestEnv::WaitFor([this] { return m_worker->isFinished(); }));
+    if (expectFullRead)
+        QVERIFY(TestEnv::WaitFor([this] { return m_pages->count(QStringLiteral("Form")) > 0 && DeviceDataLoaded.load(); }));
+}
+
+void TestWorker::readPassPresent()
+{
+    const QByteArray path = m_fixture->add(DeviceLinkFixture::CableMouse());
+    const DeviceAllInfo info = DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0);
+    HidSim::ClearCalls();
+    openAndRead(info);
+
+    QCOMPARE(libraryCalls({"UsbServerC_Start", "UsbServer_SetPCDriverStatus", "UsbServer_ReadAllFlashData",
+                           "UsbServer_ReadDPILed", "UsbServer_ReadBatteryLevel", "UsbServer_ReadVersion",
+                           "UsbServer_ReadConfig", "ProtocolDataUpdate"}),
+             (QStringList{"UsbServerC_Start", "UsbServer_SetPCDriverStatus", "UsbServer_ReadAllFlashData",
+                          "UsbServer_ReadDPILed", "UsbServer_ReadBatteryLevel", "UsbServer_ReadVersion",
+                          "UsbServer_ReadConfig", "ProtocolDataUpdate"}));
+    QCOMPARE(QByteArray::fromStdString(HidSim::Calls("UsbServerC_Start").front().arguments).left(path.size()), path);
+
+    const QStringList order = m_pages->names();
+    const int button = order.indexOf(QStringLiteral("Button"));
+    QVERIFY(order.indexOf(QStringLiteral("Param:0")) >= 0);
+    QVERIFY(order.indexOf(QStringLiteral("Param:0")) < button);
+    QCOMPARE(order.mid(button, 4), (QStringList{"Button", "Light", "Sensor", "Form"}));
+    const QByteArray device = bytesOf(storedRecord("m1"));
+    for (const QString& page : {QStringLiteral("Button"), QStringLiteral("Light"), QStringLiteral("Sensor")}) {
+        const HubRecorder::Event* e = m_pages->last(page);
+        QCOMPARE(e->record, device);
+        QVERIFY(e->onGuiThread);
+        QVERIFY2(e->libraryCallbackRunning, "the callback went on before the page had taken the record");
+    }
+    QCOMPARE(bytesOf(DeviceConfig.get()), device);
+    QCOMPARE(int(DeviceDataLoaded.load()), 1);
+    QCOMPARE(int(DeviceReloadPending.load()), 0);
+    QCOMPARE(DeviceInfoCacheName.get(), QStringLiteral("Device_CID24_MID01.bin"));
+    QCOMPARE(SelectedCacheName.get(), QStringLiteral("Device_CID24_MID01.bin"));
+    QVERIFY(DeviceConfigHoldsChosenDevice());
+}
+
+void TestWorker::readPassAbsent_data()
+{
+    QTest::addColumn<bool>("cached");
+    QTest::newRow("with a cache file") << true;
+    QTest::newRow("without a cache file") << false;
+}
+
+void TestWorker::readPassAbsent()
+{
+    QFETCH(bool, cached);
+    const QByteArray path = m_fixture->add(DeviceLinkFixture::CableMouse());
+    QVERIFY(HidSim::Unplug("m1"));
+    FlashDataMap cache = storedRecord("m1");
+    cache.lightColor[0] = 77;
+    if (cached)
+        SaveDeviceInfoCache(QStringLiteral("Device_CID24_MID01.bin"), cache);
+    HidSim::ClearCalls();
+    openAndRead(DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0), false);
+
+    if (cached) {
+        QCOMPARE(m_pages->names(), (QStringList{"Button", "Light", "Sensor", "Form"}));
+        QCOMPARE(m_pages->last(QStringLiteral("Light"))->record, bytesOf(cache));
+    } else {
+        QCOMPARE(m_pages->names(), QStringList{"FormReset"});
+    }
+    QCOMPARE(int(OfflineCheckPending.load()), 1);
+    QCOMPARE(int(CurrentDevice.get().Online), 0);
+    QCOMPARE(int(DeviceDataLoaded.load()), 0);
+    // The service is bound all the same, so the device is heard when it comes back.
+    QCOMPARE(HidSim::CallCount("UsbServerC_Start"), 1);
+    QVERIFY(!DeviceConfigHoldsChosenDevice());
+}
+
+void TestWorker::deviceBackAfterAbsentPass()
+{
+    const QByteArray path = m_fixture->add(DeviceLinkFixture::CableMouse());
+    QVERIFY(HidSim::Unplug("m1"));
+    openAndRead(DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0), false);
+    m_pages->clear();
+
+    // Still absent: the timer only looks.
+    QMetaObject::invokeMethod(m_worker, "SlotCheckOnline");
+    QVERIFY(m_pages->events.isEmpty());
+    QCOMPARE(int(OfflineCheckPending.load()), 1);
+
+    QVERIFY(HidSim::Plug("m1"));
+    QMetaObject::invokeMethod(m_worker, "SlotCheckOnline");
+    QVERIFY(TestEnv::WaitFor([this] { return m_pages->count(QStringLiteral("Form")) > 0 && DeviceDataLoaded.load(); }));
+    QCOMPARE(m_pages->names().first(), QStringLiteral("CloseOffline"));
+    QCOMPARE(int(OfflineCheckPending.load()), 0);
+    QCOMPARE(m_pages->last(QStringLiteral("Button"))->record, bytesOf(storedRecord("m1")));
+    QVERIFY(DeviceConfigHoldsChosenDevice());
+}
+
+void TestWorker::passWithoutDevicePages()
+{
+    const QByteArray path = m_fixture->add(DeviceLinkFixture::CableMouse());
+    MainPageActive.store(0);
+    HidSim::ClearCalls();
+    openAndRead(DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0), false);
+    QCOMPARE(HidSim::CallCount("UsbServerC_Start"), 0);
+    QCOMPARE(int(DeviceDataLoaded.load()), int(DeviceOnline.load()));
+    QCOMPARE(int(DeviceReloadPending.load()), 0);
+}
+
+void TestWorker::commandTable_data()
+{
+    QTest::addColumn<QByteArray>("head");
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QStringList>("events");
+    QTest::addColumn<int>("writes");
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<QByteArray>("bytesAtOffset");
+
+    auto head = [](int command, int sub = 0, int status = 0) {
+        return QByteArray::fromHex("a5") + char(command) + char(0) + char(status) + char(sub);
+    };
+    QTest::newRow("battery") << head(4) << QByteArray::fromHex("37010000") << QStringList{"Battery:1,55,1"} << 0 << -1 << QByteArray();
+    QTest::newRow("battery too short") << head(4) << QByteArray::fromHex("3701") << QStringList{} << 0 << -1 << QByteArray();
+    QTest::newRow("report rate") << head(8, 0) << QByteArray::fromHex("02") << QStringList{"ReportRate:2"} << 1 << 0 << QByteArray::fromHex("02");
+    QTest::newRow("report rate, status set") << head(8, 0, 1) << QByteArray::fromHex("02") << QStringList{} << 0 << -1 << QByteArray();
+    QTest::newRow("short head reads sub-command 0") << QByteArray::fromHex("a508") << QByteArray::fromHex("04")
+                                                    << QStringList{"ReportRate:4"} << 1 << 0 << QByteArray::fromHex("04");
+    QTest::newRow("current level") << head(8, 4) << QByteArray::fromHex("03") << QStringList{"Dpi:3"} << 1 << 2 << QByteArray::fromHex("03");
+    QTest::newRow("dpi light") << head(8, 0x4C) << QByteArray::fromHex("02ff0501aabbcc00") << QStringList{"DpiLed"} << 0
+                               << 0x3F << QByteArray::fromHex("02ff0501");
+    QTest::newRow("dpi light short") << head(8, 0x4C) << QByteArray::fromHex("02ff0501aabbcc") << QStringList{} << 0 << -1 << QByteArray();
+    QTest::newRow("light bar") << head(8, 0xA0) << QByteArray::fromHex("030a0b0c0405010000") << QStringList{"Light"} << 0
+                               << 0x43 << QByteArray::fromHex("030a0b0c040501");
+    QTest::newRow("other sub-command") << head(8, 7) << QByteArray::fromHex("01") << QStringList{} << 0 << -1 << QByteArray();
+    QTest::newRow("dump of the wrong length") << head(8, 0) << QByteArray(6911, '\0') << QStringList{} << 0 << -1 << QByteArray();
+    QTest::newRow("configuration") << head(14) << QByteArray::fromHex("02") << QStringList{"ConfigUI:4,2,1"} << 0 << -1 << QByteArray();
+    QTest::newRow("no configuration") << head(14) << QByteArray() << QStringList{"ConfigUI:0,0,0"} << 0 << -1 << QByteArray();
+    QTest::newRow("receiver light") << head(21) << QByteArray(10, '\0') << QStringList{"RGB:0"} << 0 << -1 << QByteArray();
+    QTest::newRow("long range off") << head(23) << QByteArray(10, '\0') << QStringList{"LongRange:0"} << 0 << -1 << QByteArray();
+    QTest::newRow("long range short") << head(23) << QByteArray(9, '\0') << QStringList{} << 0 << -1 << QByteArray();
+    QTest::newRow("status change too short") << head(10) << QByteArray::fromHex("010000") << QStringList{} << 0 << -1 << QByteArray();
+    QTest::newRow("unknown command") << head(99) << QByteArray::fromHex("01") << QStringList{} << 0 << -1 << QByteArray();
+}
+
+void TestWorker::commandTable()
+{
+    QFETCH(QByteArray, head);
+    QFETCH(QByteArray, data);
+    QFETCH(QStringList, events);
+    QFETCH(int, writes);
+    QFETCH(int, offset);
+    QFETCH(QByteArray, bytesAtOffset);
+
+    const QByteArray path = m_fixture->add(DeviceLinkFixture::CableMouse());
+    m_fixture->chooseFullyRead("m1", DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0));
+    ShowBatteryText.store(1);
+    const QByteArray before = bytesOf(DeviceConfig.get());
+    QVERIFY(HidSim::SendReport(std::vector<uint8_t>(head.begin(), head.end()),
+                               std::vector<uint8_t>(data.begin(), data.end())));
+    QVERIFY(TestEnv::WaitFor([] { return HidSim::PendingAnswers() == 0; }));
+    QCoreApplication::processEvents();
+    QCOMPARE(m_pages->names(), events);
+    QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), writes);
+    const QByteArray after = bytesOf(DeviceConfig.get());
+    if (offset < 0) {
+        QCOMPARE(after, before);
+    } else {
+        QCOMPARE(after.mid(offset, bytesAtOffset.size()), bytesAtOffset);
+        QCOMPARE(after.left(offset), before.left(offset));
+        QCOMPARE(after.mid(offset + bytesAtOffset.size()), before.mid(offset + bytesAtOffset.size()));
+        if (!m_pages->events.isEmpty() && !m_pages->events.first().record.isEmpty())
+            QCOMPARE(m_pages->events.first().record, after);
+    }
+}
+
+void TestWorker::deviceReadyReceiver()
+{
+    // Drive2 through its 4 kHz receiver: "Adveanced" 0,1 in the sample installation.
+    m_fixture->add(DeviceLinkFixture::Receiver("r4", "0x5141", 4, 0x12, 0x34, 0x56));
+    HidSim::DeviceSpec mouse = DeviceLinkFixture::ReceiverMouse("m2", "r4");
+    m_fixture->add(mouse);
+    const QByteArray path = QByteArray::fromStdString(HidSim::PathOf("r4"));
+    m_fixture->chooseFullyRead("m2", DeviceLinkFixture::InfoFor(path, 36, 2, 1, 1));
+    QVERIFY(HidSim::ReportDeviceReady());
+    QVERIFY(TestEnv::WaitFor([this] { return m_pages->count(QStringLiteral("Form")) > 0; }));
+    const QStringList names = m_pages->names();
+    QCOMPARE(names.mid(0, 2), (QStringList{"RGB:1", "LongRange:0"}));
+    QCOMPARE(HidSim::CallCount("UsbFinderC_Set4KDongleRGB"), 1);
+    QCOMPARE(HidSim::Calls("UsbFinderC_SetLongRangeMode").front().arguments.substr(path.size() + 1), std::string("0"));
+    QCOMPARE(HidSim::BatteryOptimize("m2"), 1);
+    // The dump that follows skips the receiver queries once.
+    QCOMPARE(HidSim::CallCount("UsbFinderC_Get4KDongleRGBValue"), 0);
+    QCOMPARE(HidSim::CallCount("UsbFinderC_GetLongRangeMode"), 0);
+    QCOMPARE(int(DongleQuerySkip.load()), 0);
+    QCOMPARE(int(KeyParamCheckPending.load()), 0);
+}
+
+void TestWorker::keyParameterCheck_data()
+{
+    QTest::addColumn<QStringList>("keyActionParams");
+    QTest::addColumn<QList<int>>("kept");
+    QTest::newRow("no key action defaults") << QStringList{} << QList<int>{3};
+    QTest::newRow("buttons 1 and 4") << QStringList{"KeyParam2", "KeyParam5"} << QList<int>{1, 3, 4};
+}
+
+void TestWorker::keyParameterCheck()
+{
+    QFETCH(QStringList, keyActionParams);
+    QFETCH(QList<int>, kept);
+    // A private installation whose lists mark some buttons as key actions.
+    m_fixture.reset();
+    m_fixture = std::make_unique<DeviceLinkFixture>(TestEnv::Installation::PrivateCopy);
+    {
+        QSettings config(m_fixture->installation().path() + QStringLiteral("/usersetting/Config.ini"), QSettings::IniFormat);
+        for (const QString& key : keyActionParams)
+            config.setValue(QStringLiteral("Drive1/") + key, QStringList{"0x05", "0x00", "0x00"});
+    }
+    HidSim::DeviceSpec spec = DeviceLinkFixture::CableMouse();
+    FlashDataMap stored = ZeroFlashDataMap();
+    m_fixture->add(spec);
+    QVERIFY(HidSim::GetSettings("m1", -1, &stored));
+    for (int b = 0; b < 16; ++b) {
+        stored.keyActions[b].count = 1;
+        stored.keyActions[b].events[0] = {0, 1, uint16_t(4 + b), 10};
+        stored.macros[b].nameLength = 1;
+        stored.macros[b].name[0] = char('a' + b);
+        stored.buttonFunctions[b] = {MouseButtonFunction, 1, 0};
+    }
+    stored.buttonFunctions[3] = {MacroFunction, 3, 1}; // a macro button keeps its blocks
+    QVERIFY(HidSim::SetSettings("m1", -1, stored));
+    const QByteArray path = QByteArray::fromStdString(HidSim::PathOf("m1"));
+    m_fixture->chooseFullyRead("m1", DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0));
+
+    QVERIFY(HidSim::ReportDeviceReady());
+    QVERIFY(TestEnv::WaitFor([this] { return m_pages->count(QStringLiteral("Form")) > 0; }));
+    const FlashDataMap after = DeviceConfig.get();
+    for (int b = 0; b < 16; ++b) {
+        const bool keep = kept.contains(b);
+        QCOMPARE(after.keyActions[b].count, keep ? 1u : 0u);
+        QCOMPARE(int(after.macros[b].nameLength), keep ? 1 : 0);
+    }
+    QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 1);
+    QCOMPARE(bytesOf(storedRecord("m1")), bytesOf(after));
+}
+
+void TestWorker::versionReport()
+{
+    const QByteArray path = m_fixture->add(DeviceLinkFixture::CableMouse());
+    m_fixture->chooseFullyRead("m1", DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0));
+    QVERIFY(HidSim::SetFirmwareVersion("m1", 0x0210));
+    QVERIFY(HidSim::SendCommand(18, 0, {0x10, 0x02}));
+    QVERIFY(TestEnv::WaitFor([this] { return m_pages->count(QStringLiteral("Setver:0")) > 0; }));
+    QCOMPARE(CurrentDevice.get().FirmwareVersionText, QStringLiteral("v2.10"));
+    QCOMPARE(RegistryStore::instance()->value(RegistryStore::ProgramKey(), QStringLiteral("MouseVer361")).toString(),
+             QStringLiteral("v2.10"));
+}
+
+void TestWorker::statusChangesSpaced()
+{
+    const QByteArray path = m_fixture->add(DeviceLinkFixture::CableMouse());
+    m_fixture->chooseFullyRead("m1", DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0));
+    const std::vector<uint8_t> settingsChanged{0, 0, 1, 0, 0, 0, 0};
+    auto report = [&]() {
+        RestartWorkerPending.store(0);
+        DeviceSettingsChanged.store(0);
+        QVERIFY(HidSim::ReportStatusChange(settingsChanged));
+        QVERIFY(TestEnv::WaitFor([] { return HidSim::PendingAnswers() == 0; }));
+    };
+    {
+        TestEnv::TimeScale fast(0.001); // spacing of 3 ms
+        QTest::qWait(10);
+        report();
+        QCOMPARE(int(RestartWorkerPending.load()), 1);
+        QCOMPARE(int(DeviceSettingsChanged.load()), 1);
+    }
+    report(); // within 3,000 ms of the first
+    QCOMPARE(int(RestartWorkerPending.load()), 0);
+    {
+        TestEnv::TimeScale fast(0.001);
+        QTest::qWait(10);
+        report();
+        QCOMPARE(int(RestartWorkerPending.load()), 1);
+    }
+    // Other items are asked for in the stated order.
+    HidSim::ClearCalls();
+    QVERIFY(HidSim::ReportStatusChange({1, 1, 0, 1, 0, 1, 1}));
+    QVERIFY(TestEnv::WaitFor([] { return HidSim::PendingAnswers() == 0; }));
+    QCOMPARE(libraryCalls({"UsbServer_ReadCurrentDPI", "UsbServer_ReadReportRate", "UsbServer_ReadBatteryLevel",
+                           "UsbServer_ReadLedBar", "UsbServer_ReadDPILed"}),
+             (QStringList{"UsbServer_ReadCurrentDPI", "UsbServer_ReadReportRate", "UsbServer_ReadBatteryLevel",
+                          "UsbServer_ReadLedBar", "UsbServer_ReadDPILed"}));
+}
+
+void TestWorker::neverSendsOneDevicesRecordToAnother()
+{
+    // Device A is opened and read.
+    const QByteArray pathA = m_fixture->add(DeviceLinkFixture::CableMouse("a"));
+    HidSim::DeviceSpec specB = DeviceLinkFixture::CableMouse("b");
+    specB.pid = "0x5101";
+    specB.plugged = false;
+    const QByteArray pathB = m_fixture->add(specB);
+    openAndRead(DeviceLinkFixture::InfoFor(pathA, 36, 1, 2, 0));
+    const QByteArray recordA = bytesOf(DeviceConfig.get());
+
+    // Back to the device choice page, then B is opened while it is absent.
+    PostMsg::instance()->EmitMainPageChange();
+    m_pages->clear();
+    openAndRead(DeviceLinkFixture::InfoFor(pathB, 36, 1, 2, 0), false);
+    FlashDataMap originalB = storedRecord("b");
+
+    // B is plugged in and the user changes a setting before any read of B arrived.
+    QVERIFY(HidSim::Plug("b"));
+    HidSim::ClearCalls();
+    QVERIFY(!SetLightColor(1, 2, 3));
+    for (const HidSim::Call& c : HidSim::Calls("ProtocolDataUpdate"))
+        QVERIFY(QByteArray(reinterpret_cast<const char*>(c.bytes.data()), int(c.bytes.size())) != recordA);
+    QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0);
+    QCOMPARE(bytesOf(storedRecord("b")), bytesOf(originalB));
+
+    // The read pass that the change asked for brings B's own record; then changes go through.
+    QMetaObject::invokeMethod(m_worker, "SlotCheckOnline");
+    QVERIFY(TestEnv::WaitFor([this] { return m_pages->count(QStringLiteral("Form")) > 0 && DeviceDataLoaded.load(); }));
+    QVERIFY(SetLightColor(1, 2, 3));
+    const FlashDataMap b = storedRecord("b");
+    QCOMPARE(int(b.lightColor[2]), 3);
+    originalB.lightColor[0] = 1;
+    originalB.lightColor[1] = 2;
+    originalB.lightColor[2] = 3;
+    QCOMPARE(bytesOf(b), bytesOf(originalB));
+}
+
+void TestWorker::selectReadChangeHold()
+{
+    const QByteArray path = m_fixture->add(DeviceLinkFixture::CableMouse());
+    openAndRead(DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0));
+    HidSim::ClearCalls();
+    QVERIFY(SetDpiLevelColor(2, 10, 20, 30));
+    QVERIFY(SetReportRate(0x02));
+    const FlashDataMap device = storedRecord("m1");
+    QCOMPARE(int(device.dpiLevels[2].blue), 30);
+    QCOMPARE(int(device.reportRate), 2);
+    QCOMPARE(bytesOf(device), bytesOf(DeviceConfig.get()));
+    // A one-field change costs one 64-byte report on the wire.
+    QCOMPARE(HidSim::Calls("ProtocolDataUpdate").back().reports, 1);
+}
+
+VEXO_TEST_MAIN(TestWorker)
+#include "tst_worker.moc"
