@@ -1,6 +1,7 @@
 #include "testenv.h"
 
 #include "apppaths.h"
+#include "hidsim.h"
 #include "startup.h"
 #include "timing.h"
 
@@ -121,6 +122,16 @@ TimeScale::TimeScale(double factor)
 TimeScale::~TimeScale()
 {
     Timing::SetScale(m_previous);
+}
+
+SimulatedDevices::SimulatedDevices(Start start)
+{
+    HidSim::Reset(start == DefaultScenario ? HidSim::Start::Default : HidSim::Start::Empty);
+}
+
+SimulatedDevices::~SimulatedDevices()
+{
+    HidSim::Reset(HidSim::Start::Empty);
 }
 
 void AnswerNextModal(std::function<void(QWidget*)> answer, const char* className, int timeoutMs)

@@ -63,6 +63,20 @@ private:
     double m_previous;
 };
 
+// The simulated devices behind the HID library (hidsim.h) for one test: starts with no
+// device or with the default scenario (all costs zero; the devices' state file lives under
+// the current HOME, so create a TempHome first), and at the end stops the library's threads
+// and forgets every device, binding and callback.
+class SimulatedDevices
+{
+public:
+    enum Start { Empty, DefaultScenario };
+    explicit SimulatedDevices(Start start = Empty);
+    ~SimulatedDevices();
+    SimulatedDevices(const SimulatedDevices&) = delete;
+    SimulatedDevices& operator=(const SimulatedDevices&) = delete;
+};
+
 // Calls answer with the next modal widget that appears (optionally of the given class),
 // polling the event loop; gives up after timeoutMs of real time.
 void AnswerNextModal(std::function<void(QWidget*)> answer, const char* className = nullptr,
