@@ -54,6 +54,7 @@ private slots:
     void readPassAbsent();
     void deviceBackAfterAbsentPass();
     void passWithoutDevicePages();
+    void selectionPointsPathAtDevice();
 
     void commandTable_data();
     void commandTable();
@@ -202,6 +203,17 @@ void TestWorker::passWithoutDevicePages()
     QCOMPARE(HidSim::CallCount("UsbServerC_Start"), 0);
     QCOMPARE(int(DeviceDataLoaded.load()), int(DeviceOnline.load()));
     QCOMPARE(int(DeviceReloadPending.load()), 0);
+}
+
+void TestWorker::selectionPointsPathAtDevice()
+{
+    const QByteArray path = m_fixture->add(DeviceLinkFixture::CableMouse());
+    QCOMPARE(CurrentDevicePath.get(), PlaceholderDevicePath());
+    PostMsg::instance()->EmitSelectMouseInfo(DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0));
+    QCOMPARE(CurrentDevicePath.get(), path);
+    QCOMPARE(SelectedCacheName.get(), QStringLiteral("Device_CID24_MID01.bin"));
+    PostMsg::instance()->EmitMainPageChange();
+    QCOMPARE(CurrentDevicePath.get(), PlaceholderDevicePath());
 }
 
 void TestWorker::commandTable_data()

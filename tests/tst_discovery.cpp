@@ -1,0 +1,339 @@
+#include "devicediscovery.h"
+#include "devicelinkfixture.h"
+#include "devicestate.h"
+#include "firmwarebuilder.h"
+#include "hubrecorder.h"
+#include "mainpagehotplug.h"
+#include "pages/settings/firmwareimages.h"
+#include "postmsg.h"
+#include "testenv.h"
+#include "worker.h"
+
+#include "hidusb/HIDUsb.h"
+#include "hidusb/hidsim.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QtTest>
+
+namespace {
+
+QStringList pathsOf(const DeviceList& list)
+{
+    QStringList out;
+    for (const DeviceAllInfo& d : list)
+        out << QString::fromUtf8(d.Path);
+    return out;
+}
+
+QString pathOf(const std::string& id)
+{
+    return QString::fromStdString(HidSim::PathOf(id));
+}
+
+} // namespace
+
+class TestDiscovery : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void productIdOrder();
+    void listOrderAndFields();
+    void identification_data();
+    void identification();
+    void twoSectionsSameMid();
+    void onlineRefreshWithAddress();
+    void reidentifyReplacesByPath();
+    void noDevice();
+
+    void followMouseToCable();
+    void chosenDeviceGone_data();
+    void chosenDeviceGone();
+    void chosenDeviceStays();
+    void firmwareCheck_data();
+    void firmwareCheck();
+
+private:
+    std::unique_ptr<DeviceLinkFixture> m_fixture;
+    std::unique_ptr<HubRecorder> m_hub;
+};
+
+void TestDiscovery::init()
+{
+    m_fixture = std::make_unique<DeviceLinkFixture>(TestEnv::Installation::PrivateCopy);
+    m_hub = std::make_unique<HubRecorder>();
+    ConfigDeviceTotal.store(2);
+}
+
+void TestDiscovery::cleanup()
+{
+    if (Worker* w = WorkerThread.exchange(nullptr)) {
+        CancelWorkerRun();
+        w->WaitProcessingEvents();
+        delete w;
+    }
+    m_hub.reset();
+    m_fixture.reset();
+}
+
+void TestDiscovery::productIdOrder()
+{
+    QSettings config(m_fixture->installation().path() + QStringLiteral("/usersetting/Config.ini"), QSettings::IniFormat);
+    config.setValue(QStringLiteral("Option/USB_PID"), QStringList{QString::fromLatin1(QByteArray("1234").toBase64()), QString(),
+                                                                 QString::fromLatin1(QByteArray("5678").toBase64())});
+    config.setValue(QStringLiteral("Option/Wireless_PID"), QString());
+    config.sync();
+    const QVector<QString> ids = ConfiguredProductIds();
+    QCOMPARE(ids.mid(0, 2), (QVector<QString>{"1234", "5678"}));
+    QCOMPARE(ids.mid(2), (QVector<QString>{"0x5121", "0x5141", "0x5181"}));
+}
+
+void TestDiscovery::listOrderAndFields()
+{
+    // A receiver first on the bus, then a mouse on its cable: the cable's product id comes first.
+    m_fixture->add(DeviceLinkFixture::Receiver("r4", "0x5141", 4, 0x12, 0x34, 0x56));
+    m_fixture->add(DeviceLinkFixture::ReceiverMouse("m2", "r4"));
+    HidSim::DeviceSpec cable = DeviceLinkFixture::CableMouse("m1");
+    cable.release = 0x0203;
+    m_fixture->add(cable);
+
+    DevicePageHotplugCallback();
+    const DeviceList found = FoundDeviceList.get();
+    QCOMPARE(pathsOf(found), (QStringList{pathOf("m1"), pathOf("r4")}));
+    QCOMPARE(pathsOf(DevicePageList.get()), pathsOf(found));
+    const DeviceAllInfo& mouse = found.at(0);
+    QCOMPARE(mouse.VidText, QStringLiteral("0x3706"));
+    QCOMPARE(mouse.PidText, QStringLiteral("0x5101"));
+    QCOMPARE(mouse.VersionText, QStringLiteral("v2.3"));
+    QCOMPARE(int(mouse.CidMid), 36 + 256 * 1);
+    QCOMPARE(int(mouse.ConnectionType), 2);
+    QCOMPARE(int(mouse.Wired), 1);
+    QCOMPARE(int(mouse.DriveIndex), 0);
+    QCOMPARE(int(mouse.Online), 1);
+    const DeviceAllInfo& receiver = found.at(1);
+    QCOMPARE(receiver.PidText, QStringLiteral("0x5141"));
+    QCOMPARE(int(receiver.ConnectionType), 1);
+    QCOMPARE(int(receiver.Wired), 0);
+    QCOMPARE(int(receiver.DriveIndex), 1);
+    QVERIFY(receiver.FirmwareVersionText.isEmpty());
+    QCOMPARE(WirelessPidList.get(), QStringList{"0x5111"});
+    QCOMPARE(Wireless4PidList.get(), QStringList{"0x5141"});
+}
+
+void TestDiscovery::identification_data()
+{
+    QTest::addColumn<int>("zeroAnswers");
+    QTest::addColumn<int>("cid");
+    QTest::addColumn<int>("mid");
+    QTest::addColumn<int>("driveIndex");
+    QTest::newRow("answers at once") << 0 << 36 << 1 << 0;
+    QTest::newRow("eight 0/0 answers, then identified") << 8 << 36 << 1 << 0;
+    QTest::newRow("nine 0/0 answers: unidentified") << 9 << 36 << 1 << 2;
+    QTest::newRow("another CID: unidentified") << 0 << 8 << 1 << 2;
+    QTest::newRow("unknown MID: unidentified") << 0 << 36 << 9 << 2;
+}
+
+void TestDiscovery::identification()
+{
+    QFETCH(int, zeroAnswers);
+    QFETCH(int, cid);
+    QFETCH(int, mid);
+    QFETCH(int, driveIndex);
+    HidSim::DeviceSpec mouse = DeviceLinkFixture::CableMouse();
+    mouse.cid = uint8_t(cid);
+    mouse.mid = uint8_t(mid);
+    m_fixture->add(mouse);
+    HidSim::FailIdentityQueries("m1", zeroAnswers);
+    HidSim::ClearCalls();
+    DevicePageHotplugCallback();
+    const DeviceList found = FoundDeviceList.get();
+    QCOMPARE(found.size(), 1);
+    QCOMPARE(int(found.first().DriveIndex), driveIndex);
+    QCOMPARE(int(found.first().Wired), 1);
+    QCOMPARE(HidSim::CallCount("UsbFinderC_GetDeviceInfo"), qMin(zeroAnswers + 1, 10));
+}
+
+void TestDiscovery::twoSectionsSameMid()
+{
+    QSettings config(m_fixture->installation().path() + QStringLiteral("/usersetting/Config.ini"), QSettings::IniFormat);
+    config.setValue(QStringLiteral("Drive2/MID"), 1);
+    config.sync();
+    m_fixture->add(DeviceLinkFixture::CableMouse());
+    DevicePageHotplugCallback();
+    QCOMPARE(int(FoundDeviceList.get().first().DriveIndex), 0);
+}
+
+void TestDiscovery::onlineRefreshWithAddress()
+{
+    m_fixture->add(DeviceLinkFixture::Receiver("r4", "0x5141", 4, 0x12, 0x34, 0x56));
+    m_fixture->add(DeviceLinkFixture::ReceiverMouse("m2", "r4"));
+    DevicePageHotplugCallback();
+    RefreshDeviceOnline(0);
+    DeviceAllInfo r = FoundDeviceList.get().first();
+    QCOMPARE(int(r.Online), 1);
+    QCOMPARE(r.ReceiverAddress, (QList<quint8>{0x12, 0x34, 0x56}));
+    QCOMPARE(DevicePageList.get().first().ReceiverAddress, r.ReceiverAddress);
+
+    // The mouse falls asleep: the receiver is there, the device is not online.
+    QVERIFY(HidSim::SetAwake("m2", false));
+    RefreshDeviceOnline(0);
+    QCOMPARE(int(FoundDeviceList.get().first().Online), 0);
+    RefreshDeviceOnline(5); // outside the list: nothing happens
+}
+
+void TestDiscovery::reidentifyReplacesByPath()
+{
+    m_fixture->add(DeviceLinkFixture::CableMouse("m1"));
+    HidSim::DeviceSpec second = DeviceLinkFixture::CableMouse("m3");
+    m_fixture->add(second);
+    HidSim::FailIdentityQueries("m3", 9);
+    DevicePageHotplugCallback();
+    QCOMPARE(int(FoundDeviceList.get().at(1).DriveIndex), 2);
+    // The page's own list lost its first entry (as when receivers are dropped).
+    DevicePageList.update([](DeviceList& l) { l.removeFirst(); });
+    ReidentifyDevice(1);
+    const DeviceAllInfo again = FoundDeviceList.get().at(1);
+    QCOMPARE(int(again.DriveIndex), 0);
+    QCOMPARE(int(again.Online), 1);
+    const DeviceList page = DevicePageList.get();
+    QCOMPARE(page.size(), 1);
+    QCOMPARE(QString::fromUtf8(page.first().Path), pathOf("m3"));
+    QCOMPARE(int(page.first().DriveIndex), 0);
+}
+
+void TestDiscovery::noDevice()
+{
+    FoundDeviceList.set({DeviceAllInfo()});
+    int rebuilds = 0;
+    SetRebuildDeviceListHook([&rebuilds] { ++rebuilds; });
+    DevicePageHotplugCallback();
+    SetRebuildDeviceListHook(nullptr);
+    QVERIFY(FoundDeviceList.get().isEmpty());
+    QVERIFY(DevicePageList.get().isEmpty());
+    QCOMPARE(rebuilds, 1);
+}
+
+void TestDiscovery::followMouseToCable()
+{
+    // Drive1 through its 1 kHz receiver; the same mouse then gets its cable.
+    HidSim::DeviceSpec receiver = DeviceLinkFixture::Receiver("r1", "0x5111", 1, 0xAA, 0xBB, 0xCC);
+    receiver.mid = 1;
+    m_fixture->add(receiver);
+    HidSim::DeviceSpec mouse = DeviceLinkFixture::CableMouse("m1");
+    mouse.plugged = false;
+    mouse.receiver = "r1";
+    m_fixture->add(mouse);
+    const QByteArray receiverPath = QByteArray::fromStdString(HidSim::PathOf("r1"));
+    DeviceAllInfo chosen = DeviceLinkFixture::InfoFor(receiverPath, 36, 1, 0, 0);
+    chosen.ReceiverAddress = {0xAA, 0xBB, 0xCC};
+    CurrentDevice.set(chosen);
+    CurrentDevicePath.set(PlaceholderDevicePath());
+    MainPageActive.store(1);
+    auto* worker = new Worker(nullptr);
+    WorkerThread.store(worker);
+
+    MainPageHotplugCallback();
+    QCOMPARE(CurrentDevicePath.get(), receiverPath); // the enumeration points the path at the device
+    QCOMPARE(m_hub->count(QStringLiteral("ChangeMainDialog:0")), 0);
+
+    QVERIFY(HidSim::Plug("m1"));
+    MainPageHotplugCallback();
+
+    const QByteArray cablePath = QByteArray::fromStdString(HidSim::PathOf("m1"));
+    QCOMPARE(CurrentDevice.get().Path, cablePath);
+    QCOMPARE(CurrentDevicePath.get(), cablePath);
+    QCOMPARE(int(CurrentDevice.get().Wired), 1);
+    QVERIFY(TestEnv::WaitFor([worker] { return worker->isFinished() && !DeviceReloadPending.load(); }));
+    QCOMPARE(QByteArray::fromStdString(HidSim::Calls("UsbServerC_Start").back().arguments).left(cablePath.size()), cablePath);
+}
+
+void TestDiscovery::chosenDeviceGone_data()
+{
+    QTest::addColumn<bool>("watch");
+    QTest::newRow("watching") << true;
+    QTest::newRow("upgrade running") << false;
+}
+
+void TestDiscovery::chosenDeviceGone()
+{
+    QFETCH(bool, watch);
+    const QByteArray path = m_fixture->add(DeviceLinkFixture::CableMouse());
+    CurrentDevice.set(DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0));
+    DeviceWatchEnabled.store(watch ? 1 : 0);
+    QVERIFY(HidSim::RemoveDevice("m1"));
+    MainPageHotplugCallback();
+    QCoreApplication::processEvents();
+    QCOMPARE(m_hub->count(QStringLiteral("ChangeMainDialog:0")), watch ? 1 : 0);
+    QCOMPARE(CurrentDevice.get().Path.isEmpty(), watch);
+}
+
+void TestDiscovery::chosenDeviceStays()
+{
+    const QByteArray path = m_fixture->add(DeviceLinkFixture::CableMouse());
+    HidSim::DeviceSpec other = DeviceLinkFixture::CableMouse("other");
+    other.mid = 2; // another model: dropped from the worker's list
+    m_fixture->add(other);
+    CurrentDevice.set(DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0));
+    MainPageHotplugCallback();
+    QCoreApplication::processEvents();
+    QCOMPARE(m_hub->count(QStringLiteral("ChangeMainDialog:0")), 0);
+    QCOMPARE(pathsOf(WorkerDeviceList.get()), QStringList{QString::fromUtf8(path)});
+    QCOMPARE(m_hub->names().first(), QStringLiteral("Setver:4"));
+}
+
+void TestDiscovery::firmwareCheck_data()
+{
+    QTest::addColumn<bool>("binFolder");
+    QTest::addColumn<quint32>("receiverImage");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("newer receiver image") << true << quint32(0x0200) << "LabelTextB:v1.0|true";
+    QTest::newRow("same versions") << true << quint32(0x0100) << "LabelTextB:v1.0|";
+    QTest::newRow("no bin folder") << false << quint32(0) << "LabelTextB:v1.0|";
+}
+
+void TestDiscovery::firmwareCheck()
+{
+    QFETCH(bool, binFolder);
+    QFETCH(quint32, receiverImage);
+    QFETCH(QString, expected);
+    const QString bin = m_fixture->installation().path() + QStringLiteral("/bin");
+    QDir(bin).removeRecursively();
+    if (binFolder) {
+        QDir().mkpath(bin);
+        FirmwareImageSpec rx;
+        rx.kind = 211;
+        rx.cid = 36;
+        rx.mid = 1;
+        rx.stem = QStringLiteral("VEXO_S1_RX2K");
+        rx.version = receiverImage;
+        QFile f(bin + QStringLiteral("/rx.bin"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(BuildFirmwareImage(rx));
+    }
+    // A mouse on its cable with a receiver of connection kind 4 (type 2) beside it.
+    HidSim::DeviceSpec receiver = DeviceLinkFixture::Receiver("r2", "0x5121", 2, 1, 2, 3);
+    receiver.mid = 1;
+    receiver.release = 0x0100;
+    m_fixture->add(receiver);
+    HidSim::DeviceSpec mouse = DeviceLinkFixture::CableMouse();
+    mouse.receiver = "r2";
+    const QByteArray path = m_fixture->add(mouse);
+    DeviceAllInfo chosen = DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0);
+    chosen.FirmwareVersionText = QStringLiteral("v1.0");
+    CurrentDevice.set(chosen);
+    MainPageHotplugCallback();
+    QCoreApplication::processEvents();
+    QStringList labels;
+    for (const QString& n : m_hub->names())
+        if (n.startsWith(QLatin1String("LabelTextB:")))
+            labels << n;
+    QCOMPARE(labels, QStringList{expected});
+}
+
+VEXO_TEST_MAIN(TestDiscovery)
+#include "tst_discovery.moc"
