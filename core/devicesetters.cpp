@@ -77,6 +77,11 @@ bool SendDeviceConfig()
     return ProtocolDataUpdate(&record) != 0;
 }
 
+bool ApplyWholeRecord(const FlashDataMap& record)
+{
+    return apply([&](FlashDataMap& m) { m = record; });
+}
+
 bool SetReportRate(int code)
 {
     return apply([&](FlashDataMap& m) { m.reportRate = low(code); });

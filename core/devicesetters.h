@@ -37,6 +37,10 @@ bool SetButtonMacro(int button, const ButtonFunctionCode* f, const MacroRecord* 
 // holds a full read of the chosen device. False when refused or not written.
 bool SendDeviceConfig();
 
+// Replaces the whole record (an accepted import) and sends it, with the setters' rule:
+// absent device: nothing stored, offline notice unless a page is loading, false.
+bool ApplyWholeRecord(const FlashDataMap& record);
+
 // Asks for a fresh read pass of the chosen device at the next presence check.
 void RequestReadPass();
 
