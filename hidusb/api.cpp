@@ -808,14 +808,19 @@ void flashJob(FlashRun run)
         std::lock_guard<std::mutex> lock(e.mu);
         if (e.epoch != run.epoch)
             return;
-        Device* d = FindByIdLocked(run.deviceId);
         setLogLocked(run, limit, !fail, false);
-        if (d && fail) {
-            const bool before = TargetReachableLocked();
-            d->boot = true;
-            (void)before;
+        if (Device* d = FindByIdLocked(run.deviceId)) {
+            if (fail) {
+                d->boot = true;
+                NoticeLocked();
+            } else {
+                d->firmware = int(run.header.version & 0xFFFF);
+                if (d->isReceiver()) {
+                    d->release = d->firmware;
+                    d->slave = d->firmware;
+                }
+            }
             SaveLocked();
-            NoticeLocked();
         }
     }
     report(run, 2, fail ? 0 : 1);
@@ -828,11 +833,6 @@ void flashJob(FlashRun run)
         if (e.epoch != run.epoch)
             return;
         if (Device* d = FindByIdLocked(run.deviceId)) {
-            d->firmware = int(run.header.version & 0xFFFF);
-            if (d->isReceiver()) {
-                d->release = d->firmware;
-                d->slave = d->firmware;
-            }
             d->boot = false;
             d->reenumerating = true;
             NoticeLocked();

@@ -568,6 +568,8 @@ void AddDeviceLocked(const HidSim::DeviceSpec& spec)
     Engine& e = E();
     auto d = std::make_unique<Device>();
     d->spec = spec;
+    if (spec.kind == HidSim::Kind::Screen)
+        d->spec.screen = true;
     if (d->spec.profiles < 1)
         d->spec.profiles = 1;
     d->vid = ParseHexId(spec.vid);

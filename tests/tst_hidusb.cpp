@@ -1,0 +1,964 @@
+// The simulated mouse and receivers behind the HID library, driven through HIDUsb.h and
+// hidsim.h only: discovery, the device service and its threads, pairing, flashing,
+// receiver options and the settings kept across runs.
+
+#include "HIDUsb.h"
+#include "flashdatamap.h"
+#include "hidsim.h"
+#include "testenv.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QtTest>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <future>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+const char* const Vid = "0x3706";
+
+struct Report
+{
+    int command = 0;
+    int status = 0;
+    int sub = 0;
+    int headLength = 0;
+    std::vector<uint8_t> data;
+    std::thread::id thread;
+};
+
+// Everything the callbacks saw, for the test thread to look at.
+struct Recorder
+{
+    std::mutex mu;
+    std::condition_variable cv;
+    std::vector<Report> reports;
+    std::vector<std::vector<uint8_t>> upgrade;
+    std::vector<std::thread::id> upgradeThreads;
+    std::vector<std::thread::id> hotplugThreads;
+    std::atomic<bool> block{false};
+    std::atomic<bool> blocked{false};
+
+    void clear()
+    {
+        std::lock_guard<std::mutex> lock(mu);
+        reports.clear();
+        upgrade.clear();
+        upgradeThreads.clear();
+        hotplugThreads.clear();
+    }
+    std::vector<Report> copy()
+    {
+        std::lock_guard<std::mutex> lock(mu);
+        return reports;
+    }
+    int count()
+    {
+        std::lock_guard<std::mutex> lock(mu);
+        return int(reports.size());
+    }
+    int hotplugs()
+    {
+        std::lock_guard<std::mutex> lock(mu);
+        return int(hotplugThreads.size());
+    }
+    std::vector<std::vector<uint8_t>> upgrades()
+    {
+        std::lock_guard<std::mutex> lock(mu);
+        return upgrade;
+    }
+};
+
+Recorder& rec()
+{
+    static Recorder r;
+    return r;
+}
+
+void onData(const uint8_t* head, int headLength, const uint8_t* data, int dataLength)
+{
+    Recorder& r = rec();
+    Report rep;
+    rep.headLength = headLength;
+    rep.command = headLength > 1 ? head[1] : 0;
+    rep.status = headLength > 3 ? head[3] : 0;
+    rep.sub = headLength > 4 ? head[4] : 0;
+    if (data && dataLength > 0)
+        rep.data.assign(data, data + dataLength);
+    rep.thread = std::this_thread::get_id();
+    if (r.block) {
+        std::unique_lock<std::mutex> lock(r.mu);
+        r.blocked = true;
+        r.cv.notify_all();
+        r.cv.wait(lock, [&]() { return !r.block; });
+        r.blocked = false;
+    }
+    std::lock_guard<std::mutex> lock(r.mu);
+    r.reports.push_back(rep);
+}
+
+void onHotplug()
+{
+    std::lock_guard<std::mutex> lock(rec().mu);
+    rec().hotplugThreads.push_back(std::this_thread::get_id());
+}
+
+void onUpgrade(const uint8_t* report)
+{
+    std::lock_guard<std::mutex> lock(rec().mu);
+    rec().upgrade.emplace_back(report, report + 3);
+    rec().upgradeThreads.push_back(std::this_thread::get_id());
+}
+
+// Waits for the n-th report (counted from 1) and returns it.
+Report waitReport(int n)
+{
+    if (!TestEnv::WaitFor([&]() { return rec().count() >= n; }))
+        return Report();
+    return rec().copy()[size_t(n - 1)];
+}
+
+// Waits until every answer asked for so far has been handed over.
+bool settle()
+{
+    return TestEnv::WaitFor([]() { return HidSim::PendingAnswers() == 0; });
+}
+
+bool readAll(FlashDataMap* out)
+{
+    const int before = rec().count();
+    if (!UsbServer_ReadAllFlashData())
+        return false;
+    const Report r = waitReport(before + 1);
+    return r.command == HIDUSB_CMD_SETTINGS && ProtocolDataParser(r.data.data(), int(r.data.size()), out) == 1;
+}
+
+QString path(const char* id)
+{
+    return QString::fromStdString(HidSim::PathOf(id));
+}
+
+std::vector<uint8_t> image(int kind, int cid, int mid, const char* name, uint32_t version)
+{
+    std::vector<uint8_t> img(HIDUSB_FIRMWARE_HEADER_LENGTH + 256, 0);
+    const uint32_t length = uint32_t(img.size());
+    std::memcpy(img.data(), &length, 4);
+    std::memcpy(img.data() + 16, &version, 4);
+    img[20] = uint8_t(kind);
+    img[21] = uint8_t(cid);
+    img[22] = uint8_t(mid);
+    std::memcpy(img.data() + 87, name, std::strlen(name));
+    return img;
+}
+
+HidSim::DeviceSpec receiver(const char* id, const char* pid, int type, uint8_t a)
+{
+    HidSim::DeviceSpec s;
+    s.id = id;
+    s.kind = HidSim::Kind::Receiver;
+    s.pid = pid;
+    s.receiverType = type;
+    s.address[0] = 0x10;
+    s.address[1] = 0x20;
+    s.address[2] = a;
+    s.firmwareName = "RX";
+    return s;
+}
+
+HidSim::DeviceSpec wirelessMouse(const char* id, const char* receiverId)
+{
+    HidSim::DeviceSpec s;
+    s.id = id;
+    s.pid = "0x5101";
+    s.plugged = false;
+    s.receiver = receiverId ? receiverId : "";
+    s.firmwareName = "MOUSE";
+    return s;
+}
+
+// Child mode: a second process with the same HOME reads the first mouse's settings
+// through the library and prints a few fields.
+int childReadsSettings()
+{
+    int count = 5;
+    char** paths = UsbFinderC_FindHidDevicesByDefaultDeviceId(Vid, "0x5141", &count);
+    if (count != 1)
+        return 2;
+    static std::mutex mu;
+    static std::condition_variable cv;
+    static std::vector<uint8_t> dump;
+    UsbServerC_Start(paths[0], paths[0], [](const uint8_t* head, int headLength, const uint8_t* data, int n) {
+        if (headLength > 4 && head[1] == HIDUSB_CMD_SETTINGS && n == HIDUSB_DUMP_LENGTH) {
+            std::lock_guard<std::mutex> lock(mu);
+            dump.assign(data, data + n);
+            cv.notify_all();
+        }
+    });
+    UsbServer_ReadAllFlashData();
+    std::unique_lock<std::mutex> lock(mu);
+    if (!cv.wait_for(lock, std::chrono::seconds(10), []() { return !dump.empty(); }))
+        return 3;
+    FlashDataMap m;
+    if (!ProtocolDataParser(dump.data(), int(dump.size()), &m))
+        return 4;
+    std::printf("lod %d light %d,%d,%d macro %d\n", m.lod, m.lightColor[0], m.lightColor[1], m.lightColor[2],
+                m.macros[7].eventCount);
+    std::fflush(stdout);
+    lock.unlock();
+    UsbServer_Exit();
+    HidSim::Shutdown();
+    return 0;
+}
+
+} // namespace
+
+class TestHidUsb : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void defaultScenarioEnumerates_data();
+    void defaultScenarioEnumerates();
+    void pathsStayTheSameAndCountBoundsThem();
+    void identityAnswersZeroFirst();
+    void answers_data();
+    void answers();
+    void answersComeOnTheServiceThreadInOrder();
+    void writeChangesOneFieldWithOneReport();
+    void writeResult_data();
+    void writeResult();
+    void exitAndRebindDoNotWaitForABlockedCallback();
+    void secondInstanceSeesTheSettings();
+    void factoryResetReportsReady();
+    void profileSwitchReportsConfigAndStatus();
+    void buttonPressIsReported();
+    void hotplugFirstNoticeThenNotifierThread_data();
+    void hotplugFirstNoticeThenNotifierThread();
+    void wakingMouseReportsReady();
+    void pairing_data();
+    void pairing();
+    void pairingThroughTheCableTakesTheAddress();
+    void flash_data();
+    void flash();
+    void flashStartedFromItsOwnCallback();
+    void failedFlashLeavesBootModeUntilRepaired();
+    void receiverOptions();
+    void screenExchange();
+
+private:
+    TestEnv::TempHome* m_home = nullptr;
+    TestEnv::SimulatedDevices* m_sim = nullptr;
+};
+
+void TestHidUsb::init()
+{
+    rec().block = false;
+    rec().clear();
+    m_home = new TestEnv::TempHome;
+    m_sim = new TestEnv::SimulatedDevices(TestEnv::SimulatedDevices::DefaultScenario);
+}
+
+void TestHidUsb::cleanup()
+{
+    {
+        std::lock_guard<std::mutex> lock(rec().mu);
+        rec().block = false;
+        rec().cv.notify_all();
+    }
+    delete m_sim;
+    delete m_home;
+    m_sim = nullptr;
+    m_home = nullptr;
+}
+
+void TestHidUsb::defaultScenarioEnumerates_data()
+{
+    QTest::addColumn<QString>("pid");
+    QTest::addColumn<int>("paths");
+    QTest::addColumn<int>("mid");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("online");
+    QTest::addColumn<QByteArray>("address");
+    QTest::newRow("Drive1 on its cable") << "0x5101" << 1 << 1 << 2 << 1 << QByteArray("\x3A\x51\x01", 3);
+    QTest::newRow("Drive1's receiver, type 1, mouse on the cable") << "0x5111" << 1 << 1 << 0 << 0
+                                                                    << QByteArray("\x3A\x51\x01", 3);
+    QTest::newRow("no receiver of type 2") << "0x5121" << 0 << 0 << 0 << 0 << QByteArray();
+    QTest::newRow("Drive2's receiver, type 4") << "0x5141" << 1 << 2 << 1 << 1 << QByteArray("\x3A\x52\x04", 3);
+    QTest::newRow("no receiver of type 8") << "0x5181" << 0 << 0 << 0 << 0 << QByteArray();
+}
+
+void TestHidUsb::defaultScenarioEnumerates()
+{
+    QFETCH(QString, pid);
+    QFETCH(int, paths);
+    QFETCH(int, mid);
+    QFETCH(int, kind);
+    QFETCH(int, online);
+    QFETCH(QByteArray, address);
+    int count = 5;
+    char** found = UsbFinderC_FindHidDevicesByDefaultDeviceId(Vid, pid.toLatin1().constData(), &count);
+    QCOMPARE(count, paths);
+    QVERIFY(found);
+    if (!paths)
+        return;
+    uint8_t info[3] = {};
+    QCOMPARE(UsbFinderC_GetDeviceInfo(found[0], info), 1);
+    QCOMPARE(int(info[0]), 36);
+    QCOMPARE(int(info[1]), mid);
+    QCOMPARE(int(info[2]), kind);
+    uint8_t attributes[12] = {};
+    QCOMPARE(UsbFinderC_GetUsbDeviceAttribute(found[0], attributes), 1);
+    QCOMPARE(attributes[8] | (attributes[9] << 8), 0x0100);
+    QCOMPARE(UsbFinderC_GetDeviceOnLine(found[0]), online);
+    uint8_t buffer[10] = {};
+    UsbFinderC_GetDeviceOnLineWithUsbAddress(found[0], buffer);
+    QCOMPARE(int(buffer[6]), online);
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(buffer + 7), 3), address);
+    int other = 5;
+    char** byDeviceId = UsbFinderC_FindHidDevicesByDeviceId(Vid, pid.toLatin1().constData(), 1, 5, &other);
+    QCOMPARE(other, paths);
+    QCOMPARE(QByteArray(byDeviceId[0]), QByteArray(found[0]));
+}
+
+void TestHidUsb::pathsStayTheSameAndCountBoundsThem()
+{
+    HidSim::Reset(HidSim::Start::Empty);
+    for (const char* id : {"a", "b", "c"}) {
+        HidSim::DeviceSpec s;
+        s.id = id;
+        s.pid = "5101";
+        QVERIFY(HidSim::AddDevice(s));
+    }
+    int count = 5;
+    char** first = UsbFinderC_FindHidDevicesByDefaultDeviceId("3706", "0x5101", &count);
+    QCOMPARE(count, 3);
+    QCOMPARE(first[3], nullptr);
+    const QByteArray a(first[0]);
+    int two = 2;
+    char** bounded = UsbFinderC_FindHidDevicesByDefaultDeviceId(Vid, "0x5101", &two);
+    QCOMPARE(two, 2);
+    QCOMPARE(bounded[0], first[0]); // the same string, not only the same text
+    QVERIFY(HidSim::Unplug("b"));
+    count = 5;
+    char** later = UsbFinderC_FindHidDevicesByDefaultDeviceId(Vid, "0x5101", &count);
+    QCOMPARE(count, 2);
+    QCOMPARE(later[0], first[0]);
+    QCOMPARE(later[1], first[2]);
+    QCOMPARE(QByteArray(first[0]), a); // earlier arrays are left as they were
+    QCOMPARE(QByteArray(first[1]), QByteArray(HidSim::PathOf("b").c_str()));
+}
+
+void TestHidUsb::identityAnswersZeroFirst()
+{
+    const QByteArray p = path("drive1-mouse").toLatin1();
+    HidSim::FailIdentityQueries("drive1-mouse", 9);
+    uint8_t info[3];
+    for (int i = 0; i < 9; ++i) {
+        QCOMPARE(UsbFinderC_GetDeviceInfo(p.constData(), info), 1);
+        QCOMPARE(int(info[0]) + int(info[1]), 0);
+        QCOMPARE(int(info[2]), 2);
+    }
+    QCOMPARE(UsbFinderC_GetDeviceInfo(p.constData(), info), 1);
+    QCOMPARE(int(info[0]), 36);
+    QCOMPARE(int(info[1]), 1);
+    QCOMPARE(UsbFinderC_GetDeviceInfo("no such path", info), 0);
+}
+
+// Each request and the report that answers it, byte for byte (Drive2's factory settings).
+void TestHidUsb::answers_data()
+{
+    QTest::addColumn<QString>("request");
+    QTest::addColumn<int>("command");
+    QTest::addColumn<int>("sub");
+    QTest::addColumn<QByteArray>("data");
+    QTest::newRow("battery") << "ReadBatteryLevel" << 4 << 0 << QByteArray("\x3E\x00\x12\x0F", 4);
+    QTest::newRow("version") << "ReadVersion" << 18 << 0 << QByteArray("\x00\x01", 2);
+    QTest::newRow("configuration") << "ReadConfig" << 14 << 0 << QByteArray("\x00", 1);
+    QTest::newRow("current DPI level") << "ReadCurrentDPI" << 8 << 4 << QByteArray("\x01", 1);
+    QTest::newRow("report rate") << "ReadReportRate" << 8 << 0 << QByteArray("\x01", 1);
+    QTest::newRow("DPI light") << "ReadDPILed" << 8 << 0x4C << QByteArray("\x01\xFF\x03\x01\xFF\x8C\x00\x00", 8);
+    QTest::newRow("light bar") << "ReadLedBar" << 8 << 0xA0 << QByteArray("\x01\x00\x78\xD7\x04\x09\x01\x00\x00", 9);
+}
+
+void TestHidUsb::answers()
+{
+    QFETCH(QString, request);
+    QFETCH(int, command);
+    QFETCH(int, sub);
+    QFETCH(QByteArray, data);
+    const QByteArray p = path("drive2-receiver").toLatin1();
+    QCOMPARE(UsbServerC_Start(p.constData(), p.constData(), onData), 1);
+    const QHash<QString, int (*)()> requests = {
+        {"ReadBatteryLevel", UsbServer_ReadBatteryLevel}, {"ReadVersion", UsbServer_ReadVersion},
+        {"ReadConfig", UsbServer_ReadConfig},             {"ReadCurrentDPI", UsbServer_ReadCurrentDPI},
+        {"ReadReportRate", UsbServer_ReadReportRate},     {"ReadDPILed", UsbServer_ReadDPILed},
+        {"ReadLedBar", UsbServer_ReadLedBar}};
+    QCOMPARE(requests.value(request)(), 1);
+    const Report r = waitReport(1);
+    QCOMPARE(r.headLength, int(HIDUSB_HEAD_LENGTH));
+    QCOMPARE(r.command, command);
+    QCOMPARE(r.sub, sub);
+    QCOMPARE(r.status, 0);
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(r.data.data()), int(r.data.size())).toHex(), data.toHex());
+}
+
+void TestHidUsb::answersComeOnTheServiceThreadInOrder()
+{
+    const QByteArray p = path("drive1-mouse").toLatin1();
+    UsbServerC_Start(p.constData(), p.constData(), onData);
+    QVERIFY(UsbServer_ReadAllFlashData());
+    // Nothing is delivered inside the requesting call: the callback never runs here.
+    QVERIFY(UsbServer_ReadBatteryLevel());
+    QVERIFY(UsbServer_ReadVersion());
+    QVERIFY(UsbServer_ReadConfig());
+    QVERIFY(UsbServer_ReadCurrentDPI());
+    QVERIFY(settle());
+    const std::vector<Report> reports = rec().copy();
+    QCOMPARE(int(reports.size()), 5);
+    const int order[5] = {8, 4, 18, 14, 8};
+    for (int i = 0; i < 5; ++i) {
+        QCOMPARE(reports[size_t(i)].command, order[i]);
+        QVERIFY(reports[size_t(i)].thread != std::this_thread::get_id());
+        QVERIFY(reports[size_t(i)].thread == HidSim::ServiceThreadId());
+    }
+    QCOMPARE(int(reports[0].data.size()), int(HIDUSB_DUMP_LENGTH));
+    QCOMPARE(int(reports[1].data[1]), 1); // the mouse on its cable charges
+}
+
+void TestHidUsb::writeChangesOneFieldWithOneReport()
+{
+    const QByteArray p = path("drive2-receiver").toLatin1();
+    UsbServerC_Start(p.constData(), p.constData(), onData);
+    FlashDataMap m;
+    QVERIFY(readAll(&m));
+    // Drive2's factory settings follow the installation's defaults.
+    QCOMPARE(int(m.dpiLevelCount), 8);
+    QCOMPARE(int(m.dpiLevels[7].code[2]), 0x88); // 26000 DPI on the 3395
+    QCOMPARE(int(m.buttonFunctions[5].type), 2);
+    QCOMPARE(int(m.lightOn), 1);
+
+    m.lod = 2;
+    HidSim::ClearCalls();
+    QCOMPARE(ProtocolDataUpdate(&m), 1);
+    const auto writes = HidSim::Calls("ProtocolDataUpdate");
+    QCOMPARE(int(writes.size()), 1);
+    QCOMPARE(writes[0].reports, 1);
+    QCOMPARE(HidSim::ReportsSent(), 1);
+    QVERIFY(std::memcmp(writes[0].bytes.data(), &m, sizeof m) == 0);
+    QCOMPARE(ProtocolDataUpdate(&m), 1);
+    QCOMPARE(HidSim::Calls("ProtocolDataUpdate")[1].reports, 0); // nothing changed, nothing sent
+
+    FlashDataMap back;
+    QVERIFY(readAll(&back));
+    QVERIFY(std::memcmp(&back, &m, sizeof m) == 0);
+}
+
+void TestHidUsb::writeResult_data()
+{
+    QTest::addColumn<QString>("situation");
+    QTest::addColumn<int>("result");
+    QTest::newRow("present") << "present" << 1;
+    QTest::newRow("mouse asleep") << "asleep" << 0;
+    QTest::newRow("write fails") << "fails" << 0;
+    QTest::newRow("service stopped") << "exit" << 0;
+}
+
+void TestHidUsb::writeResult()
+{
+    QFETCH(QString, situation);
+    QFETCH(int, result);
+    const QByteArray p = path("drive2-receiver").toLatin1();
+    UsbServerC_Start(p.constData(), p.constData(), onData);
+    FlashDataMap before;
+    QVERIFY(HidSim::GetSettings("drive2-mouse", -1, &before));
+    FlashDataMap m = before;
+    m.debounceTime = 9;
+    if (situation == QLatin1String("asleep"))
+        HidSim::SetAwake("drive2-mouse", false);
+    else if (situation == QLatin1String("fails"))
+        HidSim::FailNextWrites(1);
+    else if (situation == QLatin1String("exit"))
+        UsbServer_Exit();
+    QCOMPARE(ProtocolDataUpdate(&m), result);
+    FlashDataMap stored;
+    QVERIFY(HidSim::GetSettings("drive2-mouse", -1, &stored));
+    QCOMPARE(int(stored.debounceTime), result ? 9 : int(before.debounceTime));
+}
+
+void TestHidUsb::exitAndRebindDoNotWaitForABlockedCallback()
+{
+    const QByteArray p = path("drive1-mouse").toLatin1();
+    UsbServerC_Start(p.constData(), p.constData(), onData);
+    rec().block = true;
+    QVERIFY(UsbServer_ReadVersion());
+    QVERIFY(TestEnv::WaitFor([]() { return rec().blocked.load(); }));
+    QVERIFY(UsbServer_ReadBatteryLevel()); // queued behind the blocked callback
+
+    auto exitCall = std::async(std::launch::async, []() { UsbServer_Exit(); });
+    QVERIFY(exitCall.wait_for(std::chrono::seconds(3)) == std::future_status::ready);
+    auto rebind = std::async(std::launch::async, [p]() { return UsbServerC_Start(p.constData(), p.constData(), onData); });
+    QVERIFY(rebind.wait_for(std::chrono::seconds(3)) == std::future_status::ready);
+    QCOMPARE(rebind.get(), 1);
+    auto stopNotices = std::async(std::launch::async, []() { StopUsbChanged(); });
+    QVERIFY(stopNotices.wait_for(std::chrono::seconds(3)) == std::future_status::ready);
+
+    {
+        std::lock_guard<std::mutex> lock(rec().mu);
+        rec().block = false;
+        rec().cv.notify_all();
+    }
+    QVERIFY(UsbServer_ReadConfig());
+    QVERIFY(settle());
+    const std::vector<Report> reports = rec().copy();
+    // The blocked answer ends; the battery answer of the old binding is dropped.
+    QCOMPARE(int(reports.size()), 2);
+    QCOMPARE(reports[0].command, 18);
+    QCOMPARE(reports[1].command, 14);
+}
+
+void TestHidUsb::secondInstanceSeesTheSettings()
+{
+    const QByteArray p = path("drive2-receiver").toLatin1();
+    UsbServerC_Start(p.constData(), p.constData(), onData);
+    FlashDataMap m;
+    QVERIFY(readAll(&m));
+    m.lod = 3;
+    m.lightColor[0] = 11;
+    m.lightColor[1] = 22;
+    m.lightColor[2] = 33;
+    m.macros[7].nameLength = 2;
+    std::memcpy(m.macros[7].name, "M7", 2);
+    m.macros[7].eventCount = 12;
+    QCOMPARE(ProtocolDataUpdate(&m), 1);
+
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    const auto vars = m_home->environment();
+    for (auto it = vars.constBegin(); it != vars.constEnd(); ++it)
+        env.insert(QString::fromLatin1(it.key()), QString::fromLocal8Bit(it.value()));
+    env.insert(QStringLiteral("HIDUSB_SIM_SCENARIO"), QString::fromStdString(HidSim::DefaultScenarioPath()));
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--hidusb-child")});
+    QVERIFY(child.waitForFinished(60000));
+    const QString out = QString::fromUtf8(child.readAllStandardOutput());
+    QCOMPARE(child.exitCode(), 0);
+    QCOMPARE(out.trimmed(), QStringLiteral("lod 3 light 11,22,33 macro 12"));
+}
+
+void TestHidUsb::factoryResetReportsReady()
+{
+    const QByteArray p = path("drive1-mouse").toLatin1();
+    UsbServerC_Start(p.constData(), p.constData(), onData);
+    FlashDataMap m;
+    QVERIFY(readAll(&m));
+    FlashDataMap factory;
+    QVERIFY(HidSim::GetFactorySettings("drive1-mouse", &factory));
+    QVERIFY(std::memcmp(&m, &factory, sizeof m) == 0);
+    m.dpiLevelCount = 2;
+    m.buttonFunctions[1] = {0, 0, 0};
+    QCOMPARE(ProtocolDataUpdate(&m), 1);
+    QVERIFY(UsbServer_SetCurrentConfig(3));
+    QCOMPARE(ProtocolDataUpdate(&m), 1);
+
+    QVERIFY(settle());
+    rec().clear();
+    QCOMPARE(UsbServer_SetBatteryOptimizeEnable(0), 1);
+    QCOMPARE(UsbServer_SetClearSetting(), 1);
+    const Report ready = waitReport(1);
+    QCOMPARE(ready.command, int(HIDUSB_CMD_DEVICE_READY));
+    QCOMPARE(HidSim::BatteryOptimize("drive1-mouse"), 0);
+    QCOMPARE(HidSim::ActiveProfile("drive1-mouse"), 0);
+    for (int profile = 0; profile < 4; ++profile) {
+        FlashDataMap stored;
+        QVERIFY(HidSim::GetSettings("drive1-mouse", profile, &stored));
+        QVERIFY2(std::memcmp(&stored, &factory, sizeof stored) == 0, qPrintable(QString::number(profile)));
+    }
+}
+
+void TestHidUsb::profileSwitchReportsConfigAndStatus()
+{
+    const QByteArray p = path("drive2-receiver").toLatin1();
+    UsbServerC_Start(p.constData(), p.constData(), onData);
+    FlashDataMap first;
+    QVERIFY(readAll(&first));
+    rec().clear();
+    QCOMPARE(UsbServer_SetCurrentConfig(2), 1);
+    const Report config = waitReport(1);
+    const Report status = waitReport(2);
+    QCOMPARE(config.command, 14);
+    QCOMPARE(config.data, std::vector<uint8_t>{2});
+    QCOMPARE(status.command, 10);
+    QCOMPARE(status.data, (std::vector<uint8_t>{0, 0, 1, 0, 0, 0, 0}));
+    QCOMPARE(HidSim::ActiveProfile("drive2-mouse"), 2);
+
+    // Each profile keeps its own settings.
+    FlashDataMap third = first;
+    third.reportRate = 0x08;
+    QCOMPARE(ProtocolDataUpdate(&third), 1);
+    FlashDataMap stored;
+    QVERIFY(HidSim::GetSettings("drive2-mouse", 0, &stored));
+    QCOMPARE(int(stored.reportRate), int(first.reportRate));
+    QVERIFY(HidSim::GetSettings("drive2-mouse", 2, &stored));
+    QCOMPARE(int(stored.reportRate), 0x08);
+    QCOMPARE(UsbServer_SetCurrentConfig(4), 0); // no fifth profile
+}
+
+void TestHidUsb::buttonPressIsReported()
+{
+    const QByteArray p = path("drive2-receiver").toLatin1();
+    UsbServerC_Start(p.constData(), p.constData(), onData);
+    QVERIFY(!HidSim::PressButton("drive2-mouse", 0)); // a plain click keeps nothing
+    QVERIFY(HidSim::PressButton("drive2-mouse", 5));  // DPI cycle
+    const Report status = waitReport(1);
+    QCOMPARE(status.command, 10);
+    QCOMPARE(int(status.data[0]), 1);
+    QVERIFY(UsbServer_ReadCurrentDPI());
+    QCOMPARE(waitReport(2).data, std::vector<uint8_t>{2});
+    HidSim::SetBattery("drive2-mouse", 15, false, true);
+    QCOMPARE(int(waitReport(3).data[6]), 1);
+}
+
+void TestHidUsb::hotplugFirstNoticeThenNotifierThread_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("receiver unplugged") << "unplug receiver";
+    QTest::newRow("cable plugged out") << "unplug cable";
+    QTest::newRow("mouse falls asleep") << "sleep";
+    QTest::newRow("device added") << "add";
+    QTest::newRow("device removed") << "remove";
+    QTest::newRow("mouse waits in boot mode") << "boot";
+}
+
+void TestHidUsb::hotplugFirstNoticeThenNotifierThread()
+{
+    QFETCH(QString, change);
+    QCOMPARE(StartUsbChanged(onHotplug, 600), 1);
+    QCOMPARE(rec().hotplugs(), 1); // made before the call returned
+    QVERIFY(rec().hotplugThreads[0] == std::this_thread::get_id());
+
+    if (change == QLatin1String("unplug receiver"))
+        HidSim::Unplug("drive2-receiver");
+    else if (change == QLatin1String("unplug cable"))
+        HidSim::Unplug("drive1-mouse");
+    else if (change == QLatin1String("sleep"))
+        HidSim::SetAwake("drive2-mouse", false);
+    else if (change == QLatin1String("add"))
+        HidSim::AddDevice(receiver("extra", "0x5181", 8, 9));
+    else if (change == QLatin1String("remove"))
+        HidSim::RemoveDevice("drive1-receiver");
+    else
+        HidSim::SetBootMode("drive1-mouse", true);
+    QVERIFY(TestEnv::WaitFor([]() { return rec().hotplugs() == 2; }));
+    QVERIFY(rec().hotplugThreads[1] != std::this_thread::get_id());
+    QVERIFY(rec().hotplugThreads[1] == HidSim::NotifierThreadId());
+
+    StopUsbChanged();
+    HidSim::Plug("drive2-receiver");
+    HidSim::SetAwake("drive2-mouse", true);
+    // A new registration gets its first notice; the stopped one got nothing more.
+    StartUsbChanged([]() {}, 600);
+    QCOMPARE(rec().hotplugs(), 2);
+}
+
+void TestHidUsb::wakingMouseReportsReady()
+{
+    const QByteArray p = path("drive2-receiver").toLatin1();
+    UsbServerC_Start(p.constData(), p.constData(), onData);
+    HidSim::SetAwake("drive2-mouse", false);
+    QCOMPARE(UsbFinderC_GetDeviceOnLine(p.constData()), 0);
+    QCOMPARE(UsbServer_ReadVersion(), 0); // nobody answers
+    HidSim::SetAwake("drive2-mouse", true);
+    QCOMPARE(UsbFinderC_GetDeviceOnLine(p.constData()), 1);
+    QCOMPARE(waitReport(1).command, int(HIDUSB_CMD_DEVICE_READY));
+    QVERIFY(settle());
+    QCOMPARE(rec().count(), 1);
+}
+
+void TestHidUsb::pairing_data()
+{
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<QVector<int>>("states");
+    QTest::addColumn<bool>("paired");
+    QTest::newRow("succeeds") << int(HidSim::PairOutcome::Success) << QVector<int>{1, 3} << true;
+    QTest::newRow("fails") << int(HidSim::PairOutcome::Failure) << QVector<int>{1, 2} << false;
+    QTest::newRow("stays silent") << int(HidSim::PairOutcome::Silence) << QVector<int>{1} << false;
+    QTest::newRow("receiver does not answer") << int(HidSim::PairOutcome::NoAnswer) << QVector<int>{} << false;
+}
+
+void TestHidUsb::pairing()
+{
+    QFETCH(int, outcome);
+    QFETCH(QVector<int>, states);
+    QFETCH(bool, paired);
+    HidSim::Reset(HidSim::Start::Empty);
+    QVERIFY(HidSim::AddDevice(receiver("rx", "0x5111", 1, 0x77)));
+    QVERIFY(HidSim::AddDevice(wirelessMouse("new", nullptr)));
+    HidSim::ScriptPairing(HidSim::PairOutcome(outcome), "new");
+    const QByteArray p = path("rx").toLatin1();
+    QCOMPARE(UsbFinderC_GetDeviceOnLine(p.constData()), 0);
+    UsbServerC_Start(p.constData(), p.constData(), onData);
+    QCOMPARE(UsbServer_EnterDonglePairOnlyCid(36), 1);
+    if (!states.isEmpty())
+        QVERIFY(TestEnv::WaitFor([&]() {
+            for (const Report& r : rec().copy())
+                if (r.command == 6 && r.data[0] == states.last())
+                    return true;
+            return false;
+        }));
+    // A marker report shows that nothing else was on its way before it.
+    HidSim::SendCommand(99, 0, {});
+    QVERIFY(TestEnv::WaitFor([]() {
+        const auto r = rec().copy();
+        return !r.empty() && r.back().command == 99;
+    }));
+    QVector<int> seen;
+    for (const Report& r : rec().copy())
+        if (r.command == 6)
+            seen << r.data[0];
+    QCOMPARE(seen, states);
+    QCOMPARE(HidSim::ReceiverAddress("new") == HidSim::ReceiverAddress("rx"), paired);
+    QCOMPARE(UsbFinderC_GetDeviceOnLine(p.constData()), paired ? 1 : 0);
+}
+
+void TestHidUsb::pairingThroughTheCableTakesTheAddress()
+{
+    HidSim::Reset(HidSim::Start::Empty);
+    QVERIFY(HidSim::AddDevice(receiver("rx", "0x5141", 4, 0x42)));
+    HidSim::DeviceSpec mouse = wirelessMouse("m", nullptr);
+    mouse.plugged = true;
+    QVERIFY(HidSim::AddDevice(mouse));
+    uint8_t buffer[10];
+    QCOMPARE(UsbFinderC_GetDeviceOnLineWithUsbAddress(path("rx").toLatin1().constData(), buffer), 0);
+    const uint8_t record[5] = {buffer[9], buffer[8], buffer[7], 0, 1};
+    QCOMPARE(UsbFinderC_SetDongleIDToMouse(path("m").toLatin1().constData(), record), 1);
+    QCOMPARE(HidSim::ReceiverAddress("m"), (std::vector<uint8_t>{0x10, 0x20, 0x42}));
+    HidSim::Unplug("m"); // off the cable, the receiver answers for it
+    QCOMPARE(UsbFinderC_GetDeviceOnLine(path("rx").toLatin1().constData()), 1);
+}
+
+void TestHidUsb::flash_data()
+{
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<int>("failPercent");
+    QTest::addColumn<bool>("early");
+    QTest::addColumn<int>("started");
+    QTest::addColumn<int>("lastProgress");
+    QTest::addColumn<int>("result"); // -1: none
+    QTest::newRow("success") << int(HidSim::FlashOutcome::Success) << 0 << false << 1 << 100 << 1;
+    QTest::newRow("failure at 45 %") << int(HidSim::FlashOutcome::FailAt) << 45 << false << 1 << 45 << 0;
+    QTest::newRow("result before the start returns") << int(HidSim::FlashOutcome::Success) << 0 << true << 1 << 100
+                                                     << 1;
+    QTest::newRow("refused") << int(HidSim::FlashOutcome::Refuse) << 0 << false << 0 << -1 << -1;
+    QTest::newRow("silence") << int(HidSim::FlashOutcome::Silence) << 0 << false << 1 << -1 << -1;
+}
+
+void TestHidUsb::flash()
+{
+    QFETCH(int, outcome);
+    QFETCH(int, failPercent);
+    QFETCH(bool, early);
+    QFETCH(int, started);
+    QFETCH(int, lastProgress);
+    QFETCH(int, result);
+    StartUsbChanged(onHotplug, 600);
+    HidSim::ScriptFlash(HidSim::FlashOutcome(outcome), failPercent, early);
+    const std::vector<uint8_t> img = image(210, 36, 1, "VEXO_S1_MOUSE", 0x0102);
+    QCOMPARE(UsbUpgrade_Start(img.data(), onUpgrade, 10000), started);
+    if (early)
+        QCOMPARE(int(rec().upgrades().back()[1]), 2);
+    if (result >= 0)
+        QVERIFY(TestEnv::WaitFor([]() {
+            const auto u = rec().upgrades();
+            return !u.empty() && u.back()[1] == 2;
+        }));
+    else if (started)
+        QVERIFY(TestEnv::WaitFor([]() { return QByteArray(UsbUpgradeC_GetLogs()[7]) == "result: none"; }));
+
+    const auto reports = rec().upgrades();
+    int progress = -1;
+    for (size_t i = 0; i < reports.size(); ++i) {
+        QCOMPARE(int(reports[i][0]), 7);
+        if (reports[i][1] == 1) {
+            QVERIFY(reports[i][2] >= progress); // progress never goes back
+            progress = reports[i][2];
+        } else {
+            QCOMPARE(i, reports.size() - 1); // the result comes last
+            QCOMPARE(int(reports[i][2]), result);
+        }
+    }
+    QCOMPARE(progress, lastProgress);
+    if (result < 0)
+        QVERIFY(reports.empty());
+    for (const auto& t : rec().upgradeThreads)
+        QVERIFY(t != std::this_thread::get_id());
+    if (result == 1) {
+        QCOMPARE(HidSim::FirmwareVersion("drive1-mouse"), 0x0102);
+        const QByteArray p = path("drive1-mouse").toLatin1();
+        QVERIFY(TestEnv::WaitFor([&]() { return UsbFinderC_GetVersion(p.constData()) == 0x0102; }));
+        QVERIFY(rec().hotplugs() >= 2); // re-enumerated
+    } else {
+        QCOMPARE(HidSim::FirmwareVersion("drive1-mouse"), 0x0100);
+    }
+    QCOMPARE(HidSim::InBootMode("drive1-mouse"), result == 0);
+    int waiting = 5;
+    QCOMPARE(UsbUpgradeC_FindBootDevices(img.data(), &waiting), result == 0 ? 1 : 0);
+    QCOMPARE(waiting, result == 0 ? 1 : 0);
+}
+
+namespace {
+std::vector<uint8_t> g_mouseImage;
+std::atomic<int> g_secondStart{-1};
+void twoStages(const uint8_t* report)
+{
+    onUpgrade(report);
+    if (report[1] == 2 && g_secondStart < 0)
+        g_secondStart = UsbUpgrade_Start(g_mouseImage.data(), twoStages, 10000);
+}
+} // namespace
+
+void TestHidUsb::flashStartedFromItsOwnCallback()
+{
+    g_mouseImage = image(210, 36, 1, "VEXO_S1_MOUSE", 0x0105);
+    g_secondStart = -1;
+    const std::vector<uint8_t> rx = image(211, 36, 1, "VEXO_S1_RX1K", 0x0103);
+    QCOMPARE(UsbUpgrade_Start(rx.data(), twoStages, 10000), 1);
+    QVERIFY(TestEnv::WaitFor([]() {
+        int results = 0;
+        for (const auto& r : rec().upgrades())
+            results += r[1] == 2;
+        return results == 2;
+    }));
+    QCOMPARE(g_secondStart.load(), 1);
+    QCOMPARE(HidSim::FirmwareVersion("drive1-receiver"), 0x0103);
+    QCOMPARE(HidSim::FirmwareVersion("drive1-mouse"), 0x0105);
+    int version = 0;
+    QVERIFY(TestEnv::WaitFor([&]() {
+        return UsbFinderC_GetSlaveVersion(path("drive1-receiver").toLatin1().constData(), &version) == 1;
+    }));
+    QCOMPARE(version, 0x0103);
+    QCOMPARE(UsbUpgrade_Start(nullptr, onUpgrade, 10000), 0);
+}
+
+void TestHidUsb::failedFlashLeavesBootModeUntilRepaired()
+{
+    const std::vector<uint8_t> rx = image(211, 36, 2, "VEXO_P2_RX4K", 0x0200);
+    HidSim::ScriptFlash(HidSim::FlashOutcome::FailAt, 30);
+    QCOMPARE(UsbUpgrade_Start(rx.data(), onUpgrade, 10000), 1);
+    QVERIFY(TestEnv::WaitFor([]() { return HidSim::InBootMode("drive2-receiver"); }));
+    int count = 5;
+    UsbFinderC_FindHidDevicesByDefaultDeviceId(Vid, "0x5141", &count);
+    QCOMPARE(count, 0); // off the bus while it waits
+    QVERIFY(TestEnv::WaitFor([]() { return QByteArray(UsbUpgradeC_GetLogs()[7]).startsWith("result: failure"); }));
+    char** logs = UsbUpgradeC_GetLogs();
+    for (int i = 0; i < HIDUSB_UPGRADE_LOG_LINES; ++i)
+        QVERIFY(logs[i] && *logs[i]);
+
+    // Nothing else takes another model's image; the waiting receiver takes its own.
+    QCOMPARE(UsbUpgrade_Start(image(211, 36, 2, "VEXO_S1_RX1K", 0x0200).data(), onUpgrade, 10000), 0);
+    QCOMPARE(UsbUpgrade_Start(rx.data(), onUpgrade, 10000), 1);
+    QVERIFY(TestEnv::WaitFor([]() {
+        int count = 5;
+        UsbFinderC_FindHidDevicesByDefaultDeviceId(Vid, "0x5141", &count);
+        return count == 1;
+    }));
+    QCOMPARE(HidSim::InBootMode("drive2-receiver"), false);
+    QCOMPARE(HidSim::FirmwareVersion("drive2-receiver"), 0x0200);
+    uint8_t attributes[12];
+    UsbFinderC_GetUsbDeviceAttribute(path("drive2-receiver").toLatin1().constData(), attributes);
+    QCOMPARE(attributes[8] | (attributes[9] << 8), 0x0200);
+}
+
+void TestHidUsb::receiverOptions()
+{
+    const QByteArray rx1 = path("drive1-receiver").toLatin1();
+    const QByteArray rx2 = path("drive2-receiver").toLatin1();
+    // Drive1's receiver has neither option: the caller's presets stay.
+    DongleRGB rgb;
+    std::memset(&rgb, 0, sizeof rgb);
+    uint8_t mode = 0x73;
+    QCOMPARE(UsbFinderC_Get4KDongleRGBValue(rx1.constData(), &rgb), 0);
+    QCOMPARE(UsbFinderC_GetLongRangeMode(rx1.constData(), &mode), 0);
+    QCOMPARE(int(rgb.mode), 0);
+    QCOMPARE(int(mode), 0x73);
+
+    QCOMPARE(UsbFinderC_Get4KDongleRGBValue(rx2.constData(), &rgb), 1);
+    QCOMPARE(int(rgb.mode), 1);
+    QCOMPARE(UsbFinderC_GetLongRangeMode(rx2.constData(), &mode), 1);
+    QCOMPARE(int(mode), 0);
+
+    UsbServerC_Start(rx2.constData(), rx2.constData(), onData);
+    rgb.mode = 3;
+    rgb.data[4] = 0x99;
+    QCOMPARE(UsbFinderC_Set4KDongleRGB(rx2.constData(), &rgb), 1);
+    const Report light = waitReport(1);
+    QCOMPARE(light.command, int(HIDUSB_CMD_RECEIVER_LIGHT));
+    QCOMPARE(int(light.data.size()), 10);
+    QCOMPARE(int(light.data[0]), 3);
+    QCOMPARE(UsbFinderC_SetLongRangeMode(rx2.constData(), 1), 1);
+    QCOMPARE(HidSim::LongRangeMode("drive2-receiver"), 1);
+    QCOMPARE(UsbFinderC_SetLongRangeMode(rx2.constData(), 0), 1);
+    const Report off = waitReport(2);
+    QCOMPARE(off.command, int(HIDUSB_CMD_LONG_RANGE));
+    QCOMPARE(int(off.data.size()), 10);
+    DongleRGB kept;
+    QVERIFY(HidSim::GetDongleRGB("drive2-receiver", &kept));
+    QCOMPARE(int(kept.data[4]), 0x99);
+}
+
+void TestHidUsb::screenExchange()
+{
+    HidSim::DeviceSpec screen;
+    screen.id = "screen";
+    screen.kind = HidSim::Kind::Screen;
+    screen.pid = "0x5101";
+    QVERIFY(HidSim::AddDevice(screen));
+    uint8_t command[40] = {0x0A, 0x00, 0x10, 0x07, 0xEA, 0x0C, 0x08, 0x17, 0x3B, 0x1E, 0x02};
+    uint8_t sum = 0;
+    for (int i = 0; i < 39; ++i)
+        sum = uint8_t(sum + command[i]);
+    command[39] = uint8_t(0x55 - sum);
+    QCOMPARE(int(command[39]), 0xC4);
+
+    QCOMPARE(UsbFinderC_OpenDevice(path("screen").toLatin1().constData()), 1);
+    HidSim::ScriptBadScreenReplies(1);
+    uint8_t reply[40];
+    UsbFinderC_ReadWriteDeviceData(command, reply, 40);
+    QVERIFY(std::memcmp(reply, command, 7) != 0);
+    QCOMPARE(UsbFinderC_ReadWriteDeviceData(command, reply, 40), 1);
+    QVERIFY(std::memcmp(reply, command, 7) == 0);
+    uint8_t check = 0;
+    for (int i = 0; i < 39; ++i)
+        check = uint8_t(check + reply[i]);
+    QCOMPARE(int(reply[39]), int(uint8_t(0x55 - check)));
+    uint8_t clock[40];
+    QVERIFY(HidSim::GetScreenClock("screen", clock));
+    QVERIFY(std::memcmp(clock, command, 40) == 0);
+
+    // A mouse without a screen does not take the command.
+    QCOMPARE(UsbFinderC_OpenDevice(path("drive1-mouse").toLatin1().constData()), 1);
+    QCOMPARE(UsbFinderC_ReadWriteDeviceData(command, reply, 40), 0);
+}
+
+int main(int argc, char** argv)
+{
+    if (argc > 1 && qstrcmp(argv[1], "--hidusb-child") == 0)
+        return childReadsSettings();
+    const int child = TestEnv::RunAppChildIfAsked(argc, argv);
+    if (child >= 0)
+        return child;
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    TestHidUsb tc;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&tc, argc, argv);
+}
+
+#include "tst_hidusb.moc"
