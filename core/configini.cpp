@@ -3,14 +3,17 @@
 #include "apppaths.h"
 
 #include <QByteArray>
-#include <QMutexLocker>
-#include <QSettings>
 #include <QVariant>
 
 static const char* const EncodedConfigKeys[] = {
     "MM", "DM", "D2M", "D4M", "D8M", "Sensor", "CID", "VID",
     "USB_PID", "Wireless_PID", "Wireless2_PID", "Wireless4_PID", "Wireless8_PID",
 };
+
+ConfigIni::ConfigIni()
+    : m_file([] { return AppPaths::InstallFolder() + QStringLiteral("/usersetting/Config.ini"); })
+{
+}
 
 ConfigIni* ConfigIni::instance()
 {
@@ -34,35 +37,16 @@ QString ConfigIni::DecodeText(const QString& stored)
     return text;
 }
 
-// The installation folder can change (tests point it elsewhere): follow it.
-QSettings* ConfigIni::settingsLocked()
-{
-    const QString path = AppPaths::InstallFolder() + QStringLiteral("/usersetting/Config.ini");
-    if (!m_settings || path != m_path) {
-        m_path = path;
-        m_settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
-        m_settings->setIniCodec("UTF-8");
-    }
-    return m_settings.get();
-}
-
 QString ConfigIni::value(const QString& group, const QString& key)
 {
-    QString text;
-    {
-        QMutexLocker lock(&m_mutex);
-        text = settingsLocked()->value(group + QLatin1Char('/') + key).toString();
-    }
+    // A list value reads as an empty text here; valueList is its accessor.
+    const QString text = m_file.value(group + QLatin1Char('/') + key).toString();
     return IsEncodedKey(key) ? DecodeText(text) : text;
 }
 
 QStringList ConfigIni::valueList(const QString& group, const QString& key)
 {
-    QStringList items;
-    {
-        QMutexLocker lock(&m_mutex);
-        items = settingsLocked()->value(group + QLatin1Char('/') + key).toStringList();
-    }
+    QStringList items = m_file.value(group + QLatin1Char('/') + key).toStringList();
     if (IsEncodedKey(key))
         for (QString& item : items)
             item = DecodeText(item);

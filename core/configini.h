@@ -1,13 +1,10 @@
 #ifndef CONFIGINI_H
 #define CONFIGINI_H
 
-#include <QMutex>
+#include "inifile.h"
+
 #include <QString>
 #include <QStringList>
-
-#include <memory>
-
-class QSettings;
 
 // Read accessor of the installation's device description file "/usersetting/Config.ini".
 // Some keys are stored as Base64 and come back decoded. Safe to call from any thread.
@@ -23,12 +20,8 @@ public:
     static QString DecodeText(const QString& stored);
 
 private:
-    ConfigIni() = default;
-    QSettings* settingsLocked();
-
-    QMutex m_mutex;
-    QString m_path;
-    std::unique_ptr<QSettings> m_settings;
+    ConfigIni();
+    IniFile m_file;
 };
 
 #endif

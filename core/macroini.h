@@ -1,12 +1,9 @@
 #ifndef MACROINI_H
 #define MACROINI_H
 
-#include <QMutex>
+#include "inifile.h"
+
 #include <QString>
-
-#include <memory>
-
-class QSettings;
 
 // Read/write accessor of the per-user preference file "/Macro.ini". Every write reaches the
 // file at once, so a change survives an exit right after it. Safe to call from any thread.
@@ -19,12 +16,8 @@ public:
     void setValue(const QString& group, const QString& key, const QString& value);
 
 private:
-    MacroIni() = default;
-    QSettings* settingsLocked();
-
-    QMutex m_mutex;
-    QString m_path;
-    std::unique_ptr<QSettings> m_settings;
+    MacroIni();
+    IniFile m_file;
 };
 
 #endif
