@@ -803,7 +803,7 @@ void TestHidUsb::flash()
         QCOMPARE(HidSim::FirmwareVersion("drive1-mouse"), 0x0102);
         const QByteArray p = path("drive1-mouse").toLatin1();
         QVERIFY(TestEnv::WaitFor([&]() { return UsbFinderC_GetVersion(p.constData()) == 0x0102; }));
-        QVERIFY(rec().hotplugs() >= 2); // re-enumerated
+        QVERIFY(TestEnv::WaitFor([]() { return rec().hotplugs() >= 2; })); // re-enumerated
     } else {
         QCOMPARE(HidSim::FirmwareVersion("drive1-mouse"), 0x0100);
     }
