@@ -9,7 +9,9 @@
  *
  * Device service: requests return at once; answers arrive later through the data
  * callback bound with UsbServerC_Start, on the library's service thread, in request
- * order. A rebind or UsbServer_Exit drops answers that were not delivered yet.
+ * order. A rebind or UsbServer_Exit drops answers that were not delivered yet; reports
+ * the device makes on its own (device ready, status changes, profile switches, pairing
+ * results) go to whatever binding reaches that device when they are due.
  *
  * Report head (HIDUSB_HEAD_LENGTH bytes) handed to the data callback:
  *   [0] report id 0xA5   [1] command   [2] data length (low byte)

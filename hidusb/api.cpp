@@ -139,11 +139,10 @@ void pairingJob(uint64_t epoch, std::string receiverId, HidEngine::PairScript sc
     } else {
         r->pairState = 2;
     }
-    if (e.generation == generation && e.boundPath == r->path) {
-        EnqueueLocked(HIDUSB_CMD_PAIRING, 0, {uint8_t(r->pairState)});
-        if (r->pairState == 3)
-            ReadyIfReachedLocked(before);
-    }
+    (void)generation;
+    EnqueueEventLocked(*r, HIDUSB_CMD_PAIRING, 0, {uint8_t(r->pairState)});
+    if (r->pairState == 3)
+        ReadyIfReachedLocked(before);
 }
 
 } // namespace
@@ -434,7 +433,7 @@ int UsbServerC_Start(const char* path, const char* interfacePath, HidUsbDataCall
         e.boundPath = path ? path : "";
         e.dataCallback = callback;
         ++e.generation;
-        e.queue.clear();
+        DropAnswersLocked();
         result = TargetLocked() || BoundReceiverLocked() ? 1 : 0;
     }
     LogCall("UsbServerC_Start", PathText(path) + "," + PathText(interfacePath), {}, 0, result);
@@ -449,7 +448,7 @@ void UsbServer_Exit(void)
         e.boundPath.clear();
         e.dataCallback = nullptr;
         ++e.generation;
-        e.queue.clear();
+        DropAnswersLocked();
     }
     LogCall("UsbServer_Exit", "");
 }
@@ -565,7 +564,7 @@ int UsbServer_SetClearSetting(void)
             StoreRecordLocked(d, p, &m, nullptr);
         d.active = 0;
         SaveLocked();
-        EnqueueLocked(HIDUSB_CMD_DEVICE_READY, 0, {1}, E().costs.resetMs);
+        EnqueueEventLocked(d, HIDUSB_CMD_DEVICE_READY, 0, {1}, E().costs.resetMs);
         return true;
     });
 }
@@ -577,8 +576,8 @@ int UsbServer_SetCurrentConfig(uint8_t index)
             return false;
         d.active = index;
         SaveLocked();
-        EnqueueLocked(HIDUSB_CMD_CONFIG, 0, {index});
-        EnqueueLocked(HIDUSB_CMD_STATUS_CHANGED, 0, {0, 0, 1, 0, 0, 0, 0});
+        EnqueueEventLocked(d, HIDUSB_CMD_CONFIG, 0, {index});
+        EnqueueEventLocked(d, HIDUSB_CMD_STATUS_CHANGED, 0, {0, 0, 1, 0, 0, 0, 0});
         return true;
     });
 }

@@ -248,8 +248,8 @@ bool SetActiveProfile(const std::string& id, int profile, bool report)
     d->active = profile;
     SaveLocked();
     if (report && TargetLocked() == d) {
-        EnqueueLocked(HIDUSB_CMD_CONFIG, 0, {uint8_t(profile)});
-        EnqueueLocked(HIDUSB_CMD_STATUS_CHANGED, 0, {0, 0, 1, 0, 0, 0, 0});
+        EnqueueEventLocked(*d, HIDUSB_CMD_CONFIG, 0, {uint8_t(profile)});
+        EnqueueEventLocked(*d, HIDUSB_CMD_STATUS_CHANGED, 0, {0, 0, 1, 0, 0, 0, 0});
     }
     return true;
 }
@@ -335,7 +335,7 @@ bool SetDongleLedMode(const std::string& id, uint8_t mode, bool report)
     d->led[0] = mode;
     SaveLocked();
     if (report && E().boundPath == d->path)
-        EnqueueLocked(HIDUSB_CMD_RECEIVER_LIGHT, 0, std::vector<uint8_t>(d->led.begin(), d->led.end()));
+        EnqueueEventLocked(*d, HIDUSB_CMD_RECEIVER_LIGHT, 0, std::vector<uint8_t>(d->led.begin(), d->led.end()));
     return true;
 }
 
@@ -348,7 +348,7 @@ bool SetLongRangeMode(const std::string& id, uint8_t mode, bool report)
     d->longRange = mode ? 1 : 0;
     SaveLocked();
     if (report && !mode && E().boundPath == d->path)
-        EnqueueLocked(HIDUSB_CMD_LONG_RANGE, 0, {0, d->address[0], d->address[1], d->address[2], 0, 0, 0, 0, 0, 0});
+        EnqueueEventLocked(*d, HIDUSB_CMD_LONG_RANGE, 0, {0, d->address[0], d->address[1], d->address[2], 0, 0, 0, 0, 0, 0});
     return true;
 }
 
@@ -361,7 +361,7 @@ bool SetBattery(const std::string& id, uint8_t level, bool charging, bool report
     d->battery = level;
     d->charging = charging;
     if (report && TargetLocked() == d)
-        EnqueueLocked(HIDUSB_CMD_STATUS_CHANGED, 0, {0, 0, 0, 0, 0, 0, 1});
+        EnqueueEventLocked(*d, HIDUSB_CMD_STATUS_CHANGED, 0, {0, 0, 0, 0, 0, 0, 1});
     return true;
 }
 
@@ -457,10 +457,10 @@ bool PressButton(const std::string& id, int button)
     SaveLocked();
     if (TargetLocked() == d) {
         if (profileSwitch) {
-            EnqueueLocked(HIDUSB_CMD_CONFIG, 0, {uint8_t(d->active)});
-            EnqueueLocked(HIDUSB_CMD_STATUS_CHANGED, 0, {0, 0, 1, 0, 0, 0, 0});
+            EnqueueEventLocked(*d, HIDUSB_CMD_CONFIG, 0, {uint8_t(d->active)});
+            EnqueueEventLocked(*d, HIDUSB_CMD_STATUS_CHANGED, 0, {0, 0, 1, 0, 0, 0, 0});
         } else {
-            EnqueueLocked(HIDUSB_CMD_STATUS_CHANGED, 0, std::vector<uint8_t>(flags, flags + 7));
+            EnqueueEventLocked(*d, HIDUSB_CMD_STATUS_CHANGED, 0, std::vector<uint8_t>(flags, flags + 7));
         }
     }
     return true;
@@ -512,18 +512,20 @@ bool SendCommand(uint8_t command, uint8_t subCommand, const std::vector<uint8_t>
 bool ReportStatusChange(const std::vector<uint8_t>& flags7)
 {
     Locked l;
-    if (!TargetLocked())
+    Device* t = TargetLocked();
+    if (!t)
         return false;
-    EnqueueLocked(HIDUSB_CMD_STATUS_CHANGED, 0, flags7);
+    EnqueueEventLocked(*t, HIDUSB_CMD_STATUS_CHANGED, 0, flags7);
     return true;
 }
 
 bool ReportDeviceReady()
 {
     Locked l;
-    if (!TargetLocked())
+    Device* t = TargetLocked();
+    if (!t)
         return false;
-    EnqueueLocked(HIDUSB_CMD_DEVICE_READY, 0, {0});
+    EnqueueEventLocked(*t, HIDUSB_CMD_DEVICE_READY, 0, {0});
     return true;
 }
 
@@ -597,9 +599,13 @@ int PendingAnswers()
 {
     Locked l;
     int n = E().inFlight;
-    for (const Answer& a : E().queue)
-        if (a.generation == E().generation)
+    const Device* t = TargetLocked();
+    const Device* r = BoundReceiverLocked();
+    for (const Answer& a : E().queue) {
+        if (a.eventDevice.empty() ? a.generation == E().generation
+                                  : (t && t->spec.id == a.eventDevice) || (r && r->spec.id == a.eventDevice))
             ++n;
+    }
     return n;
 }
 

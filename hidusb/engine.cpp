@@ -234,8 +234,9 @@ bool TargetReachableLocked()
 
 void ReadyIfReachedLocked(bool before)
 {
-    if (!before && TargetLocked())
-        EnqueueLocked(HIDUSB_CMD_DEVICE_READY, 0, {0});
+    if (!before)
+        if (Device* t = TargetLocked())
+            EnqueueEventLocked(*t, HIDUSB_CMD_DEVICE_READY, 0, {0});
 }
 
 // ---- Threads ---------------------------------------------------------------------
@@ -258,8 +259,15 @@ static void drainBatteriesLocked()
                 --d->battery;
         }
         if (d.get() == target && d->battery != before)
-            EnqueueLocked(HIDUSB_CMD_STATUS_CHANGED, 0, {0, 0, 0, 0, 0, 0, 1});
+            EnqueueEventLocked(*d, HIDUSB_CMD_STATUS_CHANGED, 0, {0, 0, 0, 0, 0, 0, 1});
     }
+}
+
+static bool reachesLocked(const std::string& id)
+{
+    const Device* t = TargetLocked();
+    const Device* r = BoundReceiverLocked();
+    return (t && t->spec.id == id) || (r && r->spec.id == id);
 }
 
 static void serviceLoop(std::shared_ptr<LoopControl> ctl)
@@ -277,7 +285,7 @@ static void serviceLoop(std::shared_ptr<LoopControl> ctl)
         if (!e.queue.empty() && e.queue.front().due <= now) {
             Answer a = std::move(e.queue.front());
             e.queue.pop_front();
-            if (a.generation != e.generation)
+            if (a.eventDevice.empty() ? a.generation != e.generation : !reachesLocked(a.eventDevice))
                 continue;
             HidUsbDataCallback cb = e.dataCallback;
             if (!cb)
@@ -352,6 +360,22 @@ void EnqueueRawLocked(std::vector<uint8_t> head, std::vector<uint8_t> data, int 
     a.data = std::move(data);
     e.queue.push_back(std::move(a));
     e.serviceCv.notify_all();
+}
+
+void EnqueueEventLocked(const Device& device, uint8_t command, uint8_t sub, std::vector<uint8_t> data,
+                        int extraDelayMs)
+{
+    EnqueueLocked(command, sub, std::move(data), extraDelayMs);
+    Engine& e = E();
+    if (!e.queue.empty())
+        e.queue.back().eventDevice = device.spec.id;
+}
+
+void DropAnswersLocked()
+{
+    Engine& e = E();
+    for (auto it = e.queue.begin(); it != e.queue.end();)
+        it = it->eventDevice.empty() ? e.queue.erase(it) : it + 1;
 }
 
 void EnqueueLocked(uint8_t command, uint8_t sub, std::vector<uint8_t> data, int extraDelayMs, uint8_t status)

@@ -66,9 +66,13 @@ struct Device
     int connectionKind() const;
 };
 
+// A report on its way to the data callback. An answer belongs to the binding it was asked
+// under; a device event (eventDevice set: device ready, status change, profile switch,
+// pairing result) goes to whatever binding reaches that device when it is delivered.
 struct Answer
 {
     uint64_t generation = 0;
+    std::string eventDevice;
     long long due = 0;
     std::vector<uint8_t> head;
     std::vector<uint8_t> data;
@@ -165,6 +169,10 @@ Device* BoundReceiverLocked(); // the receiver at the bound path
 bool OnlineLocked(const Device& d);
 void EnqueueLocked(uint8_t command, uint8_t sub, std::vector<uint8_t> data, int extraDelayMs = 0,
                    uint8_t status = 0);
+void EnqueueEventLocked(const Device& device, uint8_t command, uint8_t sub, std::vector<uint8_t> data,
+                        int extraDelayMs = 0);
+// Drops the answers of older bindings; device events stay.
+void DropAnswersLocked();
 void EnqueueRawLocked(std::vector<uint8_t> head, std::vector<uint8_t> data, int extraDelayMs = 0);
 void NoticeLocked();
 void SaveLocked();

@@ -184,7 +184,10 @@ struct Delivery
 };
 std::vector<Delivery> Deliveries();
 
-// Answers queued and not yet delivered, plus one for a delivery in progress.
+// Reports queued for the bound service and not yet delivered, plus one for a delivery in
+// progress. Answers belong to the binding they were asked under (a rebind drops them);
+// device events (device ready, status changes, profile switches, pairing results) go to
+// whatever binding reaches the device when they are due.
 int PendingAnswers();
 std::thread::id ServiceThreadId();
 std::thread::id NotifierThreadId();

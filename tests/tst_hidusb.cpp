@@ -570,8 +570,13 @@ void TestHidUsb::factoryResetReportsReady()
 
     QVERIFY(settle());
     rec().clear();
+    // The mouse takes a moment to restart; a rebind meanwhile still gets its ready report.
+    HidSim::Costs costs;
+    costs.resetMs = 30;
+    HidSim::SetCosts(costs);
     QCOMPARE(UsbServer_SetBatteryOptimizeEnable(0), 1);
     QCOMPARE(UsbServer_SetClearSetting(), 1);
+    QCOMPARE(UsbServerC_Start(p.constData(), p.constData(), onData), 1);
     const Report ready = waitReport(1);
     QCOMPARE(ready.command, int(HIDUSB_CMD_DEVICE_READY));
     QCOMPARE(HidSim::BatteryOptimize("drive1-mouse"), 0);
