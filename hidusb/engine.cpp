@@ -102,7 +102,9 @@ char** InternArray(const std::vector<std::string>& items)
 
 // ---- Logging ---------------------------------------------------------------------
 
+// Bounded, since the program may run for hours: the bytes of older calls are let go first.
 static const size_t MaxCalls = 8192;
+static const size_t CallsWithBytes = 512;
 static const size_t MaxDeliveries = 1024;
 
 void LogCall(const char* function, std::string arguments, std::vector<uint8_t> bytes, int reports, int result)
@@ -118,6 +120,8 @@ void LogCall(const char* function, std::string arguments, std::vector<uint8_t> b
     std::lock_guard<std::mutex> lock(e.logMu);
     e.reports += reports;
     e.calls.push_back(std::move(call));
+    if (e.calls.size() > CallsWithBytes)
+        std::vector<uint8_t>().swap(e.calls[e.calls.size() - CallsWithBytes - 1].bytes);
     while (e.calls.size() > MaxCalls)
         e.calls.pop_front();
 }

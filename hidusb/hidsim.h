@@ -158,13 +158,14 @@ void ScriptFlash(FlashOutcome outcome, int failPercent = 0, bool resultBeforeRet
 // The next n raw exchanges answer with a wrong reply.
 void ScriptBadScreenReplies(int n);
 
-// ---- Call log ----
+// ---- Call log (the latest 8,192 calls) ----
 struct Call
 {
     std::string function;
     std::string arguments;     // the arguments as text, comma-separated
     std::thread::id thread;
     std::vector<uint8_t> bytes; // record writes: the 10,428 bytes; other buffers sent
+                                // (kept for the latest 512 calls)
     int reports = 0;           // record writes: 64-byte reports sent
     int result = 0;
 };

@@ -232,6 +232,7 @@ private slots:
     void answers_data();
     void answers();
     void answersComeOnTheServiceThreadInOrder();
+    void scriptedReportsArriveAsTheyAre();
     void writeChangesOneFieldWithOneReport();
     void writeResult_data();
     void writeResult();
@@ -431,6 +432,27 @@ void TestHidUsb::answersComeOnTheServiceThreadInOrder()
     }
     QCOMPARE(int(reports[0].data.size()), int(HIDUSB_DUMP_LENGTH));
     QCOMPARE(int(reports[1].data[1]), 1); // the mouse on its cable charges
+}
+
+void TestHidUsb::scriptedReportsArriveAsTheyAre()
+{
+    QVERIFY(!HidSim::SendReport({0xA5, 4}, {50})); // nothing bound
+    const QByteArray p = path("drive1-mouse").toLatin1();
+    UsbServerC_Start(p.constData(), p.constData(), onData);
+    QVERIFY(HidSim::SendReport({0xA5, 4}, {50}));
+    QVERIFY(HidSim::SendCommand(8, 0x4C, {1, 2, 3}, 1));
+    QVERIFY(HidSim::SendReport({}, {}));
+    QVERIFY(settle());
+    const std::vector<Report> reports = rec().copy();
+    QCOMPARE(int(reports.size()), 3);
+    QCOMPARE(reports[0].headLength, 2);
+    QCOMPARE(reports[0].command, 4);
+    QCOMPARE(reports[0].data, std::vector<uint8_t>{50});
+    QCOMPARE(reports[1].sub, 0x4C);
+    QCOMPARE(reports[1].status, 1);
+    QCOMPARE(int(reports[1].data.size()), 3);
+    QCOMPARE(reports[2].headLength, 0);
+    QVERIFY(reports[2].data.empty());
 }
 
 void TestHidUsb::writeChangesOneFieldWithOneReport()
