@@ -1,0 +1,56 @@
+#include "containreset.h"
+
+#include "langtext.h"
+#include "postmsg.h"
+#include "skin.h"
+
+#include "ui_containreset.h"
+
+ContainReset::ContainReset(QWidget* parent)
+    : QDialog(parent)
+    , ui(new Ui::ContainReset)
+{
+    ui->setupUi(this);
+    ImageFolder = Skin::WarningDialogFolder();
+    Skin::ApplyNoticeSkin(this, ImageFolder, ui->ContainResetA, ui->label, ui->CloseButton);
+    Skin::ApplyConfirmButton(ui->OK, ImageFolder);
+    Skin::ApplyConfirmButton(ui->Cancel, ImageFolder);
+    PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
+    SlotAllLanguage(CurrentLanguage);
+    ui->OK->setShortcut(QKeySequence(Qt::Key_Return));
+}
+
+ContainReset::~ContainReset()
+{
+    delete ui;
+}
+
+void ContainReset::SetMessage(const QString& text)
+{
+    ui->label->setText(text);
+}
+
+void ContainReset::on_CloseButton_clicked()
+{
+    Confirmed = false;
+    close();
+}
+
+void ContainReset::on_OK_clicked()
+{
+    Confirmed = true;
+    close();
+}
+
+void ContainReset::on_Cancel_clicked()
+{
+    Confirmed = false;
+    close();
+}
+
+void ContainReset::SlotAllLanguage(int index)
+{
+    ui->label->setText(LangText(LangTable::ContainResetTexts, index, 0));
+    ui->OK->setText(LangText(LangTable::DialogChangeTexts, index, 4));
+    ui->Cancel->setText(LangText(LangTable::QuestionTexts, index, 3));
+}

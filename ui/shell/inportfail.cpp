@@ -1,0 +1,44 @@
+#include "inportfail.h"
+
+#include "deviceinfocache.h"
+#include "langtext.h"
+#include "postmsg.h"
+#include "skin.h"
+
+#include "ui_inportfail.h"
+
+InportFail::InportFail(QWidget* parent)
+    : QDialog(parent)
+    , ui(new Ui::InportFail)
+{
+    ui->setupUi(this);
+    ImageFolder = Skin::WarningDialogFolder();
+    Skin::ApplyNoticeSkin(this, ImageFolder, ui->InportFailA, ui->label, ui->CloseButton);
+    Skin::ApplyConfirmButton(ui->NewHong, ImageFolder);
+    PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
+    SlotAllLanguage(CurrentLanguage);
+}
+
+InportFail::~InportFail()
+{
+    delete ui;
+}
+
+void InportFail::on_NewHong_clicked()
+{
+    close();
+}
+
+void InportFail::on_CloseButton_clicked()
+{
+    close();
+}
+
+void InportFail::SlotAllLanguage(int index)
+{
+    // 1: not a readable export file; 2: it does not match the device.
+    const int result = ImportCheckResult;
+    if (result == 1 || result == 2)
+        ui->label->setText(LangText(LangTable::InportFailTexts, index, result - 1));
+    ui->NewHong->setText(LangText(LangTable::QuestionTexts, index, 2));
+}

@@ -1,0 +1,49 @@
+#include "mouseoffline.h"
+
+#include "langtext.h"
+#include "postmsg.h"
+#include "skin.h"
+
+#include "ui_mouseoffline.h"
+
+std::atomic<int> OfflineNoticeMode{0};
+
+MouseOffLine::MouseOffLine(QWidget* parent)
+    : QDialog(parent)
+    , ui(new Ui::MouseOffLine)
+{
+    ui->setupUi(this);
+    PostMsg::Connect(SIGNAL(SigCloseOffOnline()), this, SLOT(on_CloseButton_clicked()));
+    ImageFolder = Skin::WarningDialogFolder();
+    // This notice's confirm images are spelt "ConFirm"; its frame text ends with "); }".
+    Skin::ApplyNoticeSkin(this, ImageFolder, ui->MouseOffLineA, ui->label, ui->CloseButton,
+                          Skin::FrameImage::BackgroundSpaced);
+    Skin::ApplyConfirmButton(ui->NewHong, ImageFolder, QStringLiteral("ConFirm.png"),
+                             QStringLiteral("ConFirmClick.png"));
+    PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
+    SlotAllLanguage(CurrentLanguage);
+}
+
+MouseOffLine::~MouseOffLine()
+{
+    delete ui;
+}
+
+void MouseOffLine::on_NewHong_clicked()
+{
+    close();
+}
+
+void MouseOffLine::on_CloseButton_clicked()
+{
+    close();
+}
+
+void MouseOffLine::SlotAllLanguage(int index)
+{
+    const int mode = OfflineNoticeMode;
+    if (mode == 0 || mode == 1)
+        ui->label->setText(LangText(LangTable::MouseOffLineTexts, index, mode));
+    // The confirm text belongs on the button whatever the message.
+    ui->NewHong->setText(LangText(LangTable::QuestionTexts, index, 2));
+}

@@ -1,0 +1,176 @@
+#include "skin.h"
+
+#include "apppaths.h"
+#include "configini.h"
+
+#include <QCoreApplication>
+#include <QFont>
+#include <QWidget>
+
+namespace {
+
+// "color: rgb(" + RGB + ";);" or nothing when the colour is missing.
+QString colorDeclaration(const QString& rgb)
+{
+    return rgb.isEmpty() ? QString() : QStringLiteral("color: rgb(") + rgb + QStringLiteral(";);");
+}
+
+QString url(const QString& folder, const QString& image)
+{
+    return QStringLiteral("url(") + folder + image + QStringLiteral(")");
+}
+
+// The forms name a Windows family; map it once, before the first window is built.
+void substituteFormFont()
+{
+    QFont::insertSubstitutions(Skin::FormFontFamily(), Skin::FormFontSubstitutes());
+}
+
+} // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(substituteFormFont)
+
+QString Skin::FormFontFamily()
+{
+    return QStringLiteral("微软雅黑");
+}
+
+QStringList Skin::FormFontSubstitutes()
+{
+    // Both are installed by the build script; the first carries Latin and CJK glyphs alike.
+    return {QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("DejaVu Sans")};
+}
+
+QString Skin::Folder(const QString& windowFolder)
+{
+    return AppPaths::InstallFolder() + QStringLiteral("/Picture/") + windowFolder + QLatin1Char('/');
+}
+
+QString Skin::ColorText(const QStringList& items)
+{
+    if (items.size() < 3)
+        return QString();
+    return items.at(0) + QLatin1Char(',') + items.at(1) + QLatin1Char(',') + items.at(2);
+}
+
+QString Skin::OptionColor(const QString& key)
+{
+    return ColorText(ConfigIni::instance()->valueList(QStringLiteral("Option"), key));
+}
+
+QString Skin::LabelStyle(const QString& rgb)
+{
+    return rgb.isEmpty() ? QString() : QStringLiteral("QLabel{") + colorDeclaration(rgb) + QStringLiteral("}");
+}
+
+QString Skin::LineEditStyle(const QString& rgb)
+{
+    return rgb.isEmpty() ? QString() : QStringLiteral("QLineEdit{") + colorDeclaration(rgb) + QStringLiteral("}");
+}
+
+QString Skin::ConfirmButtonStyle(const QString& folder, const QString& rgb, const QString& image,
+                                 const QString& pressedImage)
+{
+    return QStringLiteral("QToolButton{border:0px;background-position:center;background-repeat:no-repeat;")
+        + colorDeclaration(rgb) + QStringLiteral("border-image: ") + url(folder, image)
+        + QStringLiteral(";}QToolButton:pressed{border-image: ") + url(folder, pressedImage)
+        + QStringLiteral("; }");
+}
+
+QString Skin::CloseButtonStyle(const QString& folder, const QString& stem)
+{
+    return QStringLiteral("QToolButton{border:0px;background-image: ") + url(folder, stem + QStringLiteral(".png"))
+        + QStringLiteral(";background-position:center;background-repeat:no-repeat;}"
+                         "QToolButton:hover{background-image: ")
+        + url(folder, stem + QStringLiteral("Hover.png"))
+        + QStringLiteral(";}QToolButton:pressed{background-image: ")
+        + url(folder, stem + QStringLiteral("Click.png")) + QStringLiteral(";}");
+}
+
+QString Skin::FrameStyle(const QString& frameName, const QString& folder, FrameImage kind)
+{
+    const QString property =
+        kind == FrameImage::Border ? QStringLiteral("border-image: ") : QStringLiteral("background-image: ");
+    const QString end = kind == FrameImage::BackgroundSpaced ? QStringLiteral("; }") : QStringLiteral(";}");
+    return QStringLiteral("#") + frameName
+        + QStringLiteral("{border:0px;background-position:center;background-repeat:no-repeat;") + property
+        + url(folder, QStringLiteral("BackGround.png")) + end;
+}
+
+QString Skin::CheckBoxStyle(const QString& folder, const QString& rgb)
+{
+    return QStringLiteral("QCheckBox{") + colorDeclaration(rgb) + QStringLiteral("}QCheckBox::indicator:checked {image: ")
+        + url(folder, QStringLiteral("CheckBoxCheck.png"))
+        + QStringLiteral(";}QCheckBox::indicator:unchecked {image: ") + url(folder, QStringLiteral("CheckBox.png"))
+        + QStringLiteral(";}");
+}
+
+QString Skin::ComboBoxStyle(const QString& folder, const QString& text, const QString& buttonBackground,
+                            const QString& selection)
+{
+    // Here the colours are written without the ";" inside the parentheses.
+    const auto color = [](const QString& prefix, const QString& rgb) {
+        return rgb.isEmpty() ? QString() : prefix + QStringLiteral("rgb(") + rgb + QStringLiteral(")");
+    };
+    return QStringLiteral("QComboBox{border: 1px solid gray; ") + color(QStringLiteral("color: "), text)
+        + QStringLiteral("; border-image: ") + url(folder, QStringLiteral("ComboboxBack.png"))
+        + QStringLiteral(";}QComboBox::drop-down:button{border-radius:5px; ")
+        + color(QStringLiteral("background:"), buttonBackground)
+        + QStringLiteral(";} QComboBox::down-arrow{image: ") + url(folder, QStringLiteral("Menu.png"))
+        + QStringLiteral("; right: 8px; }QComboBox::down-arrow:on{ image: ")
+        + url(folder, QStringLiteral("MenuClicked.png"))
+        + QStringLiteral(";}QComboBox QAbstractItemView::item{height:25px;}QComboBox QAbstractItemView "
+                         "{outline: 0px solid gray; border: 1px  solid gray;")
+        + color(QStringLiteral("color: "), text) + QStringLiteral("; border-image: ")
+        + url(folder, QStringLiteral("ComboboxTextBack.png")) + QStringLiteral(";")
+        + color(QStringLiteral("selection-background-color: "), selection) + QStringLiteral("; }");
+}
+
+QString Skin::ComboListViewStyle(const QString& selection)
+{
+    if (selection.isEmpty())
+        return QString();
+    return QStringLiteral("QListView::item:selected{background-color: rgb(") + selection
+        + QStringLiteral(");}QListView::item:hover{background-color: rgb(") + selection + QStringLiteral(");}");
+}
+
+QString Skin::SliderPagesStyle(const QString& rgb)
+{
+    return QStringLiteral(");} QSlider:sub-page:horizontal{border-radius: 2px;")
+        + (rgb.isEmpty() ? QString() : QStringLiteral("background-color: rgb(") + rgb + QStringLiteral(";);"))
+        + QStringLiteral("}QSlider:add-page:horizontal{border-radius: 2px;background-color: rgb(255, 255, 255);}");
+}
+
+QPoint Skin::CenteredPosition(const QPoint& global, const QSize& outer, const QSize& inner, const QPoint& shift)
+{
+    return QPoint(global.x() + (outer.width() - inner.width()) / 2 + shift.x(),
+                  global.y() + (outer.height() - inner.height()) / 2 + shift.y());
+}
+
+void Skin::MoveCenteredOver(QWidget* dialog, const QWidget* caller, const QPoint& shift)
+{
+    if (!dialog || !caller)
+        return;
+    dialog->move(CenteredPosition(caller->mapToGlobal(QPoint(0, 0)), caller->size(), dialog->size(), shift));
+}
+
+void Skin::ApplyNoticeSkin(QWidget* notice, const QString& folder, QWidget* frame, QWidget* label,
+                           QWidget* closeButton, FrameImage kind)
+{
+    if (notice)
+        notice->setWindowFlags(DialogWindowFlags());
+    if (label)
+        label->setStyleSheet(LabelStyle(OptionColor(QStringLiteral("LabelColor"))));
+    if (closeButton)
+        closeButton->setStyleSheet(CloseButtonStyle(folder));
+    if (frame)
+        frame->setStyleSheet(FrameStyle(frame->objectName(), folder, kind));
+}
+
+void Skin::ApplyConfirmButton(QWidget* button, const QString& folder, const QString& image,
+                              const QString& pressedImage)
+{
+    if (button)
+        button->setStyleSheet(ConfirmButtonStyle(folder, OptionColor(QStringLiteral("ButtonColor")), image,
+                                                 pressedImage));
+}

@@ -1,0 +1,94 @@
+#ifndef SKIN_H
+#define SKIN_H
+
+// The one skin rule of every window: PNG images from a sub-folder of the installation's
+// "Picture" folder, colours from the [Option] group of Config.ini, spliced into fixed
+// style-sheet texts. Windows call these instead of writing their own copies.
+//
+// A colour whose list holds fewer than three items is an empty RGB text; every text below
+// then leaves its colour declaration out (the control keeps the toolkit's colour) and keeps
+// the rest, so a broken colour never hides an image.
+
+#include <QPoint>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <Qt>
+
+class QWidget;
+
+class Skin
+{
+public:
+    // Notices and small dialogs: SubWindow | BypassWindowManagerHint | FramelessWindowHint |
+    // WindowSystemMenuHint | WindowMinimizeButtonHint.
+    static constexpr int DialogWindowFlagBits = 0x6C12;
+    // Main window, device page frame, firmware repair dialog: FramelessWindowHint |
+    // WindowSystemMenuHint | WindowMinimizeButtonHint.
+    static constexpr int MainWindowFlagBits = 0x6800;
+    static Qt::WindowFlags DialogWindowFlags() { return Qt::WindowFlags(QFlag(DialogWindowFlagBits)); }
+    static Qt::WindowFlags MainWindowFlags() { return Qt::WindowFlags(QFlag(MainWindowFlagBits)); }
+
+    // The family the designer forms name; it does not exist on Linux and is mapped onto an
+    // installed CJK-capable family when the application object is built.
+    static QString FormFontFamily();
+    // The installed families that stand in for it, best first.
+    static QStringList FormFontSubstitutes();
+
+    // Image folder of a window kind ("WarningDialog", "Dialog", ...): the installation folder
+    // + "/Picture/" + name + "/".
+    static QString Folder(const QString& windowFolder);
+    static QString WarningDialogFolder() { return Folder(QStringLiteral("WarningDialog")); }
+
+    // "r,g,b" from the first three items of a list as stored; "" for a shorter list.
+    static QString ColorText(const QStringList& items);
+    // The same for an [Option] key of Config.ini ("LabelColor", "ButtonColor", ...).
+    static QString OptionColor(const QString& key);
+
+    // Style-sheet texts. F is an image folder as returned by Folder(), RGB a ColorText().
+    static QString LabelStyle(const QString& rgb);
+    static QString LineEditStyle(const QString& rgb);
+    // Confirm and cancel buttons; most notices use "Confirm.png" / "ConfirmClick.png".
+    static QString ConfirmButtonStyle(const QString& folder, const QString& rgb,
+                                      const QString& image = QStringLiteral("Confirm.png"),
+                                      const QString& pressedImage = QStringLiteral("ConfirmClick.png"));
+    // Close icon of every notice ("Close"), minimise icon of the top-level pages ("Min"):
+    // stem + ".png", stem + "Hover.png", stem + "Click.png".
+    static QString CloseButtonStyle(const QString& folder, const QString& stem = QStringLiteral("Close"));
+
+    enum class FrameImage {
+        Background,        // background-image, closed by ");}"
+        BackgroundSpaced,  // background-image, closed by "); }" (the offline notice)
+        Border,            // border-image (rapid-fire dialog, repair dialog)
+    };
+    // Notice background frame, addressed by "#" + frame name, image "BackGround.png".
+    static QString FrameStyle(const QString& frameName, const QString& folder,
+                              FrameImage kind = FrameImage::Background);
+    // Check boxes of the notices, indicators "CheckBoxCheck.png" and "CheckBox.png".
+    static QString CheckBoxStyle(const QString& folder, const QString& rgb);
+    // The pages' combo boxes: T text, B drop-down button background, S selection colour.
+    static QString ComboBoxStyle(const QString& folder, const QString& text, const QString& buttonBackground,
+                                 const QString& selection);
+    // The QListView most pages give such a combo box as its drop-down view.
+    static QString ComboListViewStyle(const QString& selection);
+    // What follows a page's own groove and handle text on its sliders.
+    static QString SliderPagesStyle(const QString& rgb);
+
+    // Where a dialog of size `inner` goes over a widget whose top-left corner is at `global`
+    // with size `outer`, shifted by the call site's (dx, dy); halves truncate toward zero.
+    static QPoint CenteredPosition(const QPoint& global, const QSize& outer, const QSize& inner,
+                                   const QPoint& shift = QPoint());
+    // Moves the dialog there over the caller's widget.
+    static void MoveCenteredOver(QWidget* dialog, const QWidget* caller, const QPoint& shift = QPoint());
+
+    // The usual skin of a notice: window flags, the label's colour, the close button and the
+    // background frame. Null pointers are skipped.
+    static void ApplyNoticeSkin(QWidget* notice, const QString& folder, QWidget* frame, QWidget* label,
+                                QWidget* closeButton, FrameImage kind = FrameImage::Background);
+    // Confirm-button skin with the ButtonColor colour.
+    static void ApplyConfirmButton(QWidget* button, const QString& folder,
+                                   const QString& image = QStringLiteral("Confirm.png"),
+                                   const QString& pressedImage = QStringLiteral("ConfirmClick.png"));
+};
+
+#endif

@@ -1,0 +1,165 @@
+#include "updataparam.h"
+
+#include "deviceinfocache.h"
+#include "devicesetters.h"
+#include "devicestate.h"
+#include "inportfail.h"
+#include "langtext.h"
+#include "postmsg.h"
+#include "skin.h"
+#include "timing.h"
+
+#include "ui_updataparam.h"
+
+#include <QTimer>
+#include <QtDebug>
+
+namespace {
+
+// After a reload the device settles before the dialog goes away.
+constexpr int ReloadSettle = 2000;
+// A successful import leaves the pages this many wait steps to redraw.
+constexpr int ImportSettleSteps = 5;
+
+bool allLoaded()
+{
+    return LightLoaded.load() && SensorLoaded.load() && ButtonLoaded.load();
+}
+
+void showRecordOnPages(const FlashDataMap& record)
+{
+    PostMsg* hub = PostMsg::instance();
+    hub->EmitUpDataLightUIA(record);
+    hub->EmitUpDataSensorUIB(record);
+    hub->EmitUpDataButtonUIC(record);
+    hub->EmitFormB();
+}
+
+} // namespace
+
+UpDataParam::UpDataParam(QWidget* parent)
+    : QDialog(parent)
+    , ui(new Ui::UpDataParam)
+{
+    ui->setupUi(this);
+    UpdateTimer = new QTimer(this);
+    UpdateTimer->setSingleShot(true);
+    ImageFolder = Skin::WarningDialogFolder();
+    Skin::ApplyNoticeSkin(this, ImageFolder, ui->UpDataParamA, ui->label, nullptr);
+    connect(UpdateTimer, SIGNAL(timeout()), this, SLOT(onTimeupDestroy()));
+    PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
+    SlotAllLanguage(CurrentLanguage);
+}
+
+UpDataParam::~UpDataParam()
+{
+    delete ui;
+}
+
+void UpDataParam::StartTimer()
+{
+    UpdateTimer->start(Timing::Scaled(Timing::UpdateFirstCheck));
+}
+
+void UpDataParam::StartForReadPass(int index)
+{
+    StartTimer();
+    ReloadWaitMode = index == 1;
+}
+
+void UpDataParam::SlotAllLanguage(int index)
+{
+    ui->label->setText(LangText(LangTable::UpDataParamTexts, index, ImportRunning.load() == 1 ? 1 : 0));
+}
+
+bool UpDataParam::WaitAllLoaded(bool clearWhenLoaded)
+{
+    // The flags are tested before each wait, never after the last one.
+    for (int step = 0; step < Timing::UpdateWaitSteps; ++step) {
+        if (allLoaded()) {
+            if (clearWhenLoaded) {
+                LightLoaded.store(0);
+                SensorLoaded.store(0);
+                ButtonLoaded.store(0);
+            }
+            return true;
+        }
+        WaitPumpingEvents(Timing::UpdateWaitStep);
+    }
+    return false;
+}
+
+void UpDataParam::onTimeupDestroy()
+{
+    PostMsg::instance()->EmitSetver(4);
+
+    if (ReloadWaitMode) {
+        const bool loaded = WaitAllLoaded(false);
+        Timing::Sleep(ReloadSettle);
+        close();
+        if (!loaded)
+            PostMsg::instance()->EmitMouseOffLineo(0);
+        return;
+    }
+    qDebug() << "z";
+
+    if (ImportMode) {
+        RunImport();
+        ImportMode = false;
+        close();
+        return;
+    }
+    if (!DeviceDataLoaded.load()) {
+        ShowCachedRecord();
+        return;
+    }
+    FinishRead();
+}
+
+void UpDataParam::RunImport()
+{
+    FlashDataMap record = ZeroFlashDataMap();
+    const int result = CheckProfileFile(ImportFilePath, &record);
+    ImportCheckResult = result;
+    if (result != 0) {
+        InportFail notice(nullptr);
+        Skin::MoveCenteredOver(&notice, this);
+        notice.exec();
+        return;
+    }
+    // The device must still be there when the file reaches it; when it is gone nothing is
+    // applied and the offline notice is raised instead.
+    if (!ApplyWholeRecord(record)) {
+        qDebug() << "import not applied";
+        return;
+    }
+    showRecordOnPages(record);
+    for (int step = 0; step < ImportSettleSteps; ++step)
+        WaitPumpingEvents(Timing::UpdateWaitStep);
+}
+
+void UpDataParam::ShowCachedRecord()
+{
+    qDebug() << "x";
+    FlashDataMap cached = ZeroFlashDataMap();
+    if (LoadDeviceInfoCache(SelectedCacheName.get(), &cached))
+        showRecordOnPages(cached);
+    // The notice runs modally before close(): this dialog stays behind it until dismissed.
+    PostMsg::instance()->EmitMouseOffLineo(0);
+    close();
+}
+
+void UpDataParam::FinishRead()
+{
+    qDebug() << "v";
+    const bool loaded = WaitAllLoaded(true);
+    close();
+    qDebug() << "vvv";
+    if (!loaded)
+        PostMsg::instance()->EmitMouseOffLineo(1);
+    qDebug() << "vv";
+
+    FlashDataMap existing = ZeroFlashDataMap();
+    if (DeviceOnline.load() && !LoadDeviceInfoCache(SelectedCacheName.get(), &existing))
+        SaveDeviceInfoCache(DeviceInfoCacheName.get(), DeviceConfig.get());
+}
