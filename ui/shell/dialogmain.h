@@ -4,8 +4,10 @@
 #include <QWidget>
 
 class CrashDumpHandler;
+class QListWidget;
 
-// Top-level window (placeholder until the real window is built): frameless, 1020 by 700.
+// Top-level window (placeholder until the real window is built): frameless, 1020 by 700,
+// listing the configured devices that discovery finds.
 class DialogMain : public QWidget
 {
     Q_OBJECT
@@ -14,7 +16,10 @@ public:
     ~DialogMain() override;
 
 private:
+    void RebuildDeviceList();
+
     CrashDumpHandler* m_crashDumpHandler = nullptr;
+    QListWidget* m_devices = nullptr;
 };
 
 #endif
