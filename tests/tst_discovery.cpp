@@ -50,6 +50,7 @@ private slots:
     void onlineRefreshWithAddress();
     void reidentifyReplacesByPath();
     void noDevice();
+    void noticesReachGuiThreadCoalesced();
 
     void followMouseToCable();
     void chosenDeviceGone_data();
@@ -215,6 +216,33 @@ void TestDiscovery::noDevice()
     SetRebuildDeviceListHook(nullptr);
     QVERIFY(FoundDeviceList.get().isEmpty());
     QVERIFY(DevicePageList.get().isEmpty());
+    QCOMPARE(rebuilds, 1);
+}
+
+void TestDiscovery::noticesReachGuiThreadCoalesced()
+{
+    m_fixture->add(DeviceLinkFixture::CableMouse());
+    QList<QThread*> ranOn;
+    SetRebuildDeviceListHook([&ranOn] { ranOn << QThread::currentThread(); });
+    QThread* notifier = QThread::create([] {
+        for (int i = 0; i < 5; ++i)
+            DevicePageHotplugNotice();
+    });
+    notifier->start();
+    QVERIFY(notifier->wait(5000));
+    delete notifier;
+    QVERIFY(ranOn.isEmpty()); // nothing runs on the notifier's thread
+    QVERIFY(TestEnv::WaitFor([&ranOn] { return !ranOn.isEmpty(); }));
+    QCoreApplication::processEvents();
+    SetRebuildDeviceListHook(nullptr);
+    QCOMPARE(ranOn, QList<QThread*>{QThread::currentThread()});
+    QCOMPARE(FoundDeviceList.get().size(), 1);
+
+    // On the GUI thread itself the notice is handled at once.
+    int rebuilds = 0;
+    SetRebuildDeviceListHook([&rebuilds] { ++rebuilds; });
+    DevicePageHotplugNotice();
+    SetRebuildDeviceListHook(nullptr);
     QCOMPARE(rebuilds, 1);
 }
 
