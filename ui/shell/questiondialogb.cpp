@@ -14,6 +14,9 @@ QuestiondialogB::QuestiondialogB(QWidget* parent)
     ImageFolder = Skin::WarningDialogFolder();
     Skin::ApplyNoticeSkin(this, ImageFolder, ui->QuestionB, ui->label, ui->CloseButton);
     setFixedSize(width(), height());
+    // The frame is 10 px shorter than the window: the window carries the background too, so
+    // no bare strip shows below it.
+    setStyleSheet(Skin::FrameStyle(objectName(), ImageFolder));
     PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
     SlotAllLanguage(CurrentLanguage);
 }
