@@ -14,6 +14,7 @@ constexpr int StatusChangeSpacing = 3000;    // device-reported changes followed
 constexpr int UpdateFirstCheck = 2500;       // update dialog: first look for a full read
 constexpr int UpdateWaitStep = 500;          // update dialog: one wait for the pages
 constexpr int UpdateWaitSteps = 12;
+constexpr int ReloadSettle = 2000;          // update dialog: the device settles after a reload
 constexpr int BackArrowWait = 100;           // after telling the device the program is inactive
 constexpr int CloseWait = 200;               // closing: hot-plug stopped -> device service stopped
 constexpr int HotplugInterval = 600;         // handed to the library's hot-plug registration

@@ -345,7 +345,8 @@ void TestNotices::skin()
 
     QCOMPARE(window->objectName(), notice);
     QCOMPARE(window->size(), QSize(300, 140));
-    QCOMPARE(int(window->windowFlags() & Skin::DialogWindowFlags()), 0x6C12);
+    QCOMPARE(window->windowFlags() & Skin::DialogWindowFlags(), Skin::DialogWindowFlags());
+    QVERIFY(!(window->windowFlags() & Qt::BypassWindowManagerHint));
     QVERIFY(window->windowFlags() & Qt::FramelessWindowHint);
     auto* background = window->findChild<QFrame*>(frame);
     QVERIFY(background);

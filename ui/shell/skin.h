@@ -26,7 +26,12 @@ public:
     // Main window, device page frame, firmware repair dialog: FramelessWindowHint |
     // WindowSystemMenuHint | WindowMinimizeButtonHint.
     static constexpr int MainWindowFlagBits = 0x6800;
-    static Qt::WindowFlags DialogWindowFlags() { return Qt::WindowFlags(QFlag(DialogWindowFlagBits)); }
+    // On X11 the bypass bit would make a notice override-redirect: no keyboard focus under a
+    // window manager, so Return and Escape would never reach it. It is left out here.
+    static Qt::WindowFlags DialogWindowFlags()
+    {
+        return Qt::WindowFlags(QFlag(DialogWindowFlagBits)) & ~Qt::WindowFlags(Qt::BypassWindowManagerHint);
+    }
     static Qt::WindowFlags MainWindowFlags() { return Qt::WindowFlags(QFlag(MainWindowFlagBits)); }
 
     // The family the designer forms name; it does not exist on Linux and is mapped onto an

@@ -16,8 +16,6 @@
 
 namespace {
 
-// After a reload the device settles before the dialog goes away.
-constexpr int ReloadSettle = 2000;
 // A successful import leaves the pages this many wait steps to redraw.
 constexpr int ImportSettleSteps = 5;
 
@@ -95,7 +93,7 @@ void UpDataParam::onTimeupDestroy()
 
     if (ReloadWaitMode) {
         const bool loaded = WaitAllLoaded(false);
-        Timing::Sleep(ReloadSettle);
+        Timing::Sleep(Timing::ReloadSettle);
         close();
         if (!loaded)
             PostMsg::instance()->EmitMouseOffLineo(0);
