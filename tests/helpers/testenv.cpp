@@ -99,9 +99,11 @@ Installation::Installation(Mode mode)
         m_path = m_dir.path();
         const QString from = BuiltInstallFolder();
         for (const QString& sub : {QStringLiteral("usersetting"), QStringLiteral("Language"),
-                                   QStringLiteral("Picture"), QStringLiteral("bin")})
+                                   QStringLiteral("bin")})
             if (QDir(from + QLatin1Char('/') + sub).exists())
                 copyTree(from + QLatin1Char('/') + sub, m_path + QLatin1Char('/') + sub);
+        // The skin images are many and only read: link them instead of copying.
+        QFile::link(from + QStringLiteral("/Picture"), m_path + QStringLiteral("/Picture"));
         for (const QString& file : QDir(from).entryList({QStringLiteral("*.h"), QStringLiteral("*.json")}, QDir::Files))
             QFile::copy(from + QLatin1Char('/') + file, m_path + QLatin1Char('/') + file);
     }

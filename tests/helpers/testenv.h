@@ -37,7 +37,7 @@ private:
 };
 
 // Points the program at an installation folder: the build's own, or a private copy of its
-// data that a test may change.
+// data that a test may change (the skin images stay the build's, linked).
 class Installation
 {
 public:
