@@ -15,6 +15,7 @@ public:
     bool AnotherInstanceRuns();
 
 private:
+    void ClearStaleSegment();
     QSharedMemory m_memory;
 };
 

@@ -15,6 +15,7 @@
 #include "repair.h"
 #include "skin.h"
 #include "startup.h"
+#include "childapp.h"
 #include "testenv.h"
 #include "updataparam.h"
 
@@ -83,56 +84,6 @@ void writeLanguagePreference(const QString& value)
     if (!value.isNull())
         MacroIni::instance()->setValue(QStringLiteral("Language"), QStringLiteral("Language"), value);
 }
-
-// Runs the program in a child process (the test executable's --run-app mode) with a private HOME.
-class ChildApp
-{
-public:
-    explicit ChildApp(const TestEnv::TempHome& home)
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        const auto vars = home.environment();
-        for (auto it = vars.constBegin(); it != vars.constEnd(); ++it)
-            env.insert(QString::fromLatin1(it.key()), QString::fromLocal8Bit(it.value()));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        // The child reports texts in the locale's encoding: make that UTF-8.
-        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-        // The single-instance segment is keyed under the temporary folder: a private one keeps
-        // these instances apart from those of other suites running at the same time.
-        env.insert(QStringLiteral("TMPDIR"), home.path());
-        m_process.setProcessEnvironment(env);
-        m_process.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--run-app")});
-    }
-    ~ChildApp()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(10000);
-        }
-    }
-    // The first output line starting with prefix, or a null string.
-    QString waitForLine(const QString& prefix, int timeoutMs = 30000)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < timeoutMs) {
-            m_output += QString::fromUtf8(m_process.readAllStandardOutput());
-            for (const QString& line : m_output.split(QLatin1Char('\n')))
-                if (line.startsWith(prefix))
-                    return line;
-            if (m_process.state() == QProcess::NotRunning && !m_process.bytesAvailable())
-                return QString();
-            m_process.waitForReadyRead(100);
-        }
-        return QString();
-    }
-    QString output() const { return m_output; }
-    QProcess& process() { return m_process; }
-
-private:
-    QProcess m_process;
-    QString m_output;
-};
 
 } // namespace
 

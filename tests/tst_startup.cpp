@@ -1,3 +1,4 @@
+#include "childapp.h"
 #include "startup.h"
 #include "testenv.h"
 
@@ -9,58 +10,6 @@
 #include <QtTest>
 
 #include <csignal>
-
-// Runs the whole program in a child process with a private HOME.
-class AppProcess
-{
-public:
-    explicit AppProcess(const TestEnv::TempHome& home)
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        const auto vars = home.environment();
-        for (auto it = vars.constBegin(); it != vars.constEnd(); ++it)
-            env.insert(QString::fromLatin1(it.key()), QString::fromLocal8Bit(it.value()));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        m_process.setProcessEnvironment(env);
-        m_process.setProcessChannelMode(QProcess::SeparateChannels);
-    }
-    ~AppProcess()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(10000);
-        }
-    }
-    void start() { m_process.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--run-app")}); }
-    // Waits until the child printed a line starting with prefix.
-    bool waitForLine(const QString& prefix, int timeoutMs = 30000)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < timeoutMs) {
-            m_output += QString::fromUtf8(m_process.readAllStandardOutput());
-            for (const QString& line : m_output.split(QLatin1Char('\n')))
-                if (line.startsWith(prefix))
-                    return true;
-            if (m_process.state() == QProcess::NotRunning && !m_process.bytesAvailable())
-                return false;
-            m_process.waitForReadyRead(100);
-        }
-        return false;
-    }
-    bool finish(int timeoutMs = 30000)
-    {
-        const bool done = m_process.waitForFinished(timeoutMs);
-        m_output += QString::fromUtf8(m_process.readAllStandardOutput());
-        return done;
-    }
-    QString output() const { return m_output; }
-    QProcess& process() { return m_process; }
-
-private:
-    QProcess m_process;
-    QString m_output;
-};
 
 static void touch(const QString& path, const QDateTime& modified)
 {
@@ -120,9 +69,8 @@ void TestStartup::firstStartPreparesFolders()
     touch(base + QStringLiteral("/Exception/keep/old.dmp"), QDateTime::currentDateTime().addDays(-9));
     touch(base + QStringLiteral("/Log/new.txt"), QDateTime::currentDateTime().addDays(-1));
 
-    AppProcess app(home);
-    app.start();
-    QVERIFY2(app.waitForLine(QStringLiteral("SHOWN DialogMain")), qPrintable(app.output()));
+    ChildApp app(home);
+    QVERIFY2(!app.waitForLine(QStringLiteral("SHOWN DialogMain")).isNull(), qPrintable(app.output()));
     for (const QString& sub : UserFolderTree())
         QVERIFY2(QDir(base + sub).exists(), qPrintable(sub));
     QVERIFY(QFile::exists(base + QStringLiteral("/Macro.ini")));
@@ -139,9 +87,8 @@ void TestStartup::firstStartPreparesFolders()
     QVERIFY(macro.open(QIODevice::WriteOnly));
     macro.write("[Language]\nLanguage=1\n");
     macro.close();
-    AppProcess again(home);
-    again.start();
-    QVERIFY(again.waitForLine(QStringLiteral("SHOWN DialogMain")));
+    ChildApp again(home);
+    QVERIFY(!again.waitForLine(QStringLiteral("SHOWN DialogMain")).isNull());
     QVERIFY(macro.open(QIODevice::ReadOnly));
     QCOMPARE(macro.readAll(), QByteArray("[Language]\nLanguage=1\n"));
 }
@@ -149,13 +96,11 @@ void TestStartup::firstStartPreparesFolders()
 void TestStartup::secondStartShowsNoticeAndExits()
 {
     TestEnv::TempHome home;
-    AppProcess first(home);
-    first.start();
-    QVERIFY2(first.waitForLine(QStringLiteral("SHOWN DialogMain")), qPrintable(first.output()));
+    ChildApp first(home);
+    QVERIFY2(!first.waitForLine(QStringLiteral("SHOWN DialogMain")).isNull(), qPrintable(first.output()));
 
-    AppProcess second(home);
-    second.start();
-    QVERIFY2(second.waitForLine(QStringLiteral("MODAL ExeIsRun")), qPrintable(second.output()));
+    ChildApp second(home);
+    QVERIFY2(!second.waitForLine(QStringLiteral("MODAL ExeIsRun")).isNull(), qPrintable(second.output()));
     QVERIFY(second.finish());
     QCOMPARE(second.process().exitStatus(), QProcess::NormalExit);
     QCOMPARE(second.process().exitCode(), 0);
@@ -167,24 +112,21 @@ void TestStartup::startAfterKilledInstance()
 {
     TestEnv::TempHome home;
     {
-        AppProcess first(home);
-        first.start();
-        QVERIFY(first.waitForLine(QStringLiteral("SHOWN DialogMain")));
+        ChildApp first(home);
+        QVERIFY2(!first.waitForLine(QStringLiteral("SHOWN DialogMain")).isNull(), qPrintable(first.output()));
         ::kill(pid_t(first.process().processId()), SIGKILL);
         QVERIFY(first.finish());
     }
-    AppProcess next(home);
-    next.start();
-    QVERIFY2(next.waitForLine(QStringLiteral("SHOWN DialogMain")), qPrintable(next.output()));
+    ChildApp next(home);
+    QVERIFY2(!next.waitForLine(QStringLiteral("SHOWN DialogMain")).isNull(), qPrintable(next.output()));
     QVERIFY(!next.output().contains(QStringLiteral("MODAL ExeIsRun")));
 }
 
 void TestStartup::crashLeavesOneDump()
 {
     TestEnv::TempHome home;
-    AppProcess app(home);
-    app.start();
-    QVERIFY(app.waitForLine(QStringLiteral("SHOWN DialogMain")));
+    ChildApp app(home);
+    QVERIFY(!app.waitForLine(QStringLiteral("SHOWN DialogMain")).isNull());
     ::kill(pid_t(app.process().processId()), SIGSEGV);
     QVERIFY(app.finish());
     QCOMPARE(app.process().exitStatus(), QProcess::CrashExit);
