@@ -89,11 +89,6 @@ const QList<SetterCase>& cases()
     return list;
 }
 
-QByteArray bytesOf(const FlashDataMap& m)
-{
-    return QByteArray(reinterpret_cast<const char*>(&m), int(sizeof m));
-}
-
 } // namespace
 
 class TestSetters : public QObject
@@ -114,7 +109,6 @@ private slots:
 
 private:
     void addCases();
-    FlashDataMap deviceRecord();
     std::unique_ptr<DeviceLinkFixture> m_fixture;
     QByteArray m_path;
     FlashDataMap m_start;
@@ -132,13 +126,6 @@ void TestSetters::init()
 void TestSetters::cleanup()
 {
     m_fixture.reset();
-}
-
-FlashDataMap TestSetters::deviceRecord()
-{
-    FlashDataMap m = ZeroFlashDataMap();
-    HidSim::GetSettings("m1", -1, &m);
-    return m;
 }
 
 void TestSetters::addCases()
@@ -161,12 +148,12 @@ void TestSetters::online()
     QVERIFY(c.call());
     FlashDataMap expected = m_start;
     c.expect(expected);
-    QCOMPARE(bytesOf(DeviceConfig.get()), bytesOf(expected));
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(expected));
     const auto writes = HidSim::Calls("ProtocolDataUpdate");
     QCOMPARE(int(writes.size()), 1);
     QCOMPARE(QByteArray(reinterpret_cast<const char*>(writes.front().bytes.data()), int(writes.front().bytes.size())),
-             bytesOf(expected));
-    QCOMPARE(bytesOf(deviceRecord()), bytesOf(expected));
+             DeviceLinkFixture::Bytes(expected));
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m1")), DeviceLinkFixture::Bytes(expected));
     QCOMPARE(offline.count(), 0);
 }
 
@@ -198,7 +185,7 @@ void TestSetters::offline()
     QSignalSpy offline(PostMsg::instance(), SIGNAL(SigMouseOffLineo(int)));
     QVERIFY(!SetLightColor(9, 9, 9));
     QVERIFY(!CheckDeviceOnline());
-    QCOMPARE(bytesOf(DeviceConfig.get()), bytesOf(m_start));
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(m_start));
     QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0);
     QCOMPARE(offline.count(), 2 * notices);
     if (notices)
@@ -239,7 +226,7 @@ void TestSetters::outOfRange()
         }
         QVERIFY(!result);
     }
-    QCOMPARE(bytesOf(DeviceConfig.get()), bytesOf(m_start));
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(m_start));
     QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0);
     QCOMPARE(offline.count(), 0);
 }
@@ -249,12 +236,12 @@ void TestSetters::refusedWrite()
     QSignalSpy offline(PostMsg::instance(), SIGNAL(SigMouseOffLineo(int)));
     HidSim::FailNextWrites(1);
     QVERIFY(!SetDebounceTime(3));
-    QCOMPARE(bytesOf(DeviceConfig.get()), bytesOf(m_start));
-    QCOMPARE(bytesOf(deviceRecord()), bytesOf(m_start));
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(m_start));
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m1")), DeviceLinkFixture::Bytes(m_start));
     QCOMPARE(offline.count(), 0);
     // The next change goes through as usual.
     QVERIFY(SetDebounceTime(3));
-    QCOMPARE(int(deviceRecord().debounceTime), 3);
+    QCOMPARE(int(DeviceLinkFixture::StoredRecord("m1").debounceTime), 3);
 }
 
 void TestSetters::recordOfAnotherDevice()
@@ -266,7 +253,7 @@ void TestSetters::recordOfAnotherDevice()
     QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0);
     QCOMPARE(offline.count(), 0);
     QCOMPARE(int(RestartWorkerPending.load()), 1);
-    QCOMPARE(bytesOf(DeviceConfig.get()), bytesOf(m_start));
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(m_start));
 }
 
 VEXO_TEST_MAIN(TestSetters)

@@ -24,18 +24,6 @@
 
 namespace {
 
-QByteArray bytesOf(const FlashDataMap& m)
-{
-    return QByteArray(reinterpret_cast<const char*>(&m), int(sizeof m));
-}
-
-FlashDataMap storedRecord(const std::string& id)
-{
-    FlashDataMap m = ZeroFlashDataMap();
-    HidSim::GetSettings(id, -1, &m);
-    return m;
-}
-
 void setLoadedFlags(quint8 value)
 {
     LightLoaded.store(value);
@@ -123,7 +111,7 @@ public slots:
 private:
     void add(const QString& name, const FlashDataMap* record = nullptr)
     {
-        events << Event{name, record ? bytesOf(*record) : QByteArray(), dialog && dialog->isVisible(),
+        events << Event{name, record ? DeviceLinkFixture::Bytes(*record) : QByteArray(), dialog && dialog->isVisible(),
                         Timing::MonotonicMs()};
     }
 };
@@ -172,7 +160,7 @@ void TestUpDataParam::init()
     const QByteArray path = m_fixture->add(DeviceLinkFixture::CableMouse());
     QVERIFY(!path.isEmpty());
     m_fixture->chooseFullyRead("m1", DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0));
-    m_device = storedRecord("m1");
+    m_device = DeviceLinkFixture::StoredRecord("m1");
     DeviceDataLoaded.store(1);
     ImportCheckResult = 0;
     m_recorder = std::make_unique<UpdateRecorder>();
@@ -237,7 +225,7 @@ void TestUpDataParam::waitsForThePages()
                            + Timing::UpdateWaitSteps * Timing::Scaled(Timing::UpdateWaitStep));
     }
     QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0);
-    QCOMPARE(bytesOf(DeviceConfig.get()), bytesOf(m_device));
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(m_device));
 }
 
 void TestUpDataParam::cacheAfterNormalRead_data()
@@ -271,7 +259,7 @@ void TestUpDataParam::cacheAfterNormalRead()
     const bool present = LoadDeviceInfoCache(SelectedCacheName.get(), &cached);
     QCOMPARE(present, cacheBefore || online);
     if (present)
-        QCOMPARE(bytesOf(cached), bytesOf(cacheBefore ? older : m_device));
+        QCOMPARE(DeviceLinkFixture::Bytes(cached), DeviceLinkFixture::Bytes(cacheBefore ? older : m_device));
     if (present)
         QCOMPARE(QFileInfo(cachePath()).size(), qint64(4 + sizeof(FlashDataMap)));
 }
@@ -320,13 +308,13 @@ void TestUpDataParam::cachedRecordWhenNotLoaded()
     if (cached) {
         QCOMPARE(m_recorder->names(), (QStringList{"Setver:4", "Light", "Sensor", "Button", "FormB", "Offline:0"}));
         for (const QString& page : {QStringLiteral("Light"), QStringLiteral("Sensor"), QStringLiteral("Button")})
-            QCOMPARE(m_recorder->find(page)->record, bytesOf(cache));
+            QCOMPARE(m_recorder->find(page)->record, DeviceLinkFixture::Bytes(cache));
     } else {
         QCOMPARE(m_recorder->names(), (QStringList{"Setver:4", "Offline:0"}));
     }
     // The notice opens over the dialog, which closes when it has been dismissed.
     QVERIFY(m_recorder->find(QStringLiteral("Offline:0"))->dialogOpen);
-    QCOMPARE(bytesOf(DeviceConfig.get()), bytesOf(m_device));
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(m_device));
     QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0);
 }
 
@@ -339,10 +327,10 @@ void TestUpDataParam::importAccepted()
     record.dpiLevelCount = 6; // the device's DPIMaxGrade
     record.currentDpiLevel = 5;
     record.reportRate = quint8(record.reportRate ^ 1);
-    QVERIFY(bytesOf(record) != bytesOf(m_device));
+    QVERIFY(DeviceLinkFixture::Bytes(record) != DeviceLinkFixture::Bytes(m_device));
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("profile.bin"));
-    writeExportFile(file, "Dovoz", "VXP3311", bytesOf(record));
+    writeExportFile(file, "Dovoz", "VXP3311", DeviceLinkFixture::Bytes(record));
 
     ImportRunning = 1;
     UpDataParam dialog(nullptr);
@@ -359,12 +347,12 @@ void TestUpDataParam::importAccepted()
     const auto writes = HidSim::Calls("ProtocolDataUpdate");
     QCOMPARE(int(writes.size()), 1);
     QCOMPARE(QByteArray(reinterpret_cast<const char*>(writes.front().bytes.data()), int(writes.front().bytes.size())),
-             bytesOf(record));
-    QCOMPARE(bytesOf(storedRecord("m1")), bytesOf(record));
-    QCOMPARE(bytesOf(DeviceConfig.get()), bytesOf(record));
+             DeviceLinkFixture::Bytes(record));
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m1")), DeviceLinkFixture::Bytes(record));
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(record));
     QCOMPARE(m_recorder->names(), (QStringList{"Setver:4", "Light", "Sensor", "Button", "FormB"}));
     for (const QString& page : {QStringLiteral("Light"), QStringLiteral("Sensor"), QStringLiteral("Button")})
-        QCOMPARE(m_recorder->find(page)->record, bytesOf(record));
+        QCOMPARE(m_recorder->find(page)->record, DeviceLinkFixture::Bytes(record));
     // The pages get five waits to redraw, however fast they are.
     QVERIFY(closed - m_recorder->find(QStringLiteral("FormB"))->at >= 5 * Timing::Scaled(Timing::UpdateWaitStep));
 }
@@ -399,7 +387,7 @@ void TestUpDataParam::importRefused()
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("profile.bin"));
     if (!marker.isEmpty())
-        writeExportFile(file, marker, sensor, bytesOf(record).left(recordBytes));
+        writeExportFile(file, marker, sensor, DeviceLinkFixture::Bytes(record).left(recordBytes));
 
     UpDataParam dialog(nullptr);
     dialog.move(200, 150);
@@ -423,8 +411,8 @@ void TestUpDataParam::importRefused()
     QVERIFY(!dialog.ImportMode);
     QCOMPARE(m_recorder->names(), QStringList{"Setver:4"});
     QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0);
-    QCOMPARE(bytesOf(DeviceConfig.get()), bytesOf(m_device));
-    QCOMPARE(bytesOf(storedRecord("m1")), bytesOf(m_device));
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(m_device));
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m1")), DeviceLinkFixture::Bytes(m_device));
 }
 
 void TestUpDataParam::importWithDeviceGone()
@@ -433,7 +421,7 @@ void TestUpDataParam::importWithDeviceGone()
     record.lightColor[0] = 42;
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("profile.bin"));
-    writeExportFile(file, "Dovoz", "VXP3311", bytesOf(record));
+    writeExportFile(file, "Dovoz", "VXP3311", DeviceLinkFixture::Bytes(record));
 
     UpDataParam dialog(nullptr);
     dialog.StartTimer();
@@ -447,8 +435,8 @@ void TestUpDataParam::importWithDeviceGone()
     QVERIFY(!dialog.ImportMode);
     QCOMPARE(m_recorder->names(), (QStringList{"Setver:4", "Offline:0"}));
     QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0);
-    QCOMPARE(bytesOf(DeviceConfig.get()), bytesOf(m_device));
-    QCOMPARE(bytesOf(storedRecord("m1")), bytesOf(m_device));
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(m_device));
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m1")), DeviceLinkFixture::Bytes(m_device));
 }
 
 VEXO_TEST_MAIN(TestUpDataParam)

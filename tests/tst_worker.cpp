@@ -19,18 +19,6 @@
 
 namespace {
 
-QByteArray bytesOf(const FlashDataMap& m)
-{
-    return QByteArray(reinterpret_cast<const char*>(&m), int(sizeof m));
-}
-
-FlashDataMap storedRecord(const std::string& id)
-{
-    FlashDataMap m = ZeroFlashDataMap();
-    HidSim::GetSettings(id, -1, &m);
-    return m;
-}
-
 QStringList libraryCalls(const QStringList& wanted)
 {
     QStringList out;
@@ -126,14 +114,14 @@ void TestWorker::readPassPresent()
     QVERIFY(order.indexOf(QStringLiteral("Param:0")) >= 0);
     QVERIFY(order.indexOf(QStringLiteral("Param:0")) < button);
     QCOMPARE(order.mid(button, 4), (QStringList{"Button", "Light", "Sensor", "Form"}));
-    const QByteArray device = bytesOf(storedRecord("m1"));
+    const QByteArray device = DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m1"));
     for (const QString& page : {QStringLiteral("Button"), QStringLiteral("Light"), QStringLiteral("Sensor")}) {
         const HubRecorder::Event* e = m_pages->last(page);
         QCOMPARE(e->record, device);
         QVERIFY(e->onGuiThread);
         QVERIFY2(e->libraryCallbackRunning, "the callback went on before the page had taken the record");
     }
-    QCOMPARE(bytesOf(DeviceConfig.get()), device);
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), device);
     QCOMPARE(int(DeviceDataLoaded.load()), 1);
     QCOMPARE(int(DeviceReloadPending.load()), 0);
     QCOMPARE(DeviceInfoCacheName.get(), QStringLiteral("Device_CID24_MID01.bin"));
@@ -153,7 +141,7 @@ void TestWorker::readPassAbsent()
     QFETCH(bool, cached);
     const QByteArray path = m_fixture->add(DeviceLinkFixture::CableMouse());
     QVERIFY(HidSim::Unplug("m1"));
-    FlashDataMap cache = storedRecord("m1");
+    FlashDataMap cache = DeviceLinkFixture::StoredRecord("m1");
     cache.lightColor[0] = 77;
     if (cached)
         SaveDeviceInfoCache(QStringLiteral("Device_CID24_MID01.bin"), cache);
@@ -162,7 +150,7 @@ void TestWorker::readPassAbsent()
 
     if (cached) {
         QCOMPARE(m_pages->names(), (QStringList{"Button", "Light", "Sensor", "Form"}));
-        QCOMPARE(m_pages->last(QStringLiteral("Light"))->record, bytesOf(cache));
+        QCOMPARE(m_pages->last(QStringLiteral("Light"))->record, DeviceLinkFixture::Bytes(cache));
     } else {
         QCOMPARE(m_pages->names(), QStringList{"FormReset"});
     }
@@ -191,7 +179,7 @@ void TestWorker::deviceBackAfterAbsentPass()
     QVERIFY(TestEnv::WaitFor([this] { return m_pages->count(QStringLiteral("Form")) > 0 && DeviceDataLoaded.load(); }));
     QCOMPARE(m_pages->names().first(), QStringLiteral("CloseOffline"));
     QCOMPARE(int(OfflineCheckPending.load()), 0);
-    QCOMPARE(m_pages->last(QStringLiteral("Button"))->record, bytesOf(storedRecord("m1")));
+    QCOMPARE(m_pages->last(QStringLiteral("Button"))->record, DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m1")));
     QVERIFY(DeviceConfigHoldsChosenDevice());
 }
 
@@ -264,14 +252,14 @@ void TestWorker::commandTable()
     const QByteArray path = m_fixture->add(DeviceLinkFixture::CableMouse());
     m_fixture->chooseFullyRead("m1", DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0));
     ShowBatteryText.store(1);
-    const QByteArray before = bytesOf(DeviceConfig.get());
+    const QByteArray before = DeviceLinkFixture::Bytes(DeviceConfig.get());
     QVERIFY(HidSim::SendReport(std::vector<uint8_t>(head.begin(), head.end()),
                                std::vector<uint8_t>(data.begin(), data.end())));
     QVERIFY(TestEnv::WaitFor([] { return HidSim::PendingAnswers() == 0; }));
     QCoreApplication::processEvents();
     QCOMPARE(m_pages->names(), events);
     QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), writes);
-    const QByteArray after = bytesOf(DeviceConfig.get());
+    const QByteArray after = DeviceLinkFixture::Bytes(DeviceConfig.get());
     if (offset < 0) {
         QCOMPARE(after, before);
     } else {
@@ -350,7 +338,7 @@ void TestWorker::keyParameterCheck()
         QCOMPARE(int(after.macros[b].nameLength), keep ? 1 : 0);
     }
     QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 1);
-    QCOMPARE(bytesOf(storedRecord("m1")), bytesOf(after));
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m1")), DeviceLinkFixture::Bytes(after));
 }
 
 void TestWorker::versionReport()
@@ -411,13 +399,13 @@ void TestWorker::neverSendsOneDevicesRecordToAnother()
     const QByteArray pathB = m_fixture->add(specB);
     openAndRead(DeviceLinkFixture::InfoFor(pathA, 36, 1, 2, 0));
     QVERIFY(SetLightColor(9, 9, 9)); // A's record now differs from B's
-    const QByteArray recordA = bytesOf(DeviceConfig.get());
+    const QByteArray recordA = DeviceLinkFixture::Bytes(DeviceConfig.get());
 
     // Back to the device choice page, then B is opened while it is absent.
     PostMsg::instance()->EmitMainPageChange();
     m_pages->clear();
     openAndRead(DeviceLinkFixture::InfoFor(pathB, 36, 1, 2, 0), false);
-    FlashDataMap originalB = storedRecord("b");
+    FlashDataMap originalB = DeviceLinkFixture::StoredRecord("b");
 
     // B is plugged in and the user changes a setting, maybe before B's own read arrived.
     QVERIFY(HidSim::Plug("b"));
@@ -436,7 +424,7 @@ void TestWorker::neverSendsOneDevicesRecordToAnother()
     originalB.lightColor[0] = 1;
     originalB.lightColor[1] = 2;
     originalB.lightColor[2] = 3;
-    QCOMPARE(bytesOf(storedRecord("b")), bytesOf(originalB));
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("b")), DeviceLinkFixture::Bytes(originalB));
 }
 
 void TestWorker::selectReadChangeHold()
@@ -446,10 +434,10 @@ void TestWorker::selectReadChangeHold()
     HidSim::ClearCalls();
     QVERIFY(SetDpiLevelColor(2, 10, 20, 30));
     QVERIFY(SetReportRate(0x02));
-    const FlashDataMap device = storedRecord("m1");
+    const FlashDataMap device = DeviceLinkFixture::StoredRecord("m1");
     QCOMPARE(int(device.dpiLevels[2].blue), 30);
     QCOMPARE(int(device.reportRate), 2);
-    QCOMPARE(bytesOf(device), bytesOf(DeviceConfig.get()));
+    QCOMPARE(DeviceLinkFixture::Bytes(device), DeviceLinkFixture::Bytes(DeviceConfig.get()));
     // A one-field change costs one 64-byte report on the wire.
     QCOMPARE(HidSim::Calls("ProtocolDataUpdate").back().reports, 1);
 }
@@ -472,12 +460,12 @@ void TestWorker::factoryResetReadsAgain()
     QVERIFY(HidSim::GetFactorySettings("m1", &factory));
     QVERIFY(TestEnv::WaitFor([&] {
         const HubRecorder::Event* e = m_pages->last(QStringLiteral("Button"));
-        return e && e->record == bytesOf(factory);
+        return e && e->record == DeviceLinkFixture::Bytes(factory);
     }));
     // Device ready follows: battery optimisation back on.
     QVERIFY(TestEnv::WaitFor([] { return HidSim::BatteryOptimize("m1") == 1 && HidSim::PendingAnswers() == 0; }));
-    QCOMPARE(bytesOf(DeviceConfig.get()), bytesOf(factory));
-    QCOMPARE(bytesOf(storedRecord("m1")), bytesOf(factory));
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(factory));
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m1")), DeviceLinkFixture::Bytes(factory));
 }
 
 VEXO_TEST_MAIN(TestWorker)

@@ -88,10 +88,21 @@ DeviceAllInfo DeviceLinkFixture::InfoFor(const QByteArray& path, quint8 cid, qui
     return d;
 }
 
+QByteArray DeviceLinkFixture::Bytes(const FlashDataMap& record)
+{
+    return QByteArray(reinterpret_cast<const char*>(&record), int(sizeof record));
+}
+
+FlashDataMap DeviceLinkFixture::StoredRecord(const std::string& id)
+{
+    FlashDataMap m = ZeroFlashDataMap();
+    HidSim::GetSettings(id, -1, &m);
+    return m;
+}
+
 void DeviceLinkFixture::chooseFullyRead(const std::string& id, const DeviceAllInfo& info)
 {
-    FlashDataMap record = ZeroFlashDataMap();
-    HidSim::GetSettings(id, -1, &record);
+    const FlashDataMap record = StoredRecord(id);
     CurrentDevice.set(info);
     CurrentDevicePath.set(info.Path);
     SelectedCacheName.set(DeviceCacheName(info.CidMid));

@@ -2,6 +2,7 @@
 #define DEVICELINKFIXTURE_H
 
 #include "deviceallinfo.h"
+#include "flashdatamap.h"
 #include "testenv.h"
 
 #include "hidusb/hidsim.h"
@@ -32,6 +33,11 @@ public:
     // Makes the device the chosen one, binds the service and marks DeviceConfig as its full
     // read with the device's stored record.
     void chooseFullyRead(const std::string& id, const DeviceAllInfo& info);
+
+    // A record's bytes, for comparing records and what the device was sent.
+    static QByteArray Bytes(const FlashDataMap& record);
+    // The settings the simulated device holds in its active profile.
+    static FlashDataMap StoredRecord(const std::string& id);
 
     TestEnv::TempHome& home() { return *m_home; }
     TestEnv::Installation& installation() { return *m_install; }
