@@ -33,42 +33,26 @@ static void readElement(QXmlStreamReader& xml, QHash<QString, QString>& texts)
 {
     static const QStringList keys = {QStringLiteral("label"), QStringLiteral("NewHong"),
                                      QStringLiteral("label_2"), QStringLiteral("PleaseStop")};
-    xml.readNext();
-    while (!xml.atEnd()) {
-        if (xml.isEndElement()) {
-            xml.readNext();
-            return;
-        }
-        if (!xml.isStartElement()) {
-            xml.readNext();
-            continue;
-        }
+    LanguageFileReader::ForEachChild(xml, [&]() {
         const QString name = xml.name().toString();
         if (!keys.contains(name)) {
             LanguageFileReader::SkipElement(xml);
-            continue;
+            return;
         }
         texts.insert(name, xml.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement));
         if (xml.isEndElement())
             xml.readNext();
-    }
+    });
 }
 
 static void readRoot(QXmlStreamReader& xml, QHash<QString, QString>& texts)
 {
-    xml.readNext();
-    while (!xml.atEnd()) {
-        if (xml.isEndElement()) {
-            xml.readNext();
-            return;
-        }
-        if (xml.isStartElement() && xml.name() == QLatin1String("EXEIsRun"))
+    LanguageFileReader::ForEachChild(xml, [&]() {
+        if (xml.name() == QLatin1String("EXEIsRun"))
             readElement(xml, texts);
-        else if (xml.isStartElement())
-            LanguageFileReader::SkipElement(xml);
         else
-            xml.readNext();
-    }
+            LanguageFileReader::SkipElement(xml);
+    });
 }
 
 QHash<QString, QString> ExeIsRunFile::Read(const QString& path)

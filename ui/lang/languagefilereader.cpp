@@ -34,50 +34,43 @@ bool LanguageFileReader::ReadFile(const QString& path, const QString& rootName, 
     return true;
 }
 
-void LanguageFileReader::ReadPages(QXmlStreamReader& xml, LanguageTables& tables)
+void LanguageFileReader::ForEachChild(QXmlStreamReader& xml, const std::function<void()>& atChild)
 {
-    const auto& specs = LanguageTables::Specs();
     xml.readNext();
     while (!xml.atEnd()) {
         if (xml.isEndElement()) {
             xml.readNext();
             return;
         }
-        if (!xml.isStartElement()) {
+        if (xml.isStartElement())
+            atChild();
+        else
             xml.readNext();
-            continue;
-        }
-        const LangTableSpec* match = nullptr;
+    }
+}
+
+void LanguageFileReader::ReadPages(QXmlStreamReader& xml, LanguageTables& tables)
+{
+    const auto& specs = LanguageTables::Specs();
+    ForEachChild(xml, [&]() {
         for (const LangTableSpec& spec : specs) {
             if (xml.name() == spec.element) {
-                match = &spec;
-                break;
+                ReadPage(xml, spec, tables);
+                return;
             }
         }
-        if (match)
-            ReadPage(xml, *match, tables);
-        else
-            SkipElement(xml);
-    }
+        SkipElement(xml);
+    });
 }
 
 void LanguageFileReader::ReadPage(QXmlStreamReader& xml, const LangTableSpec& spec, LanguageTables& tables)
 {
     QStringList entry;
-    xml.readNext();
-    while (!xml.atEnd()) {
-        if (xml.isEndElement()) {
-            xml.readNext();
-            return;
-        }
-        if (!xml.isStartElement()) {
-            xml.readNext();
-            continue;
-        }
+    ForEachChild(xml, [&]() {
         const int key = spec.keys.indexOf(xml.name().toString());
         if (key < 0) {
             SkipElement(xml);
-            continue;
+            return;
         }
         // A child element inside a key is an error; the text read before it still counts.
         entry << xml.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
@@ -85,7 +78,7 @@ void LanguageFileReader::ReadPage(QXmlStreamReader& xml, const LangTableSpec& sp
             tables.Append(spec.table, entry);
         if (xml.isEndElement())
             xml.readNext();
-    }
+    });
 }
 
 void LanguageFileReader::SkipElement(QXmlStreamReader& xml)

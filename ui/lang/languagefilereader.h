@@ -13,6 +13,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QXmlStreamReader;
 
 class LanguageFileReader
@@ -29,6 +31,9 @@ public:
     // Entered on a start element; returns past its matching end element, dropping everything
     // inside. Iterative, so deeply nested files cannot exhaust the stack.
     static void SkipElement(QXmlStreamReader& xml);
+    // Walks the children of the element the reader stands on, calling atChild at each child's
+    // start; atChild reads or skips that child. Returns past the element's end.
+    static void ForEachChild(QXmlStreamReader& xml, const std::function<void()>& atChild);
 
 private:
     static void ReadPages(QXmlStreamReader& xml, LanguageTables& tables);
