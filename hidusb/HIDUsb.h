@@ -133,6 +133,16 @@ int UsbFinderC_ReadWriteDeviceData(const uint8_t* request, uint8_t* reply, uint8
 int UsbServerC_Start(const char* path, const char* interfacePath, HidUsbDataCallback callback);
 void UsbServer_Exit(void);
 
+/* Bindings: every UsbServerC_Start and UsbServer_Exit (and a shutdown of the library's
+ * threads) begins a new binding. Its number grows and is never 0. */
+uint32_t UsbServer_GetBinding(void);
+
+/* About the report being delivered to the data callback on the calling thread (0 outside
+ * a delivery): the binding it was delivered under, and whether the device's settings
+ * changed after the device made the report (1: the report shows an older state). */
+uint32_t UsbServer_GetReportBinding(void);
+int UsbServer_ReportPredatesWrite(void);
+
 /* Requests to the bound device. Each returns 1 when the device took it (an answer will
  * follow where one is listed above), 0 when nothing is bound or the device is absent. */
 int UsbServer_SetPCDriverStatus(uint8_t active);
@@ -163,6 +173,10 @@ int ProtocolDataParser(const uint8_t* dump, int dumpLength, struct FlashDataMap*
  * 0 when it does not fit the dump (the device keeps its settings), when no device is
  * bound or present, or when the write failed. */
 int ProtocolDataUpdate(const struct FlashDataMap* record);
+
+/* ProtocolDataUpdate for the binding the caller means: refused (0, nothing written) when
+ * that binding is no longer the current one. */
+int ProtocolDataUpdateOnBinding(const struct FlashDataMap* record, uint32_t binding);
 
 /* From a DPI light report (8 bytes) into exactly the 4 bytes at dpiLight (the record's
  * 0x3F..0x42). Returns 0 and writes nothing when the report is shorter. */

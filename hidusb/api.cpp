@@ -453,6 +453,22 @@ void UsbServer_Exit(void)
     LogCall("UsbServer_Exit", "");
 }
 
+uint32_t UsbServer_GetBinding(void)
+{
+    Locked l;
+    return BindingNumber(E().generation);
+}
+
+uint32_t UsbServer_GetReportBinding(void)
+{
+    return CurrentDelivery().binding;
+}
+
+int UsbServer_ReportPredatesWrite(void)
+{
+    return CurrentDelivery().predatesWrite ? 1 : 0;
+}
+
 int UsbServer_SetPCDriverStatus(uint8_t active)
 {
     return request("UsbServer_SetPCDriverStatus", num(active), [&](Device& d) {
@@ -563,6 +579,7 @@ int UsbServer_SetClearSetting(void)
         for (int p = 0; p < int(d.images.size()); ++p)
             StoreRecordLocked(d, p, &m, nullptr);
         d.active = 0;
+        ++d.stateSerial;
         SaveLocked();
         EnqueueEventLocked(d, HIDUSB_CMD_DEVICE_READY, 0, {1}, E().costs.resetMs);
         return true;
@@ -575,6 +592,7 @@ int UsbServer_SetCurrentConfig(uint8_t index)
         if (index >= d.images.size())
             return false;
         d.active = index;
+        ++d.stateSerial;
         SaveLocked();
         EnqueueEventLocked(d, HIDUSB_CMD_CONFIG, 0, {index});
         EnqueueEventLocked(d, HIDUSB_CMD_STATUS_CHANGED, 0, {0, 0, 1, 0, 0, 0, 0});
@@ -634,7 +652,7 @@ int ProtocolDataParser(const uint8_t* dump, int dumpLength, FlashDataMap* record
     return HidCodec::Decode(dump, dumpLength, record) ? 1 : 0;
 }
 
-int ProtocolDataUpdate(const FlashDataMap* record)
+static int writeRecord(const char* function, const FlashDataMap* record, const uint32_t* binding)
 {
     std::vector<uint8_t> bytes;
     if (record) {
@@ -651,6 +669,8 @@ int ProtocolDataUpdate(const FlashDataMap* record)
         Device* d = TargetLocked();
         if (!record) {
             why = "no record";
+        } else if (binding && (e.boundPath.empty() || *binding != BindingNumber(e.generation))) {
+            why = "stale binding";
         } else if (!d) {
             why = "absent";
         } else if (e.failWrites > 0) {
@@ -666,8 +686,18 @@ int ProtocolDataUpdate(const FlashDataMap* record)
     }
     if (costMs > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(costMs));
-    LogCall("ProtocolDataUpdate", why, std::move(bytes), sent, result);
+    LogCall(function, why, std::move(bytes), sent, result);
     return result;
+}
+
+int ProtocolDataUpdate(const FlashDataMap* record)
+{
+    return writeRecord("ProtocolDataUpdate", record, nullptr);
+}
+
+int ProtocolDataUpdateOnBinding(const FlashDataMap* record, uint32_t binding)
+{
+    return writeRecord("ProtocolDataUpdate", record, &binding);
 }
 
 int BufferToDPILed(const uint8_t* data, int dataLength, uint8_t* dpiLight)

@@ -246,6 +246,7 @@ bool SetActiveProfile(const std::string& id, int profile, bool report)
     if (!d || profile < 0 || profile >= int(d->images.size()))
         return false;
     d->active = profile;
+    ++d->stateSerial;
     SaveLocked();
     if (report && TargetLocked() == d) {
         EnqueueEventLocked(*d, HIDUSB_CMD_CONFIG, 0, {uint8_t(profile)});
@@ -451,6 +452,7 @@ bool PressButton(const std::string& id, int button)
     }
     if (profileSwitch) {
         d->active = (d->active + 1) % int(d->images.size());
+        ++d->stateSerial;
     } else if (!StoreRecordLocked(*d, -1, &m, nullptr)) {
         return false;
     }

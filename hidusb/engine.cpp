@@ -25,6 +25,18 @@ Engine& E()
     return *engine;
 }
 
+DeliveryContext& CurrentDelivery()
+{
+    thread_local DeliveryContext context;
+    return context;
+}
+
+uint32_t BindingNumber(uint64_t generation)
+{
+    const uint32_t n = uint32_t(generation);
+    return n == 0 ? 1 : n;
+}
+
 long long NowMs()
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
@@ -295,9 +307,14 @@ static void serviceLoop(std::shared_ptr<LoopControl> ctl)
             if (!cb)
                 continue;
             e.inFlight = 1;
+            DeliveryContext& context = CurrentDelivery();
+            context.binding = BindingNumber(e.generation);
+            const Device* source = a.device.empty() ? nullptr : FindByIdLocked(a.device);
+            context.predatesWrite = source && source->stateSerial != a.stateSerial;
             lock.unlock();
             LogDelivery(HidSim::Delivery::Data, a.head.data(), int(a.head.size()), a.data.data(), int(a.data.size()));
             cb(a.head.data(), int(a.head.size()), a.data.empty() ? nullptr : a.data.data(), int(a.data.size()));
+            context = DeliveryContext();
             lock.lock();
             e.inFlight = 0;
             continue;
@@ -362,6 +379,10 @@ void EnqueueRawLocked(std::vector<uint8_t> head, std::vector<uint8_t> data, int 
     e.lastDue = a.due;
     a.head = std::move(head);
     a.data = std::move(data);
+    if (const Device* t = TargetLocked()) {
+        a.device = t->spec.id;
+        a.stateSerial = t->stateSerial;
+    }
     e.queue.push_back(std::move(a));
     e.serviceCv.notify_all();
 }
@@ -521,6 +542,8 @@ bool StoreRecordLocked(Device& d, int profile, const void* record, int* reportsC
         if (std::memcmp(old.data() + at, dump.data() + at, HIDUSB_REPORT_LENGTH) != 0)
             ++changed;
     old = std::move(dump);
+    if (changed > 0 && p == d.active)
+        ++d.stateSerial;
     if (reportsChanged)
         *reportsChanged = changed;
     return true;

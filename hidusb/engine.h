@@ -51,6 +51,7 @@ struct Device
     std::vector<std::vector<uint8_t>> images; // one 6,912-byte dump per profile
     std::vector<uint8_t> factory;              // record bytes
     int identityFailures = 0;
+    uint64_t stateSerial = 0; // grows whenever the active settings change
     std::array<uint8_t, 10> led{};
     uint8_t longRange = 0;
     int pairState = 0;
@@ -73,6 +74,8 @@ struct Answer
 {
     uint64_t generation = 0;
     std::string eventDevice;
+    std::string device;       // the mouse the answer came from (empty: none)
+    uint64_t stateSerial = 0; // its settings serial when it made the answer
     long long due = 0;
     std::vector<uint8_t> head;
     std::vector<uint8_t> data;
@@ -159,6 +162,15 @@ struct Engine
 
 Engine& E();
 
+// What the data callback running on this thread is being handed (binding 0: none).
+struct DeliveryContext
+{
+    uint32_t binding = 0;
+    bool predatesWrite = false;
+};
+DeliveryContext& CurrentDelivery();
+uint32_t BindingNumber(uint64_t generation);
+
 // All of these expect Engine::mu held ("Locked").
 void EnsureInitLocked();
 Device* FindByIdLocked(const std::string& id);
@@ -177,6 +189,7 @@ void EnqueueRawLocked(std::vector<uint8_t> head, std::vector<uint8_t> data, int 
 void NoticeLocked();
 void SaveLocked();
 bool DecodeActiveLocked(const Device& d, int profile, void* record);
+// Bumps the device's settings serial when the active profile's image changed.
 bool StoreRecordLocked(Device& d, int profile, const void* record, int* reportsChanged);
 void StartJobLocked(std::function<void()> body);
 // Sleeps ms (real) unless the engine shuts down meanwhile; false then. Takes the lock.
