@@ -14,6 +14,8 @@
 // Result of the last export file check: 0 accepted, 1 unreadable or not an export file,
 // 2 another sensor or more DPI levels than the device offers.
 extern std::atomic<int> ImportCheckResult;
+// An accepted file that the device did not take (it does not fit, or no full read yet).
+constexpr int ImportRefusedByDevice = 3;
 
 // "Device_CID" + CID + "_MID" + MID + ".bin", each byte as two upper-case hex digits.
 QString DeviceCacheName(quint16 cidMid);

@@ -22,27 +22,40 @@ void reportOffline()
 }
 
 // The common rule of every setter. The state lock covers the change and the send, so the
-// device always receives the record as stored; the library never calls back inside the send.
-bool apply(const std::function<void(FlashDataMap&)>& change)
+// device always receives the record as stored and a read cannot slip in between.
+RecordWrite write(const std::function<void(FlashDataMap&)>& change)
 {
     if (!devicePresent()) {
         reportOffline();
-        return false;
+        return RecordWrite::Offline;
     }
-    std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
-    if (!DeviceConfigHoldsChosenDevice()) {
-        RequestReadPass();
-        return false;
-    }
-    const FlashDataMap before = DeviceConfig.get();
-    FlashDataMap after = before;
-    change(after);
-    DeviceConfig.set(after);
-    if (!ProtocolDataUpdate(&after)) {
+    bool lost = false;
+    {
+        std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
+        if (!DeviceConfigHoldsChosenDevice()) {
+            RequestReadPass();
+            return RecordWrite::Refused;
+        }
+        const FlashDataMap before = DeviceConfig.get();
+        FlashDataMap after = before;
+        change(after);
+        DeviceConfig.set(after);
+        if (SendRecordToBoundDevice(after))
+            return RecordWrite::Written;
         DeviceConfig.set(before);
-        return false;
+        lost = !devicePresent();
     }
-    return true;
+    // Gone between the presence check and the write.
+    if (lost) {
+        reportOffline();
+        return RecordWrite::Offline;
+    }
+    return RecordWrite::Refused;
+}
+
+bool apply(const std::function<void(FlashDataMap&)>& change)
+{
+    return write(change) == RecordWrite::Written;
 }
 
 bool validButton(int button) { return button >= 0 && button <= 15; }
@@ -53,6 +66,7 @@ uint8_t low(int v) { return uint8_t(v & 0xFF); }
 
 void RequestReadPass()
 {
+    ServerOnlineState.store(0);
     RestartWorkerPending.store(1);
     if (!DeviceOnline.load())
         OfflineCheckPending.store(1);
@@ -73,13 +87,12 @@ bool SendDeviceConfig()
         RequestReadPass();
         return false;
     }
-    const FlashDataMap record = DeviceConfig.get();
-    return ProtocolDataUpdate(&record) != 0;
+    return SendRecordToBoundDevice(DeviceConfig.get());
 }
 
-bool ApplyWholeRecord(const FlashDataMap& record)
+RecordWrite ApplyWholeRecord(const FlashDataMap& record)
 {
-    return apply([&](FlashDataMap& m) { m = record; });
+    return write([&](FlashDataMap& m) { m = record; });
 }
 
 bool SetReportRate(int code)

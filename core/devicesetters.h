@@ -37,11 +37,17 @@ bool SetButtonMacro(int button, const ButtonFunctionCode* f, const MacroRecord* 
 // holds a full read of the chosen device. False when refused or not written.
 bool SendDeviceConfig();
 
-// Replaces the whole record (an accepted import) and sends it, with the setters' rule:
-// absent device: nothing stored, offline notice unless a page is loading, false.
-bool ApplyWholeRecord(const FlashDataMap& record);
+enum class RecordWrite {
+    Written,
+    Offline, // the device is absent (the offline notice was raised unless a page is loading)
+    Refused  // the device is there but did not take the record; DeviceConfig is unchanged
+};
 
-// Asks for a fresh read pass of the chosen device at the next presence check.
+// Replaces the whole record (an accepted import) and sends it, with the setters' rule.
+RecordWrite ApplyWholeRecord(const FlashDataMap& record);
+
+// Asks for a fresh read pass of the chosen device at the next presence check; the pass
+// reads even when the device looks unchanged.
 void RequestReadPass();
 
 #endif

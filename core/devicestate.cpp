@@ -1,5 +1,7 @@
 #include "devicestate.h"
 
+#include "hidusb/HIDUsb.h"
+
 std::recursive_mutex& DeviceStateMutex()
 {
     static std::recursive_mutex mutex;
@@ -15,6 +17,7 @@ Guarded<QString> SelectedCacheName;
 Guarded<QString> DeviceInfoCacheName;
 Guarded<QByteArray> DeviceConfigPath;
 Guarded<QByteArray> ServicePath;
+Guarded<quint32> ServiceBinding;
 
 static DongleRGB TheDongleRGB{};
 DongleRGB* const CurrentDongleRGB = &TheDongleRGB;
@@ -32,6 +35,7 @@ std::atomic<int> MainPageActive{0};
 std::atomic<quint8> DeviceWatchEnabled{1};
 std::atomic<quint8> DeviceReloadPending{0};
 std::atomic<quint8> DeviceOnline{0};
+std::atomic<quint8> ServerOnlineState{0};
 std::atomic<quint8> DeviceDataLoaded{0};
 std::atomic<quint8> OfflineCheckPending{0};
 std::atomic<quint8> RestartWorkerPending{0};
@@ -48,7 +52,17 @@ bool DeviceConfigHoldsChosenDevice()
     std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
     const QByteArray held = DeviceConfigPath.get();
     return !held.isEmpty() && held != PlaceholderDevicePath() && held == CurrentDevicePath.get()
-        && DeviceInfoCacheName.get() == SelectedCacheName.get();
+        && held == ServicePath.get() && DeviceInfoCacheName.get() == SelectedCacheName.get();
+}
+
+bool SendRecordToBoundDevice(const FlashDataMap& record, quint32 binding)
+{
+    std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
+    const quint32 current = ServiceBinding.get();
+    if (!DeviceConfigHoldsChosenDevice() || current == 0 || (binding != 0 && binding != current))
+        return false;
+    // The library refuses too when the binding ended behind the program's back.
+    return ProtocolDataUpdateOnBinding(&record, current) != 0;
 }
 
 quint32 CurrentDeviceIndex()
@@ -69,10 +83,11 @@ void ResetDeviceState()
         DeviceInfoCacheName.set(QString());
         DeviceConfigPath.set(QByteArray());
         ServicePath.set(QByteArray());
+        ServiceBinding.set(0);
         TheDongleRGB = DongleRGB{};
     }
     for (auto* flag : {&UiSendsChanges, &SensorLoading, &LightLoading, &ButtonLoading, &SensorLoaded,
-                       &LightLoaded, &ButtonLoaded, &MacroRecording, &DeviceReloadPending, &DeviceOnline,
+                       &LightLoaded, &ButtonLoaded, &MacroRecording, &DeviceReloadPending, &DeviceOnline, &ServerOnlineState,
                        &DeviceDataLoaded, &OfflineCheckPending, &RestartWorkerPending, &SettingsBusy})
         flag->store(0);
     DeviceWatchEnabled.store(1);

@@ -72,10 +72,18 @@ extern Guarded<QString> DeviceInfoCacheName;
 // read arrived (empty until then), and the path the device service is bound to now.
 extern Guarded<QByteArray> DeviceConfigPath;
 extern Guarded<QByteArray> ServicePath;
+// The library's number of the binding the program made last (0: none). Set together with
+// ServicePath under the state lock; a report delivered under another binding is stale.
+extern Guarded<quint32> ServiceBinding;
 // The path that names no device, used until a device is chosen and found.
 QByteArray PlaceholderDevicePath();
-// True while DeviceConfig holds a full read of the chosen device, so it may be sent to it.
+// True while DeviceConfig holds a full read of the chosen device and the service is bound to
+// that device, so it may be sent to it.
 bool DeviceConfigHoldsChosenDevice();
+// Sends the record to the bound device under the state lock, only while DeviceConfig holds
+// that device's full read and the binding is still binding (0: the program's current one).
+// False when refused or not written.
+bool SendRecordToBoundDevice(const FlashDataMap& record, quint32 binding = 0);
 
 // The section index of the chosen device ("Drive" + index + 1).
 quint32 CurrentDeviceIndex();
@@ -95,6 +103,8 @@ extern std::atomic<int> MainPageActive;
 extern std::atomic<quint8> DeviceWatchEnabled;
 extern std::atomic<quint8> DeviceReloadPending;
 extern std::atomic<quint8> DeviceOnline;
+// The presence of the device when the service was last started; 0 makes the next pass read.
+extern std::atomic<quint8> ServerOnlineState;
 extern std::atomic<quint8> DeviceDataLoaded;
 extern std::atomic<quint8> OfflineCheckPending;
 extern std::atomic<quint8> RestartWorkerPending;

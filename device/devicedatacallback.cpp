@@ -4,6 +4,7 @@
 #include "deviceinfocache.h"
 #include "devicesetters.h"
 #include "devicestate.h"
+#include "logcategories.h"
 #include "pages/settings/firmwareimages.h"
 #include "postmsg.h"
 #include "worker.h"
@@ -13,6 +14,7 @@
 #include <QList>
 #include <QStringList>
 
+#include <cstddef>
 #include <cstring>
 #include <functional>
 #include <mutex>
@@ -28,19 +30,39 @@ QString deviceSection()
     return QStringLiteral("Drive") + QString::number(CurrentDeviceIndex() + 1);
 }
 
-// Sends DeviceConfig when it holds a full read of the chosen device; stores a one-byte
-// report only then, so another device's record is never sent.
-void storeAndSend(const std::function<void(FlashDataMap&)>& change)
+// A report belongs to the device the program serves only while the binding it came under
+// is still the program's current one; after a rebind it is another mouse's.
+bool fromCurrentBinding(quint32 binding)
+{
+    return binding != 0 && binding == ServiceBinding.get();
+}
+
+// A report that changes one field of the held record: applied only while DeviceConfig holds
+// the bound device's full read; returns the changed record.
+bool changeHeldRecord(quint32 binding, const std::function<void(FlashDataMap&)>& change, FlashDataMap* changed)
 {
     std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
+    if (!fromCurrentBinding(binding))
+        return false;
     if (!DeviceConfigHoldsChosenDevice()) {
         RequestReadPass();
-        return;
+        return false;
     }
     FlashDataMap record = DeviceConfig.get();
     change(record);
     DeviceConfig.set(record);
-    ProtocolDataUpdate(&record);
+    if (changed)
+        *changed = record;
+    return true;
+}
+
+// Sends the record as it stands now (a user change made meanwhile included), only to the
+// device the report came from.
+void sendHeldRecord(quint32 binding)
+{
+    std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
+    if (fromCurrentBinding(binding))
+        SendRecordToBoundDevice(DeviceConfig.get(), binding);
 }
 
 // Clears the key and macro blocks of the buttons whose default is not a key action.
@@ -64,13 +86,38 @@ void keyParameterCheck(FlashDataMap& record)
     }
 }
 
-void fullDump(const uint8_t* data, int dataLength)
+// The dump is not applied; the pass counts as not read and the presence timer reads again.
+void refuseDump(quint32 binding)
 {
-    const DeviceAllInfo device = CurrentDevice.get();
+    if (!fromCurrentBinding(binding))
+        return;
+    qCWarning(lcDevice) << "settings dump refused: not decodable";
+    DeviceDataLoaded.store(0);
+    RequestReadPass();
+}
+
+void fullDump(quint32 binding, const uint8_t* data, int dataLength)
+{
     FlashDataMap parsed = ZeroFlashDataMap();
-    ProtocolDataParser(data, dataLength, &parsed);
+    if (!ProtocolDataParser(data, dataLength, &parsed)) {
+        refuseDump(binding);
+        return;
+    }
+    DeviceAllInfo device;
     {
+        // Checked and applied in one step: a rebind or a setter's write cannot come between.
         std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
+        if (!fromCurrentBinding(binding) || ServicePath.get() != CurrentDevicePath.get()) {
+            qCDebug(lcDevice) << "stale settings dump dropped";
+            return;
+        }
+        if (UsbServer_ReportPredatesWrite()) {
+            // Older than a change the device has taken since: read the newer state.
+            qCDebug(lcDevice) << "settings dump older than the last write: read again";
+            UsbServer_ReadAllFlashData();
+            return;
+        }
+        device = CurrentDevice.get();
         DeviceConfig.set(parsed);
         DeviceInfoCacheName.set(DeviceCacheName(device.CidMid));
         DeviceConfigPath.set(ServicePath.get());
@@ -95,24 +142,39 @@ void fullDump(const uint8_t* data, int dataLength)
     }
     DongleQuerySkip.store(0);
 
-    FlashDataMap toSend;
     {
+        // The record as it stands now: a change the user made while the signals above were
+        // waiting stays in it.
         std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
-        toSend = DeviceConfig.get();
+        if (!fromCurrentBinding(binding) || !DeviceConfigHoldsChosenDevice()) {
+            qCDebug(lcDevice) << "service rebound while a dump was handled: dropped";
+            return;
+        }
+        FlashDataMap record = DeviceConfig.get();
         if (KeyParamCheckPending.load()) {
-            keyParameterCheck(toSend);
-            DeviceConfig.set(toSend);
+            keyParameterCheck(record);
+            DeviceConfig.set(record);
         }
         KeyParamCheckPending.store(0);
-        ProtocolDataUpdate(&toSend);
+        SendRecordToBoundDevice(record, binding);
     }
 
     LightLoaded.store(0);
     SensorLoaded.store(0);
     ButtonLoaded.store(0);
+    // Each page takes the record as it is when its turn comes; after a rebind the rest is left
+    // to the new device's read.
+    if (!fromCurrentBinding(binding))
+        return;
     hub->EmitUpDataLightUIButton(DeviceConfig.get());
+    if (!fromCurrentBinding(binding))
+        return;
     hub->EmitUpDataLightLight(DeviceConfig.get());
+    if (!fromCurrentBinding(binding))
+        return;
     hub->EmitUpDataLightSensor(DeviceConfig.get());
+    if (!fromCurrentBinding(binding))
+        return;
     hub->EmitForm();
     DeviceDataLoaded.store(1);
     DeviceReloadPending.store(0);
@@ -183,66 +245,68 @@ void DeviceDataCallback(const uint8_t* head, int headLength, const uint8_t* data
     const uint8_t sub = headByte(4);
     if (!data)
         dataLength = 0;
+    const quint32 binding = UsbServer_GetReportBinding();
+    // A report of an earlier binding is another device's, or an answer nobody waits for.
+    if (!fromCurrentBinding(binding))
+        return;
     PostMsg* hub = PostMsg::instance();
 
     switch (command) {
-    case 4:
+    case HIDUSB_CMD_BATTERY:
         if (GetDeviceBatteryStatus(data, dataLength, BatteryStatusBuffer))
             hub->EmitBattery(BatteryStatusBuffer[1] != 0, BatteryStatusBuffer[0], ShowBatteryText.load() == 1);
         break;
-    case 8:
+    case HIDUSB_CMD_SETTINGS:
         if (status != 0)
             break;
-        if (sub == 0 && dataLength == FullDumpLength) {
-            fullDump(data, dataLength);
-        } else if (sub == 0 && dataLength == 1) {
+        if (sub == HIDUSB_SUB_ALL && dataLength == FullDumpLength) {
+            fullDump(binding, data, dataLength);
+        } else if (sub == HIDUSB_SUB_ALL && dataLength == 1) {
             const uint8_t rate = data[0];
-            storeAndSend([rate](FlashDataMap& m) { m.reportRate = rate; });
+            if (!changeHeldRecord(binding, [rate](FlashDataMap& m) { m.reportRate = rate; }, nullptr))
+                break;
             hub->EmitUpDataReportRate(rate);
-        } else if (sub == 4 && dataLength == 1) {
+            sendHeldRecord(binding);
+        } else if (sub == HIDUSB_SUB_DPI_LEVEL && dataLength == 1) {
             const uint8_t level = data[0];
-            storeAndSend([level](FlashDataMap& m) { m.currentDpiLevel = level; });
+            if (!changeHeldRecord(binding, [level](FlashDataMap& m) { m.currentDpiLevel = level; }, nullptr))
+                break;
             hub->EmitUpDataDPI(level);
-        } else if (sub == 0x4C && dataLength == 8) {
+            sendHeldRecord(binding);
+        } else if (sub == HIDUSB_SUB_DPI_LIGHT && dataLength == 8) {
             FlashDataMap copy;
-            {
-                std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
-                copy = DeviceConfig.get();
-                BufferToDPILed(data, dataLength, reinterpret_cast<uint8_t*>(&copy) + 0x3F);
-                DeviceConfig.set(copy);
-            }
-            hub->EmitUpDataDPILed(copy);
-        } else if (sub == 0xA0 && dataLength == 9) {
+            if (changeHeldRecord(binding, [&](FlashDataMap& m) {
+                    BufferToDPILed(data, dataLength, reinterpret_cast<uint8_t*>(&m) + offsetof(FlashDataMap, dpiEffectMode));
+                }, &copy))
+                hub->EmitUpDataDPILed(copy);
+        } else if (sub == HIDUSB_SUB_LIGHT_BAR && dataLength == 9) {
             FlashDataMap copy;
-            {
-                std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
-                copy = DeviceConfig.get();
-                BufferToLedBar(data, dataLength, reinterpret_cast<uint8_t*>(&copy) + 0x43);
-                DeviceConfig.set(copy);
-            }
-            hub->EmitUpDataLightLight(copy);
+            if (changeHeldRecord(binding, [&](FlashDataMap& m) {
+                    BufferToLedBar(data, dataLength, reinterpret_cast<uint8_t*>(&m) + offsetof(FlashDataMap, lightMode));
+                }, &copy))
+                hub->EmitUpDataLightLight(copy);
         }
         break;
-    case 9:
+    case HIDUSB_CMD_DEVICE_READY:
         deviceReady();
         break;
-    case 10:
+    case HIDUSB_CMD_STATUS_CHANGED:
         if (GetDeviceStatusChanged(data, dataLength, StatusChangeFlags))
             HandleDeviceStatusChange();
         break;
-    case 14:
+    case HIDUSB_CMD_CONFIG:
         if (dataLength == 1)
             hub->EmitUpDataConfigUI(4, data[0], true);
         else
             hub->EmitUpDataConfigUI(0, 0, false);
         break;
-    case 18:
+    case HIDUSB_CMD_VERSION:
         versionReport();
         break;
-    case 21:
+    case HIDUSB_CMD_RECEIVER_LIGHT:
         hub->EmitRGBValue(CurrentDongleRGB);
         break;
-    case 23:
+    case HIDUSB_CMD_LONG_RANGE:
         if (dataLength == 10)
             hub->EmitLongRangeMode(false);
         break;

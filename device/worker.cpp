@@ -17,7 +17,6 @@
 QTimer* WorkerPollTimer = nullptr;
 QElapsedTimer StatusChangeTimer;
 std::atomic<int> ShowBatteryText{0};
-std::atomic<quint8> ServerOnlineState{0};
 std::atomic<quint8> DeviceSettingsChanged{0};
 std::atomic<quint8> KeyParamCheckPending{0};
 std::atomic<quint8> DongleQuerySkip{0};
@@ -34,8 +33,19 @@ bool presentNow()
 
 void BindDeviceService(const QByteArray& path)
 {
-    ServicePath.set(path);
+    // The library never calls back inside these calls, so the lock may cover them.
+    std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
     UsbServerC_Start(path.constData(), path.constData(), DeviceDataCallback);
+    ServicePath.set(path);
+    ServiceBinding.set(UsbServer_GetBinding());
+}
+
+void StopDeviceService()
+{
+    std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
+    UsbServer_Exit();
+    ServicePath.set(QByteArray());
+    ServiceBinding.set(0);
 }
 
 bool StatusChangeReloadDue()

@@ -41,7 +41,6 @@ private:
 extern QTimer* WorkerPollTimer;
 extern QElapsedTimer StatusChangeTimer;
 extern std::atomic<int> ShowBatteryText;
-extern std::atomic<quint8> ServerOnlineState;
 extern std::atomic<quint8> DeviceSettingsChanged;
 extern std::atomic<quint8> KeyParamCheckPending;
 extern std::atomic<quint8> DongleQuerySkip;
@@ -49,8 +48,11 @@ extern std::atomic<quint8> DongleQuerySkip;
 // True (and the clock restarted) when more than the spacing passed since the last reload
 // that the device asked for.
 bool StatusChangeReloadDue();
-// Binds the library's device service to a path with DeviceDataCallback and remembers it.
+// Binds the library's device service to a path with DeviceDataCallback and remembers the
+// path and the binding, in one step against the device-data callback.
 void BindDeviceService(const QByteArray& path);
+// Ends the device service; reports still on their way are stale from then on.
+void StopDeviceService();
 // DeviceReloadPending = 0.
 void CancelWorkerRun();
 // Sets DeviceReloadPending and starts the one worker (a start while a pass runs is ignored).

@@ -466,7 +466,13 @@ uint32_t UsbServer_GetReportBinding(void)
 
 int UsbServer_ReportPredatesWrite(void)
 {
-    return CurrentDelivery().predatesWrite ? 1 : 0;
+    // Asked at the moment of the call: a write made while the callback runs counts too.
+    const DeliveryContext& context = CurrentDelivery();
+    if (context.device.empty())
+        return 0;
+    Locked l;
+    const Device* source = FindByIdLocked(context.device);
+    return source && source->stateSerial != context.stateSerial ? 1 : 0;
 }
 
 int UsbServer_SetPCDriverStatus(uint8_t active)

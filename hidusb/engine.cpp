@@ -309,8 +309,8 @@ static void serviceLoop(std::shared_ptr<LoopControl> ctl)
             e.inFlight = 1;
             DeliveryContext& context = CurrentDelivery();
             context.binding = BindingNumber(e.generation);
-            const Device* source = a.device.empty() ? nullptr : FindByIdLocked(a.device);
-            context.predatesWrite = source && source->stateSerial != a.stateSerial;
+            context.device = a.device;
+            context.stateSerial = a.stateSerial;
             lock.unlock();
             LogDelivery(HidSim::Delivery::Data, a.head.data(), int(a.head.size()), a.data.data(), int(a.data.size()));
             cb(a.head.data(), int(a.head.size()), a.data.empty() ? nullptr : a.data.data(), int(a.data.size()));

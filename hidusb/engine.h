@@ -166,7 +166,8 @@ Engine& E();
 struct DeliveryContext
 {
     uint32_t binding = 0;
-    bool predatesWrite = false;
+    std::string device;       // the mouse that made the report
+    uint64_t stateSerial = 0; // its settings serial then
 };
 DeliveryContext& CurrentDelivery();
 uint32_t BindingNumber(uint64_t generation);

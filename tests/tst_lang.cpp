@@ -336,7 +336,7 @@ void TestLang::tableSpecs_data()
                 {"AddDelayTime", "AddDelayTimeTexts", 1, "label"},
                 {"DialogMain", "DialogMainTexts", 2, "Exit"},
                 {"FormSetting", "FormSettingTexts", 44, "LihghtMode"},
-                {"InportFail", "InportFailTexts", 2, "label_1"},
+                {"InportFail", "InportFailTexts", 3, "label_2"},
                 {"NewVer", "NewVerTexts", 2, "NoApear"},
                 {"LessThree", "LessThreeTexts", 1, "label"},
                 {"ScreenInfo", "ScreenInfoTexts", 21, "B"},
@@ -449,7 +449,7 @@ void TestLang::windowPositions_data()
     row("QuestiondialogB", LangTable::QuestionBTexts, {0});
     row("RePair", LangTable::RePairTexts, {0});
     row("RePair", LangTable::QuestionTexts, confirmCancel);
-    row("InportFail", LangTable::InportFailTexts, {0, 1});
+    row("InportFail", LangTable::InportFailTexts, {0, 1, 2});
     row("InportFail", LangTable::QuestionTexts, confirm);
     row("MouseOffLine", LangTable::MouseOffLineTexts, {0, 1});
     row("MouseOffLine", LangTable::QuestionTexts, confirm);

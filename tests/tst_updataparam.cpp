@@ -136,6 +136,8 @@ private slots:
     void importRefused_data();
     void importRefused();
     void importWithDeviceGone();
+    void importNotTakenByDevice_data();
+    void importNotTakenByDevice();
 
 private:
     // Runs the dialog modally until its timer has done its work.
@@ -435,6 +437,58 @@ void TestUpDataParam::importWithDeviceGone()
     QVERIFY(!dialog.ImportMode);
     QCOMPARE(m_recorder->names(), (QStringList{"Setver:4", "Offline:0"}));
     QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0);
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(m_device));
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m1")), DeviceLinkFixture::Bytes(m_device));
+}
+
+void TestUpDataParam::importNotTakenByDevice_data()
+{
+    QTest::addColumn<QString>("why");
+    QTest::newRow("the record does not fit the device") << "full";
+    QTest::newRow("the device's own read has not arrived") << "unread";
+    QTest::newRow("the write fails") << "fails";
+}
+
+void TestUpDataParam::importNotTakenByDevice()
+{
+    QFETCH(QString, why);
+    FlashDataMap record = m_device;
+    record.lightColor[0] = 42;
+    if (why == QLatin1String("full")) {
+        // Sixteen macros of seventy events each are more than the device's memory holds.
+        for (MacroRecord& macro : record.macros) {
+            macro.nameLength = 1;
+            macro.name[0] = 'm';
+            macro.eventCount = 70;
+            for (quint32 e = 0; e < 70; ++e)
+                macro.events[e] = {quint8(e % 2), 1, quint16(4 + e % 20), quint32(10 + e)};
+        }
+    } else if (why == QLatin1String("unread")) {
+        DeviceConfigPath.set(QByteArray());
+    } else {
+        HidSim::FailNextWrites(1);
+    }
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("profile.bin"));
+    writeExportFile(file, "Dovoz", "VXP3311", DeviceLinkFixture::Bytes(record));
+
+    UpDataParam dialog(nullptr);
+    dialog.StartTimer();
+    dialog.ImportMode = true;
+    dialog.ImportFilePath = file;
+    QString message;
+    TestEnv::AnswerNextModal([&](QWidget* notice) {
+        message = notice->findChild<QLabel*>(QStringLiteral("label"))->text();
+        QTest::mouseClick(notice->findChild<QToolButton*>(QStringLiteral("NewHong")), Qt::LeftButton);
+    }, "InportFail");
+    run(dialog);
+
+    QCOMPARE(ImportCheckResult.load(), ImportRefusedByDevice);
+    QVERIFY(!message.isEmpty());
+    QCOMPARE(message, LangText(LangTable::InportFailTexts, 0, 2));
+    QVERIFY(!dialog.ImportMode);
+    QVERIFY(!m_recorder->names().contains(QStringLiteral("Light")));
+    QVERIFY(!m_recorder->names().contains(QStringLiteral("Offline:0")));
     QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(m_device));
     QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m1")), DeviceLinkFixture::Bytes(m_device));
 }

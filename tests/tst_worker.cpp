@@ -53,6 +53,11 @@ private slots:
     void statusChangesSpaced();
 
     void neverSendsOneDevicesRecordToAnother();
+    void switchWhileDumpIsHandled_data();
+    void switchWhileDumpIsHandled();
+    void undecodableDumpChangesNothing();
+    void oneByteReportOfAnotherDevice_data();
+    void oneByteReportOfAnotherDevice();
     void selectReadChangeHold();
     void factoryResetReadsAgain();
 
@@ -466,6 +471,132 @@ void TestWorker::factoryResetReadsAgain()
     QVERIFY(TestEnv::WaitFor([] { return HidSim::BatteryOptimize("m1") == 1 && HidSim::PendingAnswers() == 0; }));
     QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(factory));
     QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m1")), DeviceLinkFixture::Bytes(factory));
+}
+
+// Two mice with different settings: A behind its 4 kHz receiver (whose light report makes the
+// dump handler wait on the GUI thread), B on its cable.
+struct TwoMice
+{
+    QByteArray pathA;
+    QByteArray pathB;
+    DeviceAllInfo infoA;
+    DeviceAllInfo infoB;
+    FlashDataMap recordA;
+    FlashDataMap recordB;
+
+    explicit TwoMice(DeviceLinkFixture& fixture)
+    {
+        HidSim::DeviceSpec receiver = DeviceLinkFixture::Receiver("r4", "0x5141", 4, 0x12, 0x34, 0x56);
+        receiver.ledOption = true;
+        receiver.ledMode = 2;
+        pathA = fixture.add(receiver);
+        fixture.add(DeviceLinkFixture::ReceiverMouse("a", "r4"));
+        pathB = fixture.add(DeviceLinkFixture::CableMouse("b"));
+        infoA = DeviceLinkFixture::InfoFor(pathA, 36, 2, 1, 1);
+        infoB = DeviceLinkFixture::InfoFor(pathB, 36, 1, 2, 0);
+        recordA = DeviceLinkFixture::StoredRecord("a");
+        recordB = DeviceLinkFixture::StoredRecord("b");
+        recordA.lightColor[0] = 0xA1;
+        recordA.dpiLevels[0].red = 0xA2;
+        recordB.lightColor[0] = 0xB1;
+        recordB.dpiLevels[0].red = 0xB2;
+        HidSim::SetSettings("a", -1, recordA);
+        HidSim::SetSettings("b", -1, recordB);
+    }
+};
+
+static QByteArray writtenBytes(const HidSim::Call& c)
+{
+    return QByteArray(reinterpret_cast<const char*>(c.bytes.data()), int(c.bytes.size()));
+}
+
+void TestWorker::switchWhileDumpIsHandled_data()
+{
+    QTest::addColumn<QString>("at"); // the hub event during which the user switches to B
+    QTest::newRow("while the receiver light is shown") << "RGB:2";
+}
+
+void TestWorker::switchWhileDumpIsHandled()
+{
+    QFETCH(QString, at);
+    TwoMice mice(*m_fixture);
+    bool switched = false;
+    m_pages->onEvent = [&](const QString& name) {
+        if (switched || name != at)
+            return;
+        switched = true;
+        // What going back and opening B does, while A's dump handler waits for this slot.
+        HidSim::ClearCalls();
+        PostMsg::instance()->EmitMainPageChange();
+        PostMsg::instance()->EmitSelectMouseInfo(mice.infoB);
+        StartWorkerPass();
+    };
+    PostMsg::instance()->EmitSelectMouseInfo(mice.infoA);
+    StartWorkerPass();
+    QTRY_VERIFY(switched);
+    QTRY_VERIFY(DeviceConfigPath.get() == mice.pathB && DeviceDataLoaded.load() && m_worker->isFinished()
+                && HidSim::PendingAnswers() == 0);
+
+    // B never received A's record, nor was A's read taken for B's.
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("b")), DeviceLinkFixture::Bytes(mice.recordB));
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("a")), DeviceLinkFixture::Bytes(mice.recordA));
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(mice.recordB));
+    for (const HidSim::Call& c : HidSim::Calls("ProtocolDataUpdate"))
+        QCOMPARE(writtenBytes(c), DeviceLinkFixture::Bytes(mice.recordB));
+    QCOMPARE(m_pages->last(QStringLiteral("Sensor"))->record, DeviceLinkFixture::Bytes(mice.recordB));
+}
+
+void TestWorker::undecodableDumpChangesNothing()
+{
+    const QByteArray path = m_fixture->add(DeviceLinkFixture::CableMouse());
+    m_fixture->chooseFullyRead("m1", DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0));
+    const QByteArray before = DeviceLinkFixture::Bytes(DeviceConfig.get());
+    DeviceDataLoaded.store(1);
+    RestartWorkerPending.store(0);
+    ServerOnlineState.store(1);
+
+    // A dump of the right length whose bytes are not a settings image.
+    QVERIFY(HidSim::SendCommand(8, 0, std::vector<uint8_t>(6912, 0xEE)));
+    QTRY_COMPARE(HidSim::PendingAnswers(), 0);
+    QCoreApplication::processEvents();
+
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), before);
+    QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0);
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m1")), before);
+    QVERIFY(m_pages->events.isEmpty());
+    // Not read: the presence timer reads again, and the next pass does not skip the device.
+    QCOMPARE(int(DeviceDataLoaded.load()), 0);
+    QCOMPARE(int(RestartWorkerPending.load()), 1);
+    QCOMPARE(int(ServerOnlineState.load()), 0);
+}
+
+void TestWorker::oneByteReportOfAnotherDevice_data()
+{
+    QTest::addColumn<int>("sub");
+    QTest::newRow("report rate") << 0;
+    QTest::newRow("current DPI level") << 4;
+}
+
+void TestWorker::oneByteReportOfAnotherDevice()
+{
+    QFETCH(int, sub);
+    TwoMice mice(*m_fixture);
+    m_fixture->chooseFullyRead("a", mice.infoA);
+    // B is opened and bound; its own read has not arrived, so DeviceConfig is still A's.
+    PostMsg::instance()->EmitMainPageChange();
+    PostMsg::instance()->EmitSelectMouseInfo(mice.infoB);
+    BindDeviceService(mice.pathB);
+    HidSim::ClearCalls();
+
+    QVERIFY(HidSim::SendCommand(8, uint8_t(sub), {3}));
+    QTRY_COMPARE(HidSim::PendingAnswers(), 0);
+    QCoreApplication::processEvents();
+
+    QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0);
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("b")), DeviceLinkFixture::Bytes(mice.recordB));
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(mice.recordA));
+    QVERIFY(m_pages->events.isEmpty());
+    QCOMPARE(int(RestartWorkerPending.load()), 1);
 }
 
 VEXO_TEST_MAIN(TestWorker)

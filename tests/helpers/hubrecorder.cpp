@@ -63,6 +63,8 @@ void HubRecorder::add(const QString& name, const FlashDataMap* record)
     e.libraryCallbackRunning = HidSim::PendingAnswers() > 0;
     e.onGuiThread = QThread::currentThread() == QCoreApplication::instance()->thread();
     events << e;
+    if (onEvent)
+        onEvent(name);
 }
 
 void HubRecorder::SlotButton(FlashDataMap DataMap)

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QThread>
 
+#include <functional>
+
 // Stands in for the pages on the hub: records, in order, what the device link hands them,
 // with the connection types the pages use.
 class HubRecorder : public QObject
@@ -25,6 +27,10 @@ public:
     explicit HubRecorder(QObject* parent = nullptr);
     // Sets the loaded flags as the real pages do, so the update waits see them.
     bool setsLoadedFlags = true;
+
+    // Runs after each recorded event, on the thread of the slot (the GUI thread), while the
+    // emitter waits: a test acts here at a chosen point of the device link's work.
+    std::function<void(const QString& name)> onEvent;
 
     QList<Event> events;
     QStringList names() const;

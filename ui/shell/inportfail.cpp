@@ -36,9 +36,9 @@ void InportFail::on_CloseButton_clicked()
 
 void InportFail::SlotAllLanguage(int index)
 {
-    // 1: not a readable export file; 2: it does not match the device.
+    // 1: not a readable export file; 2: it does not match the device; 3: the device refused it.
     const int result = ImportCheckResult;
-    if (result == 1 || result == 2)
+    if (result >= 1 && result <= 3)
         ui->label->setText(LangText(LangTable::InportFailTexts, index, result - 1));
     ui->NewHong->setText(LangText(LangTable::QuestionTexts, index, 2));
 }

@@ -120,20 +120,31 @@ void UpDataParam::RunImport()
     const int result = CheckProfileFile(ImportFilePath, &record);
     ImportCheckResult = result;
     if (result != 0) {
-        InportFail notice(nullptr);
-        Skin::MoveCenteredOver(&notice, this);
-        notice.exec();
+        ShowImportFailure();
         return;
     }
-    // The device must still be there when the file reaches it; when it is gone nothing is
-    // applied and the offline notice is raised instead.
-    if (!ApplyWholeRecord(record)) {
-        qDebug() << "import not applied";
+    // The device must still be there when the file reaches it: when it is gone the offline
+    // notice is raised; when it does not take the record the user is told so.
+    switch (ApplyWholeRecord(record)) {
+    case RecordWrite::Written:
+        break;
+    case RecordWrite::Offline:
+        return;
+    case RecordWrite::Refused:
+        ImportCheckResult = ImportRefusedByDevice;
+        ShowImportFailure();
         return;
     }
     showRecordOnPages(record);
     for (int step = 0; step < ImportSettleSteps; ++step)
         WaitPumpingEvents(Timing::UpdateWaitStep);
+}
+
+void UpDataParam::ShowImportFailure()
+{
+    InportFail notice(nullptr);
+    Skin::MoveCenteredOver(&notice, this);
+    notice.exec();
 }
 
 void UpDataParam::ShowCachedRecord()

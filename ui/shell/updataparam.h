@@ -42,6 +42,7 @@ private:
     // Waits for the pages to report the latest record; false after twelve waits.
     static bool WaitAllLoaded(bool clearWhenLoaded);
     void RunImport();
+    void ShowImportFailure();
     void ShowCachedRecord();
     void FinishRead();
 

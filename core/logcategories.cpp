@@ -1,0 +1,3 @@
+#include "logcategories.h"
+
+Q_LOGGING_CATEGORY(lcDevice, "vexo.device")
