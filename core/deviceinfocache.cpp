@@ -15,16 +15,21 @@ std::atomic<int> ImportCheckResult{0};
 
 namespace {
 
-// One Qt data-stream byte block: a big-endian 32-bit length and that many bytes. A block
-// cut off by the end of the file yields what is there.
-QByteArray readBlock(QIODevice& file)
+// One Qt data-stream byte block: a big-endian 32-bit length and that many bytes. A missing
+// length or a null block reads as empty. False for a length the rest of the file cannot
+// hold: such a block is refused before anything is allocated for it.
+bool readBlock(QIODevice& file, QByteArray* block)
 {
+    block->clear();
     QDataStream in(&file);
     quint32 length = 0;
     in >> length;
     if (in.status() != QDataStream::Ok || length == 0xFFFFFFFFu)
-        return QByteArray();
-    return file.read(qint64(length));
+        return true;
+    if (qint64(length) > file.size() - file.pos())
+        return false;
+    *block = file.read(qint64(length));
+    return true;
 }
 
 // The text of a block up to its first NUL byte.
@@ -70,9 +75,9 @@ bool LoadDeviceInfoCache(const QString& fileName, FlashDataMap* out)
     QFile file(DeviceCacheFolder() + fileName);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray block = readBlock(file);
+    QByteArray block;
     // A short block would leave bytes of the record that nobody wrote.
-    if (block.size() < int(sizeof(FlashDataMap)))
+    if (!readBlock(file, &block) || block.size() < int(sizeof(FlashDataMap)))
         return false;
     std::memcpy(out, block.constData(), sizeof(FlashDataMap));
     return true;
@@ -98,17 +103,19 @@ int CheckProfileFile(const QString& path, FlashDataMap* out)
         qDebug() << "failed";
         return 1;
     }
-    const QByteArray marker = untilNul(readBlock(file));
-    const QByteArray sensor = untilNul(readBlock(file));
-    const QByteArray record = readBlock(file);
-    if (marker != QByteArrayLiteral("Dovoz"))
+    QByteArray marker;
+    QByteArray sensor;
+    QByteArray record;
+    if (!readBlock(file, &marker) || !readBlock(file, &sensor) || !readBlock(file, &record))
+        return 1;
+    if (untilNul(marker) != QByteArrayLiteral("Dovoz"))
         return 1;
 
     const QString section = QStringLiteral("Drive") + QString::number(CurrentDeviceIndex() + 1);
     // The export keeps at most 12 bytes of the name; compare what it can hold.
     const QByteArray ownSensor =
         untilNul(ConfigIni::instance()->value(section, QStringLiteral("Sensor")).toUtf8().left(12));
-    if (sensor != ownSensor)
+    if (untilNul(sensor) != ownSensor)
         return 2;
 
     if (record.size() < int(sizeof(FlashDataMap)))

@@ -26,6 +26,18 @@ QVariant IniFile::value(const QString& key)
     return s->value(key);
 }
 
+QHash<QString, QVariant> IniFile::values()
+{
+    QMutexLocker lock(&m_mutex);
+    QSettings* s = settingsLocked();
+    s->sync(); // once; the values below come from what it read
+    QHash<QString, QVariant> all;
+    const QStringList keys = s->allKeys();
+    for (const QString& key : keys)
+        all.insert(key, s->value(key));
+    return all;
+}
+
 void IniFile::setValue(const QString& key, const QString& value)
 {
     QMutexLocker lock(&m_mutex);

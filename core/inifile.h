@@ -1,6 +1,7 @@
 #ifndef INIFILE_H
 #define INIFILE_H
 
+#include <QHash>
 #include <QMutex>
 #include <QSettings>
 #include <QString>
@@ -17,6 +18,8 @@ public:
     explicit IniFile(std::function<QString()> path);
 
     QVariant value(const QString& key);
+    // Every key ("group/key") with its value, from one reading of the file.
+    QHash<QString, QVariant> values();
     // Writes and syncs at once.
     void setValue(const QString& key, const QString& value);
 

@@ -1,6 +1,5 @@
 #include "devicediscovery.h"
 
-#include "configini.h"
 #include "postmsg.h"
 #include "registrystore.h"
 
@@ -29,9 +28,9 @@ std::atomic<bool> g_noticePending{false};
 // One 10-byte buffer for the address queries of discovery (GUI thread only).
 uint8_t UsbAddressBuffer[10];
 
-QString option(const char* key)
+QString option(const ConfigIni::Snapshot& config, const char* key)
 {
-    return ConfigIni::instance()->value(QStringLiteral("Option"), QLatin1String(key));
+    return config.value(QStringLiteral("Option"), QLatin1String(key));
 }
 
 } // namespace
@@ -58,11 +57,11 @@ bool RepairDialogVisible()
     return hook && hook();
 }
 
-QVector<QString> ConfiguredProductIds()
+QVector<QString> ConfiguredProductIds(const ConfigIni::Snapshot& config)
 {
     QVector<QString> ids;
     for (const char* key : {"USB_PID", "Wireless_PID", "Wireless2_PID", "Wireless4_PID", "Wireless8_PID"})
-        for (const QString& id : ConfigIni::instance()->valueList(QStringLiteral("Option"), QLatin1String(key)))
+        for (const QString& id : config.valueList(QStringLiteral("Option"), QLatin1String(key)))
             if (!id.isEmpty())
                 ids << id;
     return ids;
@@ -95,7 +94,7 @@ DeviceAllInfo NewDeviceRecord(const QByteArray& path, const QString& vendorId, c
     return d;
 }
 
-DeviceIdentity IdentifyDevice(const QByteArray& path)
+DeviceIdentity IdentifyDevice(const QByteArray& path, const ConfigIni::Snapshot& config)
 {
     DeviceIdentity id;
     uint8_t info[3] = {};
@@ -113,12 +112,12 @@ DeviceIdentity IdentifyDevice(const QByteArray& path)
     id.kind = info[2];
     if (!id.answered)
         return id;
-    ConfigIni* config = ConfigIni::instance();
-    const int total = option("DeviceTotal").toInt();
-    const int cid = option("CID").toInt();
-    for (int n = 1; n <= total; ++n) {
-        const int mid = config->value(QStringLiteral("Drive") + QString::number(n), QStringLiteral("MID")).toInt();
-        if (id.cid == cid && id.mid == mid) {
+    if (id.cid != option(config, "CID").toInt())
+        return id;
+    // DeviceTotal may hold anything: walk the sections the file has, never 1..DeviceTotal.
+    for (int n : config.driveSections(option(config, "DeviceTotal").toInt())) {
+        const int mid = config.value(QStringLiteral("Drive") + QString::number(n), QStringLiteral("MID")).toInt();
+        if (id.mid == mid) {
             id.section = n - 1;
             break;
         }
@@ -126,10 +125,10 @@ DeviceIdentity IdentifyDevice(const QByteArray& path)
     return id;
 }
 
-bool FindDeviceInConfig(DeviceAllInfo& device)
+bool FindDeviceInConfig(DeviceAllInfo& device, const ConfigIni::Snapshot& config)
 {
-    const DeviceIdentity id = IdentifyDevice(device.Path);
-    const int total = option("DeviceTotal").toInt();
+    const DeviceIdentity id = IdentifyDevice(device.Path, config);
+    const int total = option(config, "DeviceTotal").toInt();
     if (id.section >= 0) {
         device.Wired = DeviceAllInfo::WiredForConnection(id.kind);
         device.CidMid = quint16(id.cid | (id.mid << 8));
@@ -146,12 +145,12 @@ bool FindDeviceInConfig(DeviceAllInfo& device)
     return true;
 }
 
-void EnumerateDevices(const QString& vendorId, const QVector<QString>& productIds)
+void EnumerateDevices(const QString& vendorId, const QVector<QString>& productIds, const ConfigIni::Snapshot& config)
 {
     for (const QString& pid : productIds) {
         for (const QByteArray& path : FindPaths(vendorId, pid, false)) {
             DeviceAllInfo device = NewDeviceRecord(path, vendorId, pid);
-            if (!FindDeviceInConfig(device))
+            if (!FindDeviceInConfig(device, config))
                 continue;
             std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
             FoundDeviceList.update([&](DeviceList& l) { l.append(device); });
@@ -215,7 +214,7 @@ void ReidentifyDevice(int index)
     UsbFinderC_GetDeviceOnLineWithUsbAddress(device.Path.constData(), UsbAddressBuffer);
     uint8_t answer[10];
     std::copy(std::begin(UsbAddressBuffer), std::end(UsbAddressBuffer), answer);
-    FindDeviceInConfig(device);
+    FindDeviceInConfig(device, ConfigIni::instance()->snapshot());
     device.Online = answer[6] == 1 ? 1 : 0;
     device.ReceiverAddress = {answer[7], answer[8], answer[9]};
     storeEntry(index, device);
@@ -224,18 +223,18 @@ void ReidentifyDevice(int index)
 void DevicePageHotplugCallback()
 {
     // An interrupted upgrade is shown on the device choice page (read by the page itself).
-    const QString vendorId = option("VID");
+    const ConfigIni::Snapshot config = ConfigIni::instance()->snapshot();
+    const QString vendorId = option(config, "VID");
     {
         std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
         FoundDeviceList.set(DeviceList());
         DevicePageList.set(DeviceList());
     }
-    ConfigIni* config = ConfigIni::instance();
-    WirelessPidList.set(config->valueList(QStringLiteral("Option"), QStringLiteral("Wireless_PID")));
-    Wireless2PidList.set(config->valueList(QStringLiteral("Option"), QStringLiteral("Wireless2_PID")));
-    Wireless4PidList.set(config->valueList(QStringLiteral("Option"), QStringLiteral("Wireless4_PID")));
-    Wireless8PidList.set(config->valueList(QStringLiteral("Option"), QStringLiteral("Wireless8_PID")));
-    EnumerateDevices(vendorId, ConfiguredProductIds());
+    WirelessPidList.set(config.valueList(QStringLiteral("Option"), QStringLiteral("Wireless_PID")));
+    Wireless2PidList.set(config.valueList(QStringLiteral("Option"), QStringLiteral("Wireless2_PID")));
+    Wireless4PidList.set(config.valueList(QStringLiteral("Option"), QStringLiteral("Wireless4_PID")));
+    Wireless8PidList.set(config.valueList(QStringLiteral("Option"), QStringLiteral("Wireless8_PID")));
+    EnumerateDevices(vendorId, ConfiguredProductIds(config), config);
 
     std::function<void()> rebuild;
     {

@@ -5,6 +5,7 @@
 // FoundDeviceList and DevicePageList from the library's paths, identifies each device by its
 // CID, MID and connection kind, and refreshes its presence and receiver address.
 
+#include "configini.h"
 #include "deviceallinfo.h"
 #include "devicestate.h"
 
@@ -37,20 +38,22 @@ void DevicePageHotplugCallback();
 // What is registered with the library.
 void DevicePageHotplugNotice();
 
-void EnumerateDevices(const QString& vendorId, const QVector<QString>& productIds);
-bool FindDeviceInConfig(DeviceAllInfo& device);
+// The ones taking a Config.ini snapshot read nothing else of the file.
+void EnumerateDevices(const QString& vendorId, const QVector<QString>& productIds, const ConfigIni::Snapshot& config);
+bool FindDeviceInConfig(DeviceAllInfo& device, const ConfigIni::Snapshot& config);
 void RefreshDeviceOnline(int index);
 // Identifies one listed entry again and refreshes its presence; the entry stays listed.
 void ReidentifyDevice(int index);
 
 // Shared by both enumerations.
-QVector<QString> ConfiguredProductIds();
+QVector<QString> ConfiguredProductIds(const ConfigIni::Snapshot& config);
 // Paths of one product id, as the library returned them (count preset to 5).
 QList<QByteArray> FindPaths(const QString& vendorId, const QString& productId, bool byDeviceId);
 // A fresh record for a path: ids, release text, offline.
 DeviceAllInfo NewDeviceRecord(const QByteArray& path, const QString& vendorId, const QString& productId);
 
-// Result of asking a device who it is.
+// Result of asking a device who it is. The sections "Drive<n>" the file has with
+// n <= "Option"/"DeviceTotal" are tried in ascending n; the first match wins.
 struct DeviceIdentity {
     quint8 cid = 0;
     quint8 mid = 0;
@@ -58,6 +61,6 @@ struct DeviceIdentity {
     int section = -1;        // matching 0-based section, -1 for none
     bool answered = false;   // CID or MID non-zero
 };
-DeviceIdentity IdentifyDevice(const QByteArray& path);
+DeviceIdentity IdentifyDevice(const QByteArray& path, const ConfigIni::Snapshot& config);
 
 #endif

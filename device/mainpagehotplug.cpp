@@ -1,6 +1,5 @@
 #include "mainpagehotplug.h"
 
-#include "configini.h"
 #include "devicediscovery.h"
 #include "devicestate.h"
 #include "pages/settings/firmwareimages.h"
@@ -23,10 +22,10 @@ bool sameReceiver(const QList<quint8>& a, const QList<quint8>& b)
 
 } // namespace
 
-int FindDeviceInConfigW(DeviceAllInfo& record, const QByteArray& path)
+int FindDeviceInConfigW(DeviceAllInfo& record, const QByteArray& path, const ConfigIni::Snapshot& config)
 {
-    const DeviceIdentity id = IdentifyDevice(path);
-    const int total = ConfigIni::instance()->value(QStringLiteral("Option"), QStringLiteral("DeviceTotal")).toInt();
+    const DeviceIdentity id = IdentifyDevice(path, config);
+    const int total = config.value(QStringLiteral("Option"), QStringLiteral("DeviceTotal")).toInt();
     if (id.section < 0) {
         if (total <= 0 && id.answered)
             return 0;
@@ -57,7 +56,7 @@ int FindDeviceInConfigW(DeviceAllInfo& record, const QByteArray& path)
     return 1;
 }
 
-void EnumerateDevicesW(const QString& vendorId, const QVector<QString>& productIds)
+void EnumerateDevicesW(const QString& vendorId, const QVector<QString>& productIds, const ConfigIni::Snapshot& config)
 {
     for (const QString& pid : productIds) {
         for (const QByteArray& path : FindPaths(vendorId, pid, true)) {
@@ -67,7 +66,7 @@ void EnumerateDevicesW(const QString& vendorId, const QVector<QString>& productI
                 WorkerDeviceList.update([&](DeviceList& l) { l.append(record); });
                 continue;
             }
-            if (FindDeviceInConfigW(record, path) != 1) {
+            if (FindDeviceInConfigW(record, path, config) != 1) {
                 WorkerDeviceList.update([&](DeviceList& l) { l.append(record); });
                 continue;
             }
@@ -95,10 +94,10 @@ void MainPageHotplugCallback()
 {
     PostMsg* hub = PostMsg::instance();
     hub->EmitSetver(4);
-    ConfigIni* config = ConfigIni::instance();
-    const QString vendorId = config->value(QStringLiteral("Option"), QStringLiteral("VID"));
+    const ConfigIni::Snapshot config = ConfigIni::instance()->snapshot();
+    const QString vendorId = config.value(QStringLiteral("Option"), QStringLiteral("VID"));
     WorkerDeviceList.set(DeviceList());
-    EnumerateDevicesW(vendorId, ConfiguredProductIds());
+    EnumerateDevicesW(vendorId, ConfiguredProductIds(config), config);
 
     const DeviceList found = WorkerDeviceList.get();
     if (found.isEmpty()) {

@@ -6,6 +6,7 @@
 // receiver address), goes back to the device choice page when it is gone, and checks the
 // firmware images for a mouse on its cable. Runs on the library's notifier thread.
 
+#include "configini.h"
 #include "deviceallinfo.h"
 
 #include <QByteArray>
@@ -13,9 +14,10 @@
 #include <QVector>
 
 void MainPageHotplugCallback();
-void EnumerateDevicesW(const QString& vendorId, const QVector<QString>& productIds);
+// Both read Config.ini only through the notice's snapshot.
+void EnumerateDevicesW(const QString& vendorId, const QVector<QString>& productIds, const ConfigIni::Snapshot& config);
 // 1 when a device section matched.
-int FindDeviceInConfigW(DeviceAllInfo& record, const QByteArray& path);
+int FindDeviceInConfigW(DeviceAllInfo& record, const QByteArray& path, const ConfigIni::Snapshot& config);
 // Takes over a device (when present) and restarts the worker.
 void StartWorker(const DeviceAllInfo& device);
 

@@ -34,6 +34,9 @@ QByteArray block(const QByteArray& bytes)
     return out;
 }
 
+// A block length of 2 GiB, far beyond any of these files.
+const QByteArray HugeLength = QByteArray::fromHex("80000000");
+
 QByteArray recordBytes(const FlashDataMap& m)
 {
     return QByteArray(reinterpret_cast<const char*>(&m), int(sizeof m));
@@ -154,6 +157,8 @@ void TestDeviceInfoCache::loadBlocks_data()
     QTest::newRow("short block") << block(rec.left(10000)) << false;
     QTest::newRow("cut off by end of file") << block(rec).left(5000) << false;
     QTest::newRow("empty block") << block(QByteArray()) << false;
+    QTest::newRow("2 GiB declared, 4 bytes there") << HugeLength + QByteArray("abcd") << false;
+    QTest::newRow("2 GiB declared, whole record there") << HugeLength + rec << false;
     QTest::newRow("empty file") << QByteArray() << false;
 }
 
@@ -204,6 +209,10 @@ void TestDeviceInfoCache::profileCheck_data()
     QTest::newRow("record short") << 0 << marker + sensor + block(recordBytes(sampleRecord()).left(9000)) << 1 << false;
     QTest::newRow("record cut off") << 0 << (marker + sensor + good).left(6000) << 1 << false;
     QTest::newRow("not an export file") << 0 << QByteArray("hello world") << 1 << false;
+    QTest::newRow("marker declares 2 GiB") << 0 << HugeLength + padded12("Dovoz") + sensor + good << 1 << false;
+    QTest::newRow("sensor declares 2 GiB") << 0 << marker + HugeLength + "PAW3395-LONG" + good << 1 << false;
+    QTest::newRow("record declares 2 GiB") << 0 << marker + sensor + HugeLength + recordBytes(sampleRecord()) << 1
+                                           << false;
 
     auto malformed = [](std::function<void(FlashDataMap&)> spoil) {
         FlashDataMap m = sampleRecord();

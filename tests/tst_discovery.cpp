@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSettings>
 #include <QtTest>
@@ -33,6 +34,22 @@ QString pathOf(const std::string& id)
     return QString::fromStdString(HidSim::PathOf(id));
 }
 
+QList<int> driveIndexesOf(const DeviceList& list)
+{
+    QList<int> out;
+    for (const DeviceAllInfo& d : list)
+        out << int(d.DriveIndex);
+    return out;
+}
+
+// A cable mouse of the sample CID whose MID names its model.
+QByteArray addCableMouse(DeviceLinkFixture& fixture, const std::string& id, int mid)
+{
+    HidSim::DeviceSpec mouse = DeviceLinkFixture::CableMouse(id);
+    mouse.mid = uint8_t(mid);
+    return fixture.add(mouse);
+}
+
 } // namespace
 
 class TestDiscovery : public QObject
@@ -47,6 +64,10 @@ private slots:
     void identification_data();
     void identification();
     void twoSectionsSameMid();
+    void deviceTotalBounds_data();
+    void deviceTotalBounds();
+    void hugeTotalUnlistedModel_data();
+    void hugeTotalUnlistedModel();
     void onlineRefreshWithAddress();
     void reidentifyReplacesByPath();
     void noDevice();
@@ -60,6 +81,7 @@ private slots:
     void firmwareCheck();
 
 private:
+    void setConfig(const QString& key, const QVariant& value);
     std::unique_ptr<DeviceLinkFixture> m_fixture;
     std::unique_ptr<HubRecorder> m_hub;
 };
@@ -82,6 +104,13 @@ void TestDiscovery::cleanup()
     m_fixture.reset();
 }
 
+void TestDiscovery::setConfig(const QString& key, const QVariant& value)
+{
+    QSettings config(m_fixture->installation().path() + QStringLiteral("/usersetting/Config.ini"), QSettings::IniFormat);
+    config.setValue(key, value);
+    config.sync();
+}
+
 void TestDiscovery::productIdOrder()
 {
     QSettings config(m_fixture->installation().path() + QStringLiteral("/usersetting/Config.ini"), QSettings::IniFormat);
@@ -89,7 +118,7 @@ void TestDiscovery::productIdOrder()
                                                                  QString::fromLatin1(QByteArray("5678").toBase64())});
     config.setValue(QStringLiteral("Option/Wireless_PID"), QString());
     config.sync();
-    const QVector<QString> ids = ConfiguredProductIds();
+    const QVector<QString> ids = ConfiguredProductIds(ConfigIni::instance()->snapshot());
     QCOMPARE(ids.mid(0, 2), (QVector<QString>{"1234", "5678"}));
     QCOMPARE(ids.mid(2), (QVector<QString>{"0x5121", "0x5141", "0x5181"}));
 }
@@ -161,12 +190,72 @@ void TestDiscovery::identification()
 
 void TestDiscovery::twoSectionsSameMid()
 {
-    QSettings config(m_fixture->installation().path() + QStringLiteral("/usersetting/Config.ini"), QSettings::IniFormat);
-    config.setValue(QStringLiteral("Drive2/MID"), 1);
-    config.sync();
+    setConfig(QStringLiteral("Drive2/MID"), 1);
     m_fixture->add(DeviceLinkFixture::CableMouse());
     DevicePageHotplugCallback();
     QCOMPARE(int(FoundDeviceList.get().first().DriveIndex), 0);
+}
+
+void TestDiscovery::deviceTotalBounds_data()
+{
+    // The sample file has two sections; the mice are of Drive2 (MID 2) and of no section (MID 9).
+    QTest::addColumn<QString>("total");
+    QTest::addColumn<QList<int>>("listed");  // device choice page: DriveIndex of each entry
+    QTest::addColumn<QList<int>>("matched"); // device pages: DriveIndex of a match, -1 for none
+    QTest::newRow("negative") << "-5" << QList<int>{} << QList<int>{-1, -1};
+    QTest::newRow("zero") << "0" << QList<int>{} << QList<int>{-1, -1};
+    QTest::newRow("not a number") << "abc" << QList<int>{} << QList<int>{-1, -1};
+    QTest::newRow("below the second section") << "1" << QList<int>{1, 1} << QList<int>{-1, -1};
+    QTest::newRow("the sections of the file") << "2" << QList<int>{1, 2} << QList<int>{1, -1};
+    QTest::newRow("far more than the file has") << "2000000000" << QList<int>{1, 2000000000} << QList<int>{1, -1};
+}
+
+void TestDiscovery::deviceTotalBounds()
+{
+    QFETCH(QString, total);
+    QFETCH(QList<int>, listed);
+    QFETCH(QList<int>, matched);
+    setConfig(QStringLiteral("Option/DeviceTotal"), total);
+    const QList<QByteArray> paths{addCableMouse(*m_fixture, "m1", 2), addCableMouse(*m_fixture, "m3", 9)};
+
+    DevicePageHotplugCallback();
+    QCOMPARE(driveIndexesOf(FoundDeviceList.get()), listed);
+
+    const ConfigIni::Snapshot config = ConfigIni::instance()->snapshot();
+    QList<int> found;
+    for (const QByteArray& path : paths) {
+        DeviceAllInfo record = NewDeviceRecord(path, QStringLiteral("0x3706"), QStringLiteral("0x5101"));
+        found << (FindDeviceInConfigW(record, path, config) == 1 ? int(record.DriveIndex) : -1);
+    }
+    QCOMPARE(found, matched);
+}
+
+void TestDiscovery::hugeTotalUnlistedModel_data()
+{
+    QTest::addColumn<bool>("devicePages");
+    QTest::newRow("device choice page") << false;
+    QTest::newRow("device pages") << true;
+}
+
+void TestDiscovery::hugeTotalUnlistedModel()
+{
+    QFETCH(bool, devicePages);
+    setConfig(QStringLiteral("Option/DeviceTotal"), 2000000000);
+    const QByteArray path = addCableMouse(*m_fixture, "m1", 9);
+    if (devicePages)
+        CurrentDevice.set(DeviceLinkFixture::InfoFor(path, 36, 9, 2, 0));
+
+    QElapsedTimer timer;
+    timer.start();
+    if (devicePages)
+        MainPageHotplugCallback();
+    else
+        DevicePageHotplugCallback();
+    const qint64 ms = timer.elapsed();
+
+    QCOMPARE(driveIndexesOf(devicePages ? WorkerDeviceList.get() : FoundDeviceList.get()), QList<int>{2000000000});
+    // Trying every number up to DeviceTotal would take minutes at the least.
+    QVERIFY2(ms < 1000, qPrintable(QStringLiteral("%1 ms").arg(ms)));
 }
 
 void TestDiscovery::onlineRefreshWithAddress()

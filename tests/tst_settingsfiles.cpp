@@ -26,6 +26,9 @@ private slots:
     void configValue();
     void configList_data();
     void configList();
+    void snapshotIsOneReading();
+    void driveSections_data();
+    void driveSections();
     void configFromSeveralThreads();
     void missingFile();
     void macroIniRoundTrip();
@@ -91,6 +94,7 @@ void TestSettingsFiles::configValue()
     QFETCH(QString, key);
     QFETCH(QString, expected);
     QCOMPARE(ConfigIni::instance()->value(group, key), expected);
+    QCOMPARE(ConfigIni::instance()->snapshot().value(group, key), expected);
 }
 
 void TestSettingsFiles::configList_data()
@@ -112,6 +116,50 @@ void TestSettingsFiles::configList()
     QFETCH(QString, key);
     QFETCH(QStringList, expected);
     QCOMPARE(ConfigIni::instance()->valueList(group, key), expected);
+    QCOMPARE(ConfigIni::instance()->snapshot().valueList(group, key), expected);
+}
+
+void TestSettingsFiles::snapshotIsOneReading()
+{
+    const ConfigIni::Snapshot before = ConfigIni::instance()->snapshot();
+    writeConfig(QStringLiteral("[Option]\nDeviceTotal=7\n[Drive5]\nMID=3\n"));
+    QCOMPARE(before.value(QStringLiteral("Option"), QStringLiteral("DeviceTotal")), QStringLiteral("2"));
+    QCOMPARE(before.value(QStringLiteral("Option"), QStringLiteral("VID")), QStringLiteral("0x3554"));
+    QCOMPARE(before.driveSections(10), QVector<int>{2});
+    // A single value is read again, as another process may have changed the file.
+    QCOMPARE(ConfigIni::instance()->value(QStringLiteral("Option"), QStringLiteral("DeviceTotal")), QStringLiteral("7"));
+    QCOMPARE(ConfigIni::instance()->snapshot().driveSections(10), QVector<int>{5});
+}
+
+void TestSettingsFiles::driveSections_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("total");
+    QTest::addColumn<QVector<int>>("expected");
+    const QString gaps = QStringLiteral("[Drive10]\nMID=1\n[Drive2]\nMID=1\n[Option]\nDeviceTotal=3\n[Drive1]\nMID=1\n");
+    QTest::newRow("by number, not by name") << gaps << 2000000000 << QVector<int>{1, 2, 10};
+    QTest::newRow("up to the total") << gaps << 2 << QVector<int>{1, 2};
+    QTest::newRow("total zero") << gaps << 0 << QVector<int>{};
+    QTest::newRow("negative total") << gaps << -5 << QVector<int>{};
+    QTest::newRow("section without MID") << QStringLiteral("[Drive3]\nSensor=eA==\n") << 5 << QVector<int>{3};
+    QTest::newRow("names of no section number")
+        << QStringLiteral("[Drive01]\nMID=1\n[Drive+3]\nMID=1\n[Drive0]\nMID=1\n[Drive-1]\nMID=1\n"
+                          "[drive4]\nMID=1\n[Drive5x]\nMID=1\n[Drive]\nMID=1\n[General]\nDrive6=1\n"
+                          "[Drive7]\nMID=1\n")
+        << 100 << QVector<int>{7};
+    QTest::newRow("no file") << QString() << 5 << QVector<int>{};
+}
+
+void TestSettingsFiles::driveSections()
+{
+    QFETCH(QString, file);
+    QFETCH(int, total);
+    QFETCH(QVector<int>, expected);
+    if (file.isEmpty())
+        QFile::remove(m_install->path() + QStringLiteral("/usersetting/Config.ini"));
+    else
+        writeConfig(file);
+    QCOMPARE(ConfigIni::instance()->snapshot().driveSections(total), expected);
 }
 
 void TestSettingsFiles::configFromSeveralThreads()
