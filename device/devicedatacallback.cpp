@@ -13,6 +13,7 @@
 
 #include <QList>
 #include <QStringList>
+#include <QVector>
 
 #include <cstddef>
 #include <cstring>
@@ -38,8 +39,8 @@ bool fromCurrentBinding(quint32 binding)
 }
 
 // A report that changes one field of the held record: applied only while DeviceConfig holds
-// the bound device's full read; returns the changed record.
-bool changeHeldRecord(quint32 binding, const std::function<void(FlashDataMap&)>& change, FlashDataMap* changed)
+// the bound device's full read.
+bool changeHeldRecord(quint32 binding, const std::function<void(FlashDataMap&)>& change)
 {
     std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
     if (!fromCurrentBinding(binding))
@@ -51,9 +52,40 @@ bool changeHeldRecord(quint32 binding, const std::function<void(FlashDataMap&)>&
     FlashDataMap record = DeviceConfig.get();
     change(record);
     DeviceConfig.set(record);
-    if (changed)
-        *changed = record;
     return true;
+}
+
+using PageEmitter = void (PostMsg::*)(FlashDataMap);
+
+// Hands DeviceConfig to the pages. The signals wait for the GUI thread, where a user change
+// can run before a page's slot takes its copy; such a page gets the record again, so no
+// page is left showing an older record than the one the mouse holds.
+bool fillPages(quint32 binding, std::initializer_list<PageEmitter> emitters)
+{
+    PostMsg* hub = PostMsg::instance();
+    QVector<FlashDataMap> given(int(emitters.size()), ZeroFlashDataMap());
+    QVector<bool> pending(int(emitters.size()), true);
+    for (int pass = 0; pass < 8; ++pass) {
+        int i = 0;
+        for (PageEmitter emitter : emitters) {
+            if (pending[i]) {
+                if (!fromCurrentBinding(binding))
+                    return false;
+                given[i] = DeviceConfig.get();
+                (hub->*emitter)(given[i]);
+            }
+            ++i;
+        }
+        const FlashDataMap now = DeviceConfig.get();
+        bool again = false;
+        for (i = 0; i < given.size(); ++i) {
+            pending[i] = std::memcmp(&given[i], &now, sizeof now) != 0;
+            again = again || pending[i];
+        }
+        if (!again)
+            return true;
+    }
+    return fromCurrentBinding(binding);
 }
 
 // Sends the record as it stands now (a user change made meanwhile included), only to the
@@ -162,18 +194,9 @@ void fullDump(quint32 binding, const uint8_t* data, int dataLength)
     LightLoaded.store(0);
     SensorLoaded.store(0);
     ButtonLoaded.store(0);
-    // Each page takes the record as it is when its turn comes; after a rebind the rest is left
-    // to the new device's read.
-    if (!fromCurrentBinding(binding))
-        return;
-    hub->EmitUpDataLightUIButton(DeviceConfig.get());
-    if (!fromCurrentBinding(binding))
-        return;
-    hub->EmitUpDataLightLight(DeviceConfig.get());
-    if (!fromCurrentBinding(binding))
-        return;
-    hub->EmitUpDataLightSensor(DeviceConfig.get());
-    if (!fromCurrentBinding(binding))
+    // After a rebind the rest is left to the new device's read.
+    if (!fillPages(binding, {&PostMsg::EmitUpDataLightUIButton, &PostMsg::EmitUpDataLightLight,
+                             &PostMsg::EmitUpDataLightSensor}))
         return;
     hub->EmitForm();
     DeviceDataLoaded.store(1);
@@ -263,28 +286,26 @@ void DeviceDataCallback(const uint8_t* head, int headLength, const uint8_t* data
             fullDump(binding, data, dataLength);
         } else if (sub == HIDUSB_SUB_ALL && dataLength == 1) {
             const uint8_t rate = data[0];
-            if (!changeHeldRecord(binding, [rate](FlashDataMap& m) { m.reportRate = rate; }, nullptr))
+            if (!changeHeldRecord(binding, [rate](FlashDataMap& m) { m.reportRate = rate; }))
                 break;
             hub->EmitUpDataReportRate(rate);
             sendHeldRecord(binding);
         } else if (sub == HIDUSB_SUB_DPI_LEVEL && dataLength == 1) {
             const uint8_t level = data[0];
-            if (!changeHeldRecord(binding, [level](FlashDataMap& m) { m.currentDpiLevel = level; }, nullptr))
+            if (!changeHeldRecord(binding, [level](FlashDataMap& m) { m.currentDpiLevel = level; }))
                 break;
             hub->EmitUpDataDPI(level);
             sendHeldRecord(binding);
         } else if (sub == HIDUSB_SUB_DPI_LIGHT && dataLength == 8) {
-            FlashDataMap copy;
             if (changeHeldRecord(binding, [&](FlashDataMap& m) {
                     BufferToDPILed(data, dataLength, reinterpret_cast<uint8_t*>(&m) + offsetof(FlashDataMap, dpiEffectMode));
-                }, &copy))
-                hub->EmitUpDataDPILed(copy);
+                }))
+                fillPages(binding, {&PostMsg::EmitUpDataDPILed});
         } else if (sub == HIDUSB_SUB_LIGHT_BAR && dataLength == 9) {
-            FlashDataMap copy;
             if (changeHeldRecord(binding, [&](FlashDataMap& m) {
                     BufferToLedBar(data, dataLength, reinterpret_cast<uint8_t*>(&m) + offsetof(FlashDataMap, lightMode));
-                }, &copy))
-                hub->EmitUpDataLightLight(copy);
+                }))
+                fillPages(binding, {&PostMsg::EmitUpDataLightLight});
         }
         break;
     case HIDUSB_CMD_DEVICE_READY:

@@ -9,8 +9,10 @@
  *
  * Device service: requests return at once; answers arrive later through the data
  * callback bound with UsbServerC_Start, on the library's service thread, in request
- * order. A rebind or UsbServer_Exit drops answers that were not delivered yet; reports
- * the device makes on its own (device ready, status changes, profile switches, pairing
+ * order. A rebind or UsbServer_Exit drops answers that were not delivered yet; so does
+ * the answering device (or the receiver it answers through) leaving: unplugged, asleep,
+ * gone or in boot mode, even when it is back before the answer was due. Reports the
+ * device makes on its own (device ready, status changes, profile switches, pairing
  * results) go to whatever binding reaches that device when they are due.
  *
  * Report head (HIDUSB_HEAD_LENGTH bytes) handed to the data callback:
@@ -171,7 +173,9 @@ int ProtocolDataParser(const uint8_t* dump, int dumpLength, struct FlashDataMap*
 
 /* Writes the whole record to the bound device's active profile. Returns 1 when written;
  * 0 when it does not fit the dump (the device keeps its settings), when no device is
- * bound or present, or when the write failed. */
+ * bound or present, or when the write failed. The device keeps the record only once its
+ * last report arrived: when it left meanwhile, or the service was rebound, the write
+ * returns 0 and the device keeps its settings. */
 int ProtocolDataUpdate(const struct FlashDataMap* record);
 
 /* ProtocolDataUpdate for the binding the caller means: refused (0, nothing written) when
@@ -210,10 +214,11 @@ void StopUsbChanged(void);
  * status; returns 1 when it started. May be called from inside its own status callback.
  * The device that takes the image: one waiting in boot mode for it, else the mouse on
  * its cable or the receiver of that kind, CID, MID and name. timeoutMs is kept for the
- * device's watchdog. */
+ * device's watchdog. A device unplugged during its flash makes it fail ([7, 2, 0]) and
+ * then waits in boot mode, also across runs, until a new flash. */
 int UsbUpgrade_Start(const uint8_t* image, HidUsbUpgradeCallback status, int timeoutMs);
 
-/* *count (and the result): devices waiting in boot mode for this image. */
+/* *count (and the result): devices waiting in boot mode for this image (plugged in). */
 int UsbUpgradeC_FindBootDevices(const uint8_t* image, int* count);
 
 /* The last flash's log: HIDUSB_UPGRADE_LOG_LINES strings, valid for the whole run. */

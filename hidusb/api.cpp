@@ -6,8 +6,11 @@
 #include "engine.h"
 #include "flashdatamap.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <thread>
 
 using namespace HidEngine;
 
@@ -91,13 +94,21 @@ std::string versionText(uint32_t v)
 template <typename F> int request(const char* function, std::string args, F answer)
 {
     int result = 0;
+    std::string device;
     {
         Locked l;
-        if (Device* d = TargetLocked())
+        if (Device* d = TargetLocked()) {
+            device = d->spec.id;
             result = answer(*d) ? 1 : 0;
+        }
     }
-    LogCall(function, std::move(args), {}, 0, result);
+    LogCall(function, std::move(args), {}, 0, result, std::move(device));
     return result;
+}
+
+std::string idOf(const Device* d)
+{
+    return d ? d->spec.id : std::string();
 }
 
 void pairingJob(uint64_t epoch, std::string receiverId, HidEngine::PairScript script, uint8_t cid,
@@ -135,7 +146,7 @@ void pairingJob(uint64_t epoch, std::string receiverId, HidEngine::PairScript sc
         m->awake = true;
         r->pairState = 3;
         SaveLocked();
-        NoticeLocked();
+        PresenceChangedLocked();
     } else {
         r->pairState = 2;
     }
@@ -153,22 +164,27 @@ extern "C" {
 
 char** UsbFinderC_FindHidDevicesByDefaultDeviceId(const char* vid, const char* pid, int* count)
 {
+    HoldAtCall(__func__);
     return findPaths("UsbFinderC_FindHidDevicesByDefaultDeviceId", vid, pid, count, "");
 }
 
 char** UsbFinderC_FindHidDevicesByDeviceId(const char* vid, const char* pid, int interfaceId, int deviceId,
                                            int* count)
 {
+    HoldAtCall(__func__);
     return findPaths("UsbFinderC_FindHidDevicesByDeviceId", vid, pid, count,
                      "," + num(interfaceId) + "," + num(deviceId));
 }
 
 int UsbFinderC_GetUsbDeviceAttribute(const char* path, uint8_t* attributes)
 {
+    HoldAtCall(__func__);
     int result = 0;
+    std::string device;
     {
         Locked l;
         Device* d = ListedByPathLocked(path);
+        device = idOf(d);
         if (d && attributes) {
             std::memset(attributes, 0, 12);
             attributes[0] = 12;
@@ -181,17 +197,20 @@ int UsbFinderC_GetUsbDeviceAttribute(const char* path, uint8_t* attributes)
             result = 1;
         }
     }
-    LogCall("UsbFinderC_GetUsbDeviceAttribute", PathText(path), {}, 0, result);
+    LogCall("UsbFinderC_GetUsbDeviceAttribute", PathText(path), {}, 0, result, device);
     return result;
 }
 
 int UsbFinderC_GetDeviceInfo(const char* path, uint8_t* info)
 {
+    HoldAtCall(__func__);
     int result = 0;
     uint8_t answer[3] = {0, 0, 0};
+    std::string device;
     {
         Locked l;
         Device* d = ListedByPathLocked(path);
+        device = idOf(d);
         if (d) {
             answer[2] = uint8_t(d->connectionKind());
             if (d->identityFailures > 0) {
@@ -205,12 +224,13 @@ int UsbFinderC_GetDeviceInfo(const char* path, uint8_t* info)
     }
     if (info)
         std::memcpy(info, answer, 3);
-    LogCall("UsbFinderC_GetDeviceInfo", PathText(path), std::vector<uint8_t>(answer, answer + 3), 0, result);
+    LogCall("UsbFinderC_GetDeviceInfo", PathText(path), std::vector<uint8_t>(answer, answer + 3), 0, result, device);
     return result;
 }
 
 int UsbFinderC_GetDeviceOnLine(const char* path)
 {
+    HoldAtCall(__func__);
     int result = 0;
     {
         Locked l;
@@ -223,6 +243,7 @@ int UsbFinderC_GetDeviceOnLine(const char* path)
 
 int UsbFinderC_GetDeviceOnLineWithUsbAddress(const char* path, uint8_t* buffer)
 {
+    HoldAtCall(__func__);
     uint8_t answer[10] = {};
     int result = 0;
     {
@@ -242,6 +263,7 @@ int UsbFinderC_GetDeviceOnLineWithUsbAddress(const char* path, uint8_t* buffer)
 
 int UsbFinderC_GetVersion(const char* path)
 {
+    HoldAtCall(__func__);
     int result = 0;
     {
         Locked l;
@@ -257,6 +279,7 @@ int UsbFinderC_GetVersion(const char* path)
 
 int UsbFinderC_GetSlaveVersion(const char* path, int* version)
 {
+    HoldAtCall(__func__);
     int result = 0;
     {
         Locked l;
@@ -273,6 +296,7 @@ int UsbFinderC_GetSlaveVersion(const char* path, int* version)
 
 int UsbFinderC_Get4KDongleRGBValue(const char* path, DongleRGB* rgb)
 {
+    HoldAtCall(__func__);
     int result = 0;
     std::vector<uint8_t> bytes;
     {
@@ -290,6 +314,7 @@ int UsbFinderC_Get4KDongleRGBValue(const char* path, DongleRGB* rgb)
 
 int UsbFinderC_Set4KDongleRGB(const char* path, const DongleRGB* rgb)
 {
+    HoldAtCall(__func__);
     int result = 0;
     std::vector<uint8_t> bytes;
     if (rgb) {
@@ -302,7 +327,7 @@ int UsbFinderC_Set4KDongleRGB(const char* path, const DongleRGB* rgb)
         if (d && d->isReceiver() && d->spec.ledOption && rgb) {
             std::memcpy(d->led.data(), rgb, sizeof(DongleRGB));
             if (E().boundPath == d->path)
-                EnqueueLocked(HIDUSB_CMD_RECEIVER_LIGHT, 0, bytes);
+                EnqueueReceiverLocked(*d, HIDUSB_CMD_RECEIVER_LIGHT, 0, bytes);
             SaveLocked();
             result = 1;
         }
@@ -313,6 +338,7 @@ int UsbFinderC_Set4KDongleRGB(const char* path, const DongleRGB* rgb)
 
 int UsbFinderC_GetLongRangeMode(const char* path, uint8_t* mode)
 {
+    HoldAtCall(__func__);
     int result = 0;
     {
         Locked l;
@@ -328,6 +354,7 @@ int UsbFinderC_GetLongRangeMode(const char* path, uint8_t* mode)
 
 int UsbFinderC_SetLongRangeMode(const char* path, uint8_t mode)
 {
+    HoldAtCall(__func__);
     int result = 0;
     {
         Locked l;
@@ -336,7 +363,8 @@ int UsbFinderC_SetLongRangeMode(const char* path, uint8_t mode)
             const uint8_t before = d->longRange;
             d->longRange = mode ? 1 : 0;
             if (before && !d->longRange && E().boundPath == d->path)
-                EnqueueLocked(HIDUSB_CMD_LONG_RANGE, 0, {0, d->address[0], d->address[1], d->address[2], 0, 0, 0, 0, 0, 0});
+                EnqueueReceiverLocked(*d, HIDUSB_CMD_LONG_RANGE, 0,
+                                      {0, d->address[0], d->address[1], d->address[2], 0, 0, 0, 0, 0, 0});
             SaveLocked();
             result = 1;
         }
@@ -347,6 +375,7 @@ int UsbFinderC_SetLongRangeMode(const char* path, uint8_t mode)
 
 int UsbFinderC_SetDongleIDToMouse(const char* mousePath, const uint8_t* record)
 {
+    HoldAtCall(__func__);
     int result = 0;
     std::vector<uint8_t> bytes;
     if (record)
@@ -362,7 +391,7 @@ int UsbFinderC_SetDongleIDToMouse(const char* mousePath, const uint8_t* record)
                 if (r->isReceiver() && std::memcmp(r->address, address, 3) == 0)
                     r->pairedMouse = m->spec.id;
             SaveLocked();
-            NoticeLocked();
+            PresenceChangedLocked();
             ReadyIfReachedLocked(before);
             result = 1;
         }
@@ -373,6 +402,7 @@ int UsbFinderC_SetDongleIDToMouse(const char* mousePath, const uint8_t* record)
 
 int UsbFinderC_OpenDevice(const char* path)
 {
+    HoldAtCall(__func__);
     int result = 0;
     {
         Locked l;
@@ -387,6 +417,7 @@ int UsbFinderC_OpenDevice(const char* path)
 
 int UsbFinderC_ReadWriteDeviceData(const uint8_t* request, uint8_t* reply, uint8_t length)
 {
+    HoldAtCall(__func__);
     int result = 0;
     std::vector<uint8_t> bytes;
     if (request)
@@ -426,7 +457,9 @@ int UsbFinderC_ReadWriteDeviceData(const uint8_t* request, uint8_t* reply, uint8
 
 int UsbServerC_Start(const char* path, const char* interfacePath, HidUsbDataCallback callback)
 {
+    HoldAtCall(__func__);
     int result = 0;
+    std::string device;
     {
         Locked l;
         Engine& e = E();
@@ -434,14 +467,17 @@ int UsbServerC_Start(const char* path, const char* interfacePath, HidUsbDataCall
         e.dataCallback = callback;
         ++e.generation;
         DropAnswersLocked();
-        result = TargetLocked() || BoundReceiverLocked() ? 1 : 0;
+        const Device* reached = TargetLocked() ? TargetLocked() : BoundReceiverLocked();
+        device = idOf(reached);
+        result = reached ? 1 : 0;
     }
-    LogCall("UsbServerC_Start", PathText(path) + "," + PathText(interfacePath), {}, 0, result);
+    LogCall("UsbServerC_Start", PathText(path) + "," + PathText(interfacePath), {}, 0, result, device);
     return result;
 }
 
 void UsbServer_Exit(void)
 {
+    HoldAtCall(__func__);
     {
         Locked l;
         Engine& e = E();
@@ -455,17 +491,20 @@ void UsbServer_Exit(void)
 
 uint32_t UsbServer_GetBinding(void)
 {
+    HoldAtCall(__func__);
     Locked l;
     return BindingNumber(E().generation);
 }
 
 uint32_t UsbServer_GetReportBinding(void)
 {
+    HoldAtCall(__func__);
     return CurrentDelivery().binding;
 }
 
 int UsbServer_ReportPredatesWrite(void)
 {
+    HoldAtCall(__func__);
     // Asked at the moment of the call: a write made while the callback runs counts too.
     const DeliveryContext& context = CurrentDelivery();
     if (context.device.empty())
@@ -477,6 +516,7 @@ int UsbServer_ReportPredatesWrite(void)
 
 int UsbServer_SetPCDriverStatus(uint8_t active)
 {
+    HoldAtCall(__func__);
     return request("UsbServer_SetPCDriverStatus", num(active), [&](Device& d) {
         d.driverActive = active != 0;
         return true;
@@ -485,6 +525,7 @@ int UsbServer_SetPCDriverStatus(uint8_t active)
 
 int UsbServer_SetBatteryOptimizeEnable(uint8_t enable)
 {
+    HoldAtCall(__func__);
     return request("UsbServer_SetBatteryOptimizeEnable", num(enable), [&](Device& d) {
         d.batteryOptimize = enable;
         return true;
@@ -493,6 +534,7 @@ int UsbServer_SetBatteryOptimizeEnable(uint8_t enable)
 
 int UsbServer_ReadAllFlashData(void)
 {
+    HoldAtCall(__func__);
     return request("UsbServer_ReadAllFlashData", "", [](Device& d) {
         EnqueueLocked(HIDUSB_CMD_SETTINGS, HIDUSB_SUB_ALL, d.images[size_t(d.active)]);
         return true;
@@ -501,6 +543,7 @@ int UsbServer_ReadAllFlashData(void)
 
 int UsbServer_ReadDPILed(void)
 {
+    HoldAtCall(__func__);
     return request("UsbServer_ReadDPILed", "", [](Device& d) {
         FlashDataMap m;
         if (!DecodeActiveLocked(d, -1, &m))
@@ -515,6 +558,7 @@ int UsbServer_ReadDPILed(void)
 
 int UsbServer_ReadLedBar(void)
 {
+    HoldAtCall(__func__);
     return request("UsbServer_ReadLedBar", "", [](Device& d) {
         FlashDataMap m;
         if (!DecodeActiveLocked(d, -1, &m))
@@ -528,6 +572,7 @@ int UsbServer_ReadLedBar(void)
 
 int UsbServer_ReadBatteryLevel(void)
 {
+    HoldAtCall(__func__);
     return request("UsbServer_ReadBatteryLevel", "", [](Device& d) {
         const bool charging = d.charging || d.onCable();
         const int mv = 3300 + d.battery * 9;
@@ -538,6 +583,7 @@ int UsbServer_ReadBatteryLevel(void)
 
 int UsbServer_ReadVersion(void)
 {
+    HoldAtCall(__func__);
     return request("UsbServer_ReadVersion", "", [](Device& d) {
         EnqueueLocked(HIDUSB_CMD_VERSION, 0, {uint8_t(d.firmware & 0xFF), uint8_t((d.firmware >> 8) & 0xFF)});
         return true;
@@ -546,6 +592,7 @@ int UsbServer_ReadVersion(void)
 
 int UsbServer_ReadConfig(void)
 {
+    HoldAtCall(__func__);
     return request("UsbServer_ReadConfig", "", [](Device& d) {
         if (d.spec.profiles > 1)
             EnqueueLocked(HIDUSB_CMD_CONFIG, 0, {uint8_t(d.active)});
@@ -557,6 +604,7 @@ int UsbServer_ReadConfig(void)
 
 int UsbServer_ReadCurrentDPI(void)
 {
+    HoldAtCall(__func__);
     return request("UsbServer_ReadCurrentDPI", "", [](Device& d) {
         FlashDataMap m;
         if (!DecodeActiveLocked(d, -1, &m))
@@ -568,6 +616,7 @@ int UsbServer_ReadCurrentDPI(void)
 
 int UsbServer_ReadReportRate(void)
 {
+    HoldAtCall(__func__);
     return request("UsbServer_ReadReportRate", "", [](Device& d) {
         FlashDataMap m;
         if (!DecodeActiveLocked(d, -1, &m))
@@ -579,6 +628,7 @@ int UsbServer_ReadReportRate(void)
 
 int UsbServer_SetClearSetting(void)
 {
+    HoldAtCall(__func__);
     return request("UsbServer_SetClearSetting", "", [](Device& d) {
         FlashDataMap m;
         std::memcpy(&m, d.factory.data(), sizeof m);
@@ -594,6 +644,7 @@ int UsbServer_SetClearSetting(void)
 
 int UsbServer_SetCurrentConfig(uint8_t index)
 {
+    HoldAtCall(__func__);
     return request("UsbServer_SetCurrentConfig", num(index), [&](Device& d) {
         if (index >= d.images.size())
             return false;
@@ -608,11 +659,14 @@ int UsbServer_SetCurrentConfig(uint8_t index)
 
 int UsbServer_EnterDonglePairOnlyCid(uint8_t cid)
 {
+    HoldAtCall(__func__);
     int result = 0;
+    std::string device;
     {
         Locked l;
         Engine& e = E();
         if (Device* r = BoundReceiverLocked()) {
+            device = r->spec.id;
             PairScript script;
             if (!e.pairScripts.empty()) {
                 script = e.pairScripts.front();
@@ -621,7 +675,7 @@ int UsbServer_EnterDonglePairOnlyCid(uint8_t cid)
             r->pairNoAnswer = script.outcome == HidSim::PairOutcome::NoAnswer;
             if (!r->pairNoAnswer) {
                 r->pairState = 1;
-                EnqueueLocked(HIDUSB_CMD_PAIRING, 0, {1});
+                EnqueueReceiverLocked(*r, HIDUSB_CMD_PAIRING, 0, {1});
                 if (script.outcome != HidSim::PairOutcome::Silence) {
                     const uint64_t epoch = e.epoch;
                     const uint64_t generation = e.generation;
@@ -632,22 +686,25 @@ int UsbServer_EnterDonglePairOnlyCid(uint8_t cid)
             result = 1;
         }
     }
-    LogCall("UsbServer_EnterDonglePairOnlyCid", num(cid), {}, 0, result);
+    LogCall("UsbServer_EnterDonglePairOnlyCid", num(cid), {}, 0, result, device);
     return result;
 }
 
 int UsbServer_ReadDonglePairStatus(void)
 {
+    HoldAtCall(__func__);
     int result = 0;
+    std::string device;
     {
         Locked l;
         if (Device* r = BoundReceiverLocked()) {
+            device = r->spec.id;
             if (!r->pairNoAnswer)
-                EnqueueLocked(HIDUSB_CMD_PAIRING, 0, {uint8_t(r->pairState)});
+                EnqueueReceiverLocked(*r, HIDUSB_CMD_PAIRING, 0, {uint8_t(r->pairState)});
             result = 1;
         }
     }
-    LogCall("UsbServer_ReadDonglePairStatus", "", {}, 0, result);
+    LogCall("UsbServer_ReadDonglePairStatus", "", {}, 0, result, device);
     return result;
 }
 
@@ -655,7 +712,39 @@ int UsbServer_ReadDonglePairStatus(void)
 
 int ProtocolDataParser(const uint8_t* dump, int dumpLength, FlashDataMap* record)
 {
+    HoldAtCall(__func__);
     return HidCodec::Decode(dump, dumpLength, record) ? 1 : 0;
+}
+
+// Takes the armed half-way unplug when this write goes through that device: a receiver
+// or a mouse on its cable is unplugged, a mouse reached through its receiver goes out of
+// reach.
+static std::function<void()> takeHalfwayUnplugLocked(Device& target)
+{
+    Engine& e = E();
+    if (e.unplugDuringWrite.empty())
+        return nullptr;
+    Device* receiver = BoundReceiverLocked();
+    Device* lost = nullptr;
+    if (receiver && receiver->spec.id == e.unplugDuringWrite)
+        lost = receiver;
+    else if (target.spec.id == e.unplugDuringWrite)
+        lost = &target;
+    if (!lost)
+        return nullptr;
+    e.unplugDuringWrite.clear();
+    const std::string id = lost->spec.id;
+    const bool throughReceiver = lost->isMouse() && receiver;
+    return [id, throughReceiver]() {
+        Locked l;
+        if (Device* d = FindByIdLocked(id)) {
+            if (throughReceiver)
+                d->awake = false;
+            else
+                d->plugged = false;
+            PresenceChangedLocked();
+        }
+    };
 }
 
 static int writeRecord(const char* function, const FlashDataMap* record, const uint32_t* binding)
@@ -667,8 +756,12 @@ static int writeRecord(const char* function, const FlashDataMap* record, const u
     }
     int result = 0;
     int sent = 0;
-    int costMs = 0;
+    long long costMs = 0;
     std::string why;
+    std::string device;
+    uint64_t generation = 0;
+    int profile = -1;
+    std::function<void()> unplugHalfway;
     {
         Locked l;
         Engine& e = E();
@@ -679,35 +772,64 @@ static int writeRecord(const char* function, const FlashDataMap* record, const u
             why = "stale binding";
         } else if (!d) {
             why = "absent";
-        } else if (e.failWrites > 0) {
-            --e.failWrites;
-            why = "write failed";
-        } else if (!StoreRecordLocked(*d, -1, record, &sent)) {
-            why = "does not fit";
         } else {
-            SaveLocked();
-            costMs = sent * e.costs.reportMs;
-            result = 1;
+            device = d->spec.id;
+            const int changed = ChangedReportsLocked(*d, -1, record);
+            if (e.failWrites > 0) {
+                --e.failWrites;
+                why = "write failed";
+            } else if (changed < 0) {
+                why = "does not fit";
+            } else {
+                sent = changed;
+                generation = e.generation;
+                profile = d->active;
+                costMs = (long long)sent * e.costs.reportMs;
+                unplugHalfway = takeHalfwayUnplugLocked(*d);
+                result = 1;
+            }
         }
     }
-    if (costMs > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(costMs));
-    LogCall(function, why, std::move(bytes), sent, result);
+    if (result) {
+        // The reports take their time on the wire; the device keeps them only if it is
+        // still there, reached the same way, when the last one arrived.
+        std::this_thread::sleep_for(std::chrono::milliseconds(costMs / 2));
+        if (unplugHalfway)
+            unplugHalfway();
+        HoldAtCall("ProtocolDataUpdate:half-way");
+        std::this_thread::sleep_for(std::chrono::milliseconds(costMs - costMs / 2));
+        Locked l;
+        Engine& e = E();
+        Device* d = TargetLocked();
+        if (!d || d->spec.id != device || e.generation != generation) {
+            why = "device left during the write";
+            result = 0;
+        } else if (!StoreRecordLocked(*d, profile, record, nullptr)) {
+            why = "does not fit";
+            result = 0;
+        } else {
+            SaveLocked();
+        }
+    }
+    LogCall(function, why, std::move(bytes), sent, result, std::move(device));
     return result;
 }
 
 int ProtocolDataUpdate(const FlashDataMap* record)
 {
+    HoldAtCall(__func__);
     return writeRecord("ProtocolDataUpdate", record, nullptr);
 }
 
 int ProtocolDataUpdateOnBinding(const FlashDataMap* record, uint32_t binding)
 {
+    HoldAtCall(__func__, "ProtocolDataUpdate");
     return writeRecord("ProtocolDataUpdate", record, &binding);
 }
 
 int BufferToDPILed(const uint8_t* data, int dataLength, uint8_t* dpiLight)
 {
+    HoldAtCall(__func__);
     if (!data || !dpiLight || dataLength < 8)
         return 0;
     std::memcpy(dpiLight, data, 4);
@@ -716,6 +838,7 @@ int BufferToDPILed(const uint8_t* data, int dataLength, uint8_t* dpiLight)
 
 int BufferToLedBar(const uint8_t* data, int dataLength, uint8_t* lightBar)
 {
+    HoldAtCall(__func__);
     if (!data || !lightBar || dataLength < 9)
         return 0;
     std::memcpy(lightBar, data, 7);
@@ -724,6 +847,7 @@ int BufferToLedBar(const uint8_t* data, int dataLength, uint8_t* lightBar)
 
 int GetDeviceBatteryStatus(const uint8_t* data, int dataLength, uint8_t* status)
 {
+    HoldAtCall(__func__);
     if (!data || !status || dataLength < 4)
         return 0;
     std::memcpy(status, data, 4);
@@ -732,6 +856,7 @@ int GetDeviceBatteryStatus(const uint8_t* data, int dataLength, uint8_t* status)
 
 int GetDeviceStatusChanged(const uint8_t* data, int dataLength, uint8_t* flags)
 {
+    HoldAtCall(__func__);
     if (!data || !flags || dataLength < 7)
         return 0;
     for (int i = 0; i < 7; ++i)
@@ -743,6 +868,7 @@ int GetDeviceStatusChanged(const uint8_t* data, int dataLength, uint8_t* flags)
 
 int StartUsbChanged(HidUsbHotplugCallback callback, int intervalMs)
 {
+    HoldAtCall(__func__);
     {
         Locked l;
         Engine& e = E();
@@ -759,6 +885,7 @@ int StartUsbChanged(HidUsbHotplugCallback callback, int intervalMs)
 
 void StopUsbChanged(void)
 {
+    HoldAtCall(__func__);
     {
         Locked l;
         Engine& e = E();
@@ -782,7 +909,9 @@ struct FlashRun
     std::shared_ptr<std::atomic<bool>> resultReported;
 };
 
-void setLogLocked(const FlashRun& run, int reached, bool success, bool silent)
+enum class FlashEnd { Success, Failure, Unplugged, Silent };
+
+void setLogLocked(const FlashRun& run, int reached, FlashEnd end)
 {
     char buf[160];
     std::vector<std::string> log;
@@ -796,22 +925,47 @@ void setLogLocked(const FlashRun& run, int reached, bool success, bool silent)
     log.push_back("erase: ok");
     std::snprintf(buf, sizeof buf, "write: %d%%", reached);
     log.push_back(buf);
-    log.push_back(success ? "verify: ok" : silent ? "verify: waiting" : "verify: failed");
-    log.push_back(success ? "result: success" : silent ? "result: none" : "result: failure, device waits in boot mode");
+    switch (end) {
+    case FlashEnd::Success:
+        log.push_back("verify: ok");
+        log.push_back("result: success");
+        break;
+    case FlashEnd::Failure:
+        log.push_back("verify: failed");
+        log.push_back("result: failure, device waits in boot mode");
+        break;
+    case FlashEnd::Unplugged:
+        log.push_back("verify: device unplugged");
+        log.push_back("result: failure, device waits in boot mode");
+        break;
+    case FlashEnd::Silent:
+        log.push_back("verify: waiting");
+        log.push_back("result: none");
+        break;
+    }
     E().upgradeLog = log;
 }
 
 void report(const FlashRun& run, uint8_t what, uint8_t value)
 {
     const uint8_t bytes[3] = {7, what, value};
+    HoldBeforeCallback(bytes[0], bytes[1]);
     {
         std::lock_guard<std::mutex> lock(E().mu);
         if (E().epoch != run.epoch)
             return;
     }
     LogDelivery(HidSim::Delivery::Upgrade, nullptr, 0, bytes, 3);
+    ReportSite site(bytes[0], bytes[1]);
     if (run.status)
         run.status(bytes);
+}
+
+// The device is still on the link the flash goes over.
+bool flashLinkLocked(const FlashRun& run)
+{
+    const Device* d = FindByIdLocked(run.deviceId);
+    return d && d->flashLinkUp();
 }
 
 void flashJob(FlashRun run)
@@ -827,27 +981,44 @@ void flashJob(FlashRun run)
     };
     if (run.script.outcome == HidSim::FlashOutcome::Silence) {
         std::lock_guard<std::mutex> lock(e.mu);
-        setLogLocked(run, 0, false, true);
+        setLogLocked(run, 0, FlashEnd::Silent);
         return;
     }
-    for (int p = 0; p <= limit; p += 10) {
+    // Checked before every step and before the result: a device pulled off mid-flash
+    // holds a half-written image, so it can only wait in boot mode for a new flash.
+    int reached = 0;
+    bool unplugged = false;
+    auto stillThere = [&]() {
+        std::lock_guard<std::mutex> lock(e.mu);
+        unplugged = !flashLinkLocked(run);
+        return !unplugged;
+    };
+    for (int p = 0; p <= limit && !unplugged; p += 10) {
         if (!JobSleep(e.costs.flashStepMs, run.epoch)) {
             finished(false);
             return;
         }
-        report(run, 1, uint8_t(p));
+        if (stillThere()) {
+            report(run, 1, uint8_t(p));
+            reached = p;
+        }
     }
-    if (fail && limit % 10 != 0)
+    if (!unplugged && fail && limit % 10 != 0 && stillThere()) {
         report(run, 1, uint8_t(limit));
+        reached = limit;
+    }
+    bool failed = fail || unplugged;
     {
         std::lock_guard<std::mutex> lock(e.mu);
         if (e.epoch != run.epoch)
             return;
-        setLogLocked(run, limit, !fail, false);
+        if (!failed && !flashLinkLocked(run))
+            unplugged = failed = true;
+        setLogLocked(run, reached, unplugged ? FlashEnd::Unplugged : failed ? FlashEnd::Failure : FlashEnd::Success);
         if (Device* d = FindByIdLocked(run.deviceId)) {
-            if (fail) {
+            if (failed) {
                 d->boot = true;
-                NoticeLocked();
+                PresenceChangedLocked();
             } else {
                 d->firmware = int(run.header.version & 0xFFFF);
                 if (d->isReceiver()) {
@@ -856,11 +1027,18 @@ void flashJob(FlashRun run)
                 }
             }
             SaveLocked();
+        } else if (e.persist) {
+            // Removed mid-flash: it comes back waiting in boot mode.
+            auto saved = e.savedStates.find(run.deviceId);
+            if (saved != e.savedStates.end()) {
+                saved->second.boot = true;
+                SaveLocked();
+            }
         }
     }
-    report(run, 2, fail ? 0 : 1);
+    report(run, 2, failed ? 0 : 1);
     finished(true);
-    if (fail)
+    if (failed)
         return;
     // The device restarts with the new firmware: off the bus, then back.
     {
@@ -870,7 +1048,7 @@ void flashJob(FlashRun run)
         if (Device* d = FindByIdLocked(run.deviceId)) {
             d->boot = false;
             d->reenumerating = true;
-            NoticeLocked();
+            PresenceChangedLocked();
         }
     }
     if (!JobSleep(e.costs.reenumerateMs, run.epoch))
@@ -880,7 +1058,7 @@ void flashJob(FlashRun run)
         const bool before = TargetReachableLocked();
         d->reenumerating = false;
         SaveLocked();
-        NoticeLocked();
+        PresenceChangedLocked();
         ReadyIfReachedLocked(before);
     }
 }
@@ -889,6 +1067,7 @@ void flashJob(FlashRun run)
 
 int UsbUpgrade_Start(const uint8_t* image, HidUsbUpgradeCallback status, int timeoutMs)
 {
+    HoldAtCall(__func__);
     if (!image) {
         LogCall("UsbUpgrade_Start", "(null)," + num(timeoutMs), {}, 0, 0);
         return 0;
@@ -899,6 +1078,7 @@ int UsbUpgrade_Start(const uint8_t* image, HidUsbUpgradeCallback status, int tim
     std::shared_ptr<std::atomic<bool>> reported = std::make_shared<std::atomic<bool>>(false);
     bool waitForResult = false;
     uint64_t epoch = 0;
+    std::string device;
     {
         Locked l;
         Engine& e = E();
@@ -909,11 +1089,12 @@ int UsbUpgrade_Start(const uint8_t* image, HidUsbUpgradeCallback status, int tim
         }
         Device* target = nullptr;
         for (auto& d : e.devices)
-            if (!target && d->boot && takesImage(*d, header))
+            if (!target && d->boot && d->flashLinkUp() && takesImage(*d, header))
                 target = d.get();
         for (auto& d : e.devices)
             if (!target && d->listed() && takesImage(*d, header) && (d->isReceiver() || d->onCable()))
                 target = d.get();
+        device = idOf(target);
         if (target && script.outcome != HidSim::FlashOutcome::Refuse) {
             FlashRun run{e.epoch, target->spec.id, header, script, status, reported};
             epoch = e.epoch;
@@ -928,18 +1109,19 @@ int UsbUpgrade_Start(const uint8_t* image, HidUsbUpgradeCallback status, int tim
         e.jobCv.wait_for(lock, std::chrono::seconds(10), [&]() { return reported->load() || e.epoch != epoch; });
     }
     LogCall("UsbUpgrade_Start", header.name + "," + versionText(header.version) + "," + num(timeoutMs), std::move(bytes),
-            0, result);
+            0, result, device);
     return result;
 }
 
 int UsbUpgradeC_FindBootDevices(const uint8_t* image, int* count)
 {
+    HoldAtCall(__func__);
     int n = 0;
     if (image) {
         const ImageHeader header = readHeader(image);
         Locked l;
         for (auto& d : E().devices)
-            if (d->boot && takesImage(*d, header))
+            if (d->boot && d->flashLinkUp() && takesImage(*d, header))
                 ++n;
     }
     if (count)
@@ -950,6 +1132,7 @@ int UsbUpgradeC_FindBootDevices(const uint8_t* image, int* count)
 
 char** UsbUpgradeC_GetLogs(void)
 {
+    HoldAtCall(__func__);
     std::vector<std::string> lines;
     {
         Locked l;

@@ -121,7 +121,7 @@ bool AddDevice(const DeviceSpec& spec)
         return false;
     const bool before = TargetReachableLocked();
     AddDeviceLocked(spec);
-    NoticeLocked();
+    PresenceChangedLocked();
     ReadyIfReachedLocked(before);
     return true;
 }
@@ -133,7 +133,7 @@ bool RemoveDevice(const std::string& id)
     for (auto it = e.devices.begin(); it != e.devices.end(); ++it)
         if ((*it)->spec.id == id) {
             e.devices.erase(it);
-            NoticeLocked();
+            PresenceChangedLocked();
             return true;
         }
     return false;
@@ -149,7 +149,7 @@ static bool setPlugged(const std::string& id, bool plugged)
     d->plugged = plugged;
     if (d->isMouse() && plugged)
         d->charging = true;
-    NoticeLocked();
+    PresenceChangedLocked();
     ReadyIfReachedLocked(before);
     return true;
 }
@@ -172,7 +172,7 @@ bool SetAwake(const std::string& id, bool awake)
         return false;
     const bool before = TargetReachableLocked();
     d->awake = awake;
-    NoticeLocked();
+    PresenceChangedLocked();
     ReadyIfReachedLocked(before);
     return true;
 }
@@ -298,7 +298,7 @@ bool SetBootMode(const std::string& id, bool boot)
     const bool before = TargetReachableLocked();
     d->boot = boot;
     SaveLocked();
-    NoticeLocked();
+    PresenceChangedLocked();
     ReadyIfReachedLocked(before);
     return true;
 }
@@ -493,6 +493,12 @@ void FailNextWrites(int n)
     E().failWrites = n;
 }
 
+void UnplugDuringNextWrite(const std::string& id)
+{
+    Locked l;
+    E().unplugDuringWrite = id;
+}
+
 bool SendReport(const std::vector<uint8_t>& head, const std::vector<uint8_t>& data)
 {
     Locked l;
@@ -547,6 +553,23 @@ void ScriptBadScreenReplies(int n)
 {
     Locked l;
     E().badScreenReplies = n;
+}
+
+// ---- Holds ----
+
+void HoldDelivery(const HoldPoint& point)
+{
+    ArmHold(point);
+}
+
+bool WaitUntilHeld(int timeoutMs)
+{
+    return WaitUntilHeldImpl(timeoutMs);
+}
+
+void ReleaseHold()
+{
+    ReleaseHolds();
 }
 
 // ---- Call log ----

@@ -119,12 +119,14 @@ static const size_t MaxCalls = 8192;
 static const size_t CallsWithBytes = 512;
 static const size_t MaxDeliveries = 1024;
 
-void LogCall(const char* function, std::string arguments, std::vector<uint8_t> bytes, int reports, int result)
+void LogCall(const char* function, std::string arguments, std::vector<uint8_t> bytes, int reports, int result,
+             std::string device)
 {
     Engine& e = E();
     HidSim::Call call;
     call.function = function;
     call.arguments = std::move(arguments);
+    call.device = std::move(device);
     call.thread = std::this_thread::get_id();
     call.bytes = std::move(bytes);
     call.reports = reports;
@@ -312,8 +314,17 @@ static void serviceLoop(std::shared_ptr<LoopControl> ctl)
             context.device = a.device;
             context.stateSerial = a.stateSerial;
             lock.unlock();
-            LogDelivery(HidSim::Delivery::Data, a.head.data(), int(a.head.size()), a.data.data(), int(a.data.size()));
-            cb(a.head.data(), int(a.head.size()), a.data.empty() ? nullptr : a.data.data(), int(a.data.size()));
+            const int command = a.head.size() > 1 ? a.head[1] : -1;
+            const int sub = a.head.size() > 4 ? a.head[4] : 0;
+            // Once out of the queue the report is on its way: a rebind during a hold does
+            // not take it back (that is the race a hold is for); only a stop does.
+            HoldBeforeCallback(command, sub);
+            if (!ctl->stop) {
+                LogDelivery(HidSim::Delivery::Data, a.head.data(), int(a.head.size()), a.data.data(),
+                            int(a.data.size()));
+                ReportSite site(command, sub);
+                cb(a.head.data(), int(a.head.size()), a.data.empty() ? nullptr : a.data.data(), int(a.data.size()));
+            }
             context = DeliveryContext();
             lock.lock();
             e.inFlight = 0;
@@ -383,8 +394,22 @@ void EnqueueRawLocked(std::vector<uint8_t> head, std::vector<uint8_t> data, int 
         a.device = t->spec.id;
         a.stateSerial = t->stateSerial;
     }
+    if (const Device* r = BoundReceiverLocked())
+        a.via = r->spec.id;
     e.queue.push_back(std::move(a));
     e.serviceCv.notify_all();
+}
+
+void EnqueueReceiverLocked(const Device& receiver, uint8_t command, uint8_t sub, std::vector<uint8_t> data)
+{
+    EnqueueLocked(command, sub, std::move(data));
+    Engine& e = E();
+    if (!e.queue.empty()) {
+        Answer& a = e.queue.back();
+        a.device.clear();
+        a.stateSerial = 0;
+        a.via = receiver.spec.id;
+    }
 }
 
 void EnqueueEventLocked(const Device& device, uint8_t command, uint8_t sub, std::vector<uint8_t> data,
@@ -396,11 +421,36 @@ void EnqueueEventLocked(const Device& device, uint8_t command, uint8_t sub, std:
         e.queue.back().eventDevice = device.spec.id;
 }
 
-void DropAnswersLocked()
+// Answers keep their order by due time; after a drop the next one need not wait for
+// the dropped ones.
+static void dropAnswersIfLocked(const std::function<bool(const Answer&)>& drop)
 {
     Engine& e = E();
     for (auto it = e.queue.begin(); it != e.queue.end();)
-        it = it->eventDevice.empty() ? e.queue.erase(it) : it + 1;
+        it = it->eventDevice.empty() && drop(*it) ? e.queue.erase(it) : it + 1;
+    e.lastDue = 0;
+    for (const Answer& a : e.queue)
+        e.lastDue = std::max(e.lastDue, a.due);
+}
+
+void DropAnswersLocked()
+{
+    dropAnswersIfLocked([](const Answer&) { return true; });
+}
+
+void PresenceChangedLocked()
+{
+    const Engine& e = E();
+    const Device* t = TargetLocked();
+    const Device* r = BoundReceiverLocked();
+    dropAnswersIfLocked([&](const Answer& a) {
+        if (a.generation != e.generation)
+            return true;
+        if (!a.device.empty() && (!t || t->spec.id != a.device))
+            return true;
+        return !a.via.empty() && (!r || r->spec.id != a.via);
+    });
+    NoticeLocked();
 }
 
 void EnqueueLocked(uint8_t command, uint8_t sub, std::vector<uint8_t> data, int extraDelayMs, uint8_t status)
@@ -508,6 +558,8 @@ void StopThreads(bool pumpEvents, int timeoutMs)
         e.notifierCv.notify_all();
         e.jobCv.notify_all();
     }
+    // A held thread could not end otherwise; released only now, it sees the stop.
+    ReleaseHolds();
     for (auto& job : jobs) {
         Job* j = job.get();
         joinThread(j->thread, [j]() { return j->done.load(); }, pumpEvents, timeoutMs);
@@ -516,6 +568,140 @@ void StopThreads(bool pumpEvents, int timeoutMs)
         joinThread(service, [serviceCtl]() { return serviceCtl->ended.load(); }, pumpEvents, timeoutMs);
     if (notifierCtl)
         joinThread(notifier, [notifierCtl]() { return notifierCtl->ended.load(); }, pumpEvents, timeoutMs);
+}
+
+// ---- Holds -----------------------------------------------------------------------
+
+namespace {
+
+struct HoldState
+{
+    std::mutex mu;
+    std::condition_variable cv;
+    bool armed = false;
+    HidSim::HoldPoint point;
+    uint64_t taken = 0;    // holds taken so far
+    uint64_t released = 0; // holds up to this one may go on
+    // Counted from the numbers, not by the held thread: released means no longer held,
+    // even before that thread wakes up.
+    bool holding() const { return taken > released; }
+};
+
+HoldState& Holds()
+{
+    static HoldState* holds = new HoldState;
+    return *holds;
+}
+
+struct Site
+{
+    bool active = false;
+    int command = -1;
+    int sub = -1;
+};
+
+Site& CurrentSite()
+{
+    thread_local Site site;
+    return site;
+}
+
+bool matches(const HidSim::HoldPoint& p, int command, int sub)
+{
+    return (p.command < 0 || p.command == command) && (p.subCommand < 0 || p.subCommand == sub);
+}
+
+void holdHere(HoldState& h, std::unique_lock<std::mutex>& lock)
+{
+    h.armed = false;
+    const uint64_t mine = ++h.taken;
+    h.cv.notify_all();
+    h.cv.wait(lock, [&]() { return h.released >= mine; });
+}
+
+} // namespace
+
+void ArmHold(const HidSim::HoldPoint& point)
+{
+    HoldState& h = Holds();
+    std::lock_guard<std::mutex> lock(h.mu);
+    h.point = point;
+    h.armed = true;
+}
+
+void HoldBeforeCallback(int command, int sub)
+{
+    HoldState& h = Holds();
+    std::unique_lock<std::mutex> lock(h.mu);
+    if (h.armed && h.point.atCall.empty() && matches(h.point, command, sub))
+        holdHere(h, lock);
+}
+
+void HoldAtCall(const char* function, const char* alias)
+{
+    const Site& site = CurrentSite();
+    HoldState& h = Holds();
+    std::unique_lock<std::mutex> lock(h.mu);
+    if (!h.armed || h.point.atCall.empty())
+        return;
+    // Any report (both -1) includes none: a call made outside every callback.
+    const bool anyReport = h.point.command < 0 && h.point.subCommand < 0;
+    if (site.active ? !matches(h.point, site.command, site.sub) : !anyReport)
+        return;
+    if (h.point.atCall == function || (alias && h.point.atCall == alias))
+        holdHere(h, lock);
+}
+
+void ReleaseHolds()
+{
+    HoldState& h = Holds();
+    std::lock_guard<std::mutex> lock(h.mu);
+    h.armed = false;
+    h.released = h.taken;
+    h.cv.notify_all();
+}
+
+bool WaitUntilHeldImpl(int timeoutMs)
+{
+    HoldState& h = Holds();
+    QCoreApplication* app = QCoreApplication::instance();
+    // The held thread may be waiting for this one's event loop before it reaches the hold.
+    const bool pump = app && QThread::currentThread() == app->thread();
+    const long long until = NowMs() + timeoutMs;
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(h.mu);
+            const long long left = until - NowMs();
+            if (h.holding())
+                return true;
+            if (left <= 0)
+                return false;
+            if (h.cv.wait_for(lock, std::chrono::milliseconds(pump ? std::min(5LL, left) : left),
+                              [&]() { return h.holding(); }))
+                return true;
+        }
+        if (pump)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+}
+
+ReportSite::ReportSite(int command, int sub)
+{
+    Site& site = CurrentSite();
+    m_command = site.command;
+    m_sub = site.sub;
+    m_active = site.active;
+    site.active = true;
+    site.command = command;
+    site.sub = sub;
+}
+
+ReportSite::~ReportSite()
+{
+    Site& site = CurrentSite();
+    site.active = m_active;
+    site.command = m_command;
+    site.sub = m_sub;
 }
 
 // ---- Records ---------------------------------------------------------------------
@@ -528,20 +714,37 @@ bool DecodeActiveLocked(const Device& d, int profile, void* record)
     return HidCodec::Decode(d.images[size_t(p)].data(), HidCodec::DumpLength, static_cast<FlashDataMap*>(record));
 }
 
+// The record as the profile's dump and the 64-byte reports that differ from the stored
+// one; -1 when there is no such profile or the record does not fit.
+static int encodeForProfile(const Device& d, int p, const void* record, std::vector<uint8_t>* dump)
+{
+    if (p < 0 || p >= int(d.images.size()))
+        return -1;
+    dump->assign(HidCodec::DumpLength, 0);
+    if (!HidCodec::Encode(*static_cast<const FlashDataMap*>(record), dump->data()))
+        return -1;
+    const std::vector<uint8_t>& old = d.images[size_t(p)];
+    int changed = 0;
+    for (int at = 0; at < HidCodec::DumpLength; at += HIDUSB_REPORT_LENGTH)
+        if (std::memcmp(old.data() + at, dump->data() + at, HIDUSB_REPORT_LENGTH) != 0)
+            ++changed;
+    return changed;
+}
+
+int ChangedReportsLocked(const Device& d, int profile, const void* record)
+{
+    std::vector<uint8_t> dump;
+    return encodeForProfile(d, profile < 0 ? d.active : profile, record, &dump);
+}
+
 bool StoreRecordLocked(Device& d, int profile, const void* record, int* reportsChanged)
 {
     const int p = profile < 0 ? d.active : profile;
-    if (p < 0 || p >= int(d.images.size()))
+    std::vector<uint8_t> dump;
+    const int changed = encodeForProfile(d, p, record, &dump);
+    if (changed < 0)
         return false;
-    std::vector<uint8_t> dump(HidCodec::DumpLength);
-    if (!HidCodec::Encode(*static_cast<const FlashDataMap*>(record), dump.data()))
-        return false;
-    std::vector<uint8_t>& old = d.images[size_t(p)];
-    int changed = 0;
-    for (int at = 0; at < HidCodec::DumpLength; at += HIDUSB_REPORT_LENGTH)
-        if (std::memcmp(old.data() + at, dump.data() + at, HIDUSB_REPORT_LENGTH) != 0)
-            ++changed;
-    old = std::move(dump);
+    d.images[size_t(p)] = std::move(dump);
     if (changed > 0 && p == d.active)
         ++d.stateSerial;
     if (reportsChanged)
@@ -704,11 +907,13 @@ void ClearLocked()
     e.dataCallback = nullptr;
     ++e.generation;
     e.queue.clear();
+    e.lastDue = 0;
     e.hotplug = nullptr;
     e.noticePending = false;
     e.flashScripts.clear();
     e.pairScripts.clear();
     e.failWrites = 0;
+    e.unplugDuringWrite.clear();
     e.badScreenReplies = 0;
     e.openedPath.clear();
     e.upgradeLog.clear();
@@ -747,7 +952,7 @@ void LoadScenarioLocked(const HidScenario::Scenario& s, bool persist)
             }
     e.devices = std::move(ordered);
     // A mouse left in boot mode by a failed flash is still there next time.
-    NoticeLocked();
+    PresenceChangedLocked();
 }
 
 static std::string dirOf(const std::string& file)

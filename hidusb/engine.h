@@ -7,7 +7,8 @@
 // Locking: Engine::mu guards everything below it; logMu guards the call log; internMu the
 // path strings. No lock is held while a callback of the program runs, and no call waits
 // for a callback: unbinding bumps a generation number and answers of an older generation
-// are dropped.
+// are dropped. A test's hold (HidSim::HoldDelivery) waits on a mutex of its own, never
+// with Engine::mu held.
 
 #include "HIDUsb.h"
 #include "hidsim.h"
@@ -63,18 +64,23 @@ struct Device
     bool isMouse() const { return spec.kind == HidSim::Kind::Mouse; }
     bool isReceiver() const { return spec.kind == HidSim::Kind::Receiver; }
     bool onCable() const { return isMouse() && spec.hasCable && plugged && !boot && !reenumerating; }
+    // What a flash goes over: a receiver's USB, a mouse's cable (a mouse without one has
+    // no link to lose).
+    bool flashLinkUp() const { return plugged || (isMouse() && !spec.hasCable); }
     bool listed() const; // visible on the bus under its path
     int connectionKind() const;
 };
 
 // A report on its way to the data callback. An answer belongs to the binding it was asked
-// under; a device event (eventDevice set: device ready, status change, profile switch,
-// pairing result) goes to whatever binding reaches that device when it is delivered.
+// under and to the devices it came from: it is dropped when one of them leaves. A device
+// event (eventDevice set: device ready, status change, profile switch, pairing result)
+// goes to whatever binding reaches that device when it is delivered.
 struct Answer
 {
     uint64_t generation = 0;
     std::string eventDevice;
     std::string device;       // the mouse the answer came from (empty: none)
+    std::string via;          // the receiver it came through (empty: none)
     uint64_t stateSerial = 0; // its settings serial when it made the answer
     long long due = 0;
     std::vector<uint8_t> head;
@@ -148,6 +154,7 @@ struct Engine
     std::deque<FlashScript> flashScripts;
     std::deque<PairScript> pairScripts;
     int failWrites = 0;
+    std::string unplugDuringWrite; // id: the next write reaching it loses it half-way
     int badScreenReplies = 0;
     std::string openedPath;
     std::vector<std::string> upgradeLog;
@@ -184,14 +191,22 @@ void EnqueueLocked(uint8_t command, uint8_t sub, std::vector<uint8_t> data, int 
                    uint8_t status = 0);
 void EnqueueEventLocked(const Device& device, uint8_t command, uint8_t sub, std::vector<uint8_t> data,
                         int extraDelayMs = 0);
+// An answer the bound receiver makes itself: it does not depend on its mouse.
+void EnqueueReceiverLocked(const Device& receiver, uint8_t command, uint8_t sub, std::vector<uint8_t> data);
 // Drops the answers of older bindings; device events stay.
 void DropAnswersLocked();
 void EnqueueRawLocked(std::vector<uint8_t> head, std::vector<uint8_t> data, int extraDelayMs = 0);
 void NoticeLocked();
+// After a device came, went, slept, woke or changed mode: answers whose device (or the
+// receiver they came through) the binding no longer reaches are dropped now, so that they
+// are not delivered if it comes back before they were due; then a hot-plug notice.
+void PresenceChangedLocked();
 void SaveLocked();
 bool DecodeActiveLocked(const Device& d, int profile, void* record);
 // Bumps the device's settings serial when the active profile's image changed.
 bool StoreRecordLocked(Device& d, int profile, const void* record, int* reportsChanged);
+// The 64-byte reports a write of the record would change; -1 when it does not fit.
+int ChangedReportsLocked(const Device& d, int profile, const void* record);
 void StartJobLocked(std::function<void()> body);
 // Sleeps ms (real) unless the engine shuts down meanwhile; false then. Takes the lock.
 bool JobSleep(int ms, uint64_t epoch);
@@ -208,9 +223,33 @@ void ClearLocked();
 std::string DefaultScenarioPathImpl();
 bool ReadFile(const std::string& path, std::string* out);
 
+// Holds of HidSim::HoldDelivery. None of these may be called with Engine::mu held.
+void ArmHold(const HidSim::HoldPoint& point);
+// Before a callback is handed a report (command 7: a flash's status, sub its second byte).
+void HoldBeforeCallback(int command, int sub);
+// On entry to a library function (or at a named point inside one); alias: a second
+// name the function answers to.
+void HoldAtCall(const char* function, const char* alias = nullptr);
+void ReleaseHolds();
+bool WaitUntilHeldImpl(int timeoutMs);
+// Marks the report a callback on this thread is being handed, for HoldAtCall.
+class ReportSite
+{
+public:
+    ReportSite(int command, int sub);
+    ~ReportSite();
+    ReportSite(const ReportSite&) = delete;
+    ReportSite& operator=(const ReportSite&) = delete;
+
+private:
+    int m_command;
+    int m_sub;
+    bool m_active;
+};
+
 // Logging, no engine lock needed.
 void LogCall(const char* function, std::string arguments, std::vector<uint8_t> bytes = {}, int reports = 0,
-             int result = 0);
+             int result = 0, std::string device = std::string());
 void LogDelivery(HidSim::Delivery::Target target, const uint8_t* head, int headLength, const uint8_t* data,
                  int dataLength);
 std::string PathText(const char* path);

@@ -55,7 +55,7 @@ struct DeviceSpec
 // Per-operation costs in milliseconds of real time (all 0 after Reset).
 struct Costs
 {
-    int reportMs = 0;       // each 64-byte report of a record write
+    int reportMs = 0;       // each 64-byte report of a record write (stored after the last)
     int answerMs = 0;       // delay before an answer is delivered
     int flashStepMs = 0;    // between two progress reports of a flash
     int pairMs = 0;         // from the pairing request to its result
@@ -85,6 +85,8 @@ void SetCosts(const Costs& costs);
 Costs GetCosts();
 
 // ---- Devices ----
+// A device that leaves (removed, unplugged, asleep, in boot mode) takes the answers it
+// still owed with it, at once: they are not delivered even if it comes back in time.
 bool AddDevice(const DeviceSpec& spec);
 bool RemoveDevice(const std::string& id);
 bool Plug(const std::string& id);    // receiver, screen: onto USB; mouse: its cable
@@ -128,6 +130,11 @@ bool GetScreenClock(const std::string& id, uint8_t* clock40); // last accepted c
 void FailIdentityQueries(const std::string& id, int n);
 // The next n record writes fail (ProtocolDataUpdate returns 0, nothing stored).
 void FailNextWrites(int n);
+// The next record write that reaches the device loses it half-way: a receiver or a mouse
+// on its cable is unplugged, a mouse reached through its receiver goes out of reach (as
+// SetAwake false); a hot-plug notice follows, the write returns 0 and the device keeps
+// its settings. Writes that reach other devices leave it armed.
+void UnplugDuringNextWrite(const std::string& id);
 // Delivers a report to the bound service as it is, lengths included (may be malformed).
 bool SendReport(const std::vector<uint8_t>& head, const std::vector<uint8_t>& data);
 // The same with a well-formed head.
@@ -146,6 +153,8 @@ enum class PairOutcome {
 // receiver was made for, else the first mouse of that CID).
 void ScriptPairing(PairOutcome outcome, const std::string& mouseId = std::string());
 
+// Whatever the script, a device unplugged (or removed) during its flash makes it fail:
+// no more progress, result 0, and the device waits in boot mode for a new flash.
 enum class FlashOutcome {
     Success,  // progress 0..100, then result 1; the device takes the image's version
     FailAt,   // progress up to failPercent, then result 0; the device waits in boot mode
@@ -158,12 +167,42 @@ void ScriptFlash(FlashOutcome outcome, int failPercent = 0, bool resultBeforeRet
 // The next n raw exchanges answer with a wrong reply.
 void ScriptBadScreenReplies(int n);
 
+// ---- Holds: races forced without sleeping ----
+// command, subCommand: of the report (-1: any). Command 7 matches a flash's status report
+// as well, its second byte taken as subCommand (1 progress, 2 result).
+// atCall empty: the thread that hands the report over stops just before the callback
+// gets it. atCall a library function's name ("UsbServer_ReadDPILed", "ProtocolDataUpdate"
+// (either write), ...): the callback's thread stops when, while handed that report, it
+// calls that function, on entry, before the call looks at any device. With command and
+// subCommand both -1 a call outside every callback stops too. "ProtocolDataUpdate:half-way":
+// a record write stops when half its reports went out, before the device keeps it.
+// A held thread holds no lock of the library: every call works meanwhile. A report held
+// before its callback is still handed to the callback it was taken for, even after a
+// rebind meanwhile (its report binding is then the old one).
+struct HoldPoint
+{
+    int command = -1;
+    int subCommand = -1;
+    std::string atCall;
+};
+// Arms one hold, for the next matching delivery (replacing one armed and not yet taken).
+void HoldDelivery(const HoldPoint& point);
+// Waits until a thread is held; on the application's thread it keeps processing events
+// meanwhile. False after timeoutMs.
+bool WaitUntilHeld(int timeoutMs = 5000);
+// Lets the held thread go on and disarms a hold not yet taken. Reset, Shutdown and every
+// stop of the library's threads do the same, so nothing stays held.
+void ReleaseHold();
+
 // ---- Call log (the latest 8,192 calls) ----
 struct Call
 {
     std::string function;
     std::string arguments;     // the arguments as text, comma-separated
     std::thread::id thread;
+    std::string device;        // the device the call reached (empty: none): the mouse of
+                               // a request or write, else the receiver (pairing, a start
+                               // with its mouse away), the device at a finder's path
     std::vector<uint8_t> bytes; // record writes: the 10,428 bytes; other buffers sent
                                 // (kept for the latest 512 calls)
     int reports = 0;           // record writes: 64-byte reports sent
@@ -186,9 +225,10 @@ struct Delivery
 std::vector<Delivery> Deliveries();
 
 // Reports queued for the bound service and not yet delivered, plus one for a delivery in
-// progress. Answers belong to the binding they were asked under (a rebind drops them);
-// device events (device ready, status changes, profile switches, pairing results) go to
-// whatever binding reaches the device when they are due.
+// progress. Answers belong to the binding they were asked under (a rebind drops them) and
+// to the device that made them (and the receiver they came through): its leaving drops
+// them. Device events (device ready, status changes, profile switches, pairing results)
+// go to whatever binding reaches the device when they are due.
 int PendingAnswers();
 std::thread::id ServiceThreadId();
 std::thread::id NotifierThreadId();

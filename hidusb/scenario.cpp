@@ -11,46 +11,95 @@
 #include <QJsonObject>
 #include <QSaveFile>
 
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace HidScenario {
 
-static bool toInt(const QJsonValue& v, long long* out)
-{
-    if (v.isDouble()) {
-        *out = (long long)v.toDouble();
-        return true;
-    }
-    if (v.isBool()) {
-        *out = v.toBool() ? 1 : 0;
-        return true;
-    }
-    if (v.isString()) {
-        bool ok = false;
-        const QString s = v.toString().trimmed();
-        const long long n = s.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? s.mid(2).toLongLong(&ok, 16)
-                                                                                 : s.toLongLong(&ok, 10);
-        if (ok)
-            *out = n;
-        return ok;
-    }
-    return false;
-}
-
-template <typename T> static void take(const QJsonObject& o, const char* key, T* field)
+// A whole number in lo..hi (bounds well inside a double's exact range): a JSON number,
+// true / false, or a decimal or "0x" text. Fractions, out-of-range values and other types
+// are refused, never cast.
+static bool toInt(const QJsonValue& v, long long lo, long long hi, long long* out)
 {
     long long n = 0;
-    if (o.contains(QLatin1String(key)) && toInt(o.value(QLatin1String(key)), &n))
-        *field = T(n);
+    if (v.isDouble()) {
+        const double d = v.toDouble();
+        if (!std::isfinite(d) || std::floor(d) != d || d < double(lo) || d > double(hi))
+            return false;
+        n = static_cast<long long>(d);
+    } else if (v.isBool()) {
+        n = v.toBool() ? 1 : 0;
+    } else if (v.isString()) {
+        bool ok = false;
+        const QString s = v.toString().trimmed();
+        n = s.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? s.mid(2).toLongLong(&ok, 16)
+                                                                     : s.toLongLong(&ok, 10);
+        if (!ok)
+            return false;
+    } else {
+        return false;
+    }
+    if (n < lo || n > hi)
+        return false;
+    *out = n;
+    return true;
 }
 
-static void takeBool(const QJsonObject& o, const char* key, bool* field)
+// Collects the first refused value of a scenario, naming where it is.
+struct Checker
 {
-    if (o.contains(QLatin1String(key))) {
-        const QJsonValue v = o.value(QLatin1String(key));
-        long long n = 0;
-        *field = v.isBool() ? v.toBool() : (toInt(v, &n) && n != 0);
+    std::string where; // "device m: ", "costs: ", ...
+    std::string error;
+
+    bool ok() const { return error.empty(); }
+    void refuse(const std::string& key, const QJsonValue& v, long long lo, long long hi)
+    {
+        if (!ok())
+            return;
+        QString shown = v.isString() ? QLatin1Char('"') + v.toString() + QLatin1Char('"')
+            : v.isDouble()           ? QString::number(v.toDouble(), 'g', 17)
+            : v.isBool()             ? QString::fromLatin1(v.toBool() ? "true" : "false")
+                                     : QStringLiteral("a non-number");
+        error = where + key + ": " + shown.toStdString() + " is not a whole number in " + std::to_string(lo) + ".."
+            + std::to_string(hi);
     }
+};
+
+template <typename T> static constexpr long long lowest()
+{
+    return static_cast<long long>(std::numeric_limits<T>::min());
+}
+
+template <typename T> static constexpr long long highest()
+{
+    return static_cast<long long>(std::numeric_limits<T>::max());
+}
+
+template <typename T>
+static void take(const QJsonObject& o, const char* key, T* field, Checker& c, long long lo = lowest<T>(),
+                 long long hi = highest<T>())
+{
+    const QLatin1String k(key);
+    if (!o.contains(k))
+        return;
+    long long n = 0;
+    if (toInt(o.value(k), lo, hi, &n))
+        *field = T(n);
+    else
+        c.refuse(key, o.value(k), lo, hi);
+}
+
+static void takeBool(const QJsonObject& o, const char* key, bool* field, Checker& c)
+{
+    const QLatin1String k(key);
+    if (!o.contains(k))
+        return;
+    long long n = 0;
+    if (toInt(o.value(k), 0, 1, &n))
+        *field = n != 0;
+    else
+        c.refuse(key, o.value(k), 0, 1);
 }
 
 static void takeString(const QJsonObject& o, const char* key, std::string* field)
@@ -59,14 +108,31 @@ static void takeString(const QJsonObject& o, const char* key, std::string* field
         *field = o.value(QLatin1String(key)).toString().toStdString();
 }
 
-static void takeBytes(const QJsonValue& v, uint8_t* out, int n)
+// Up to n bytes from an array; exactly n when exact.
+static void takeBytes(const QJsonValue& v, const std::string& key, uint8_t* out, int n, Checker& c,
+                      bool exact = false)
 {
+    if (!v.isArray() || (exact && v.toArray().size() != n)) {
+        if (c.ok())
+            c.error = c.where + key + ": not an array of " + (exact ? "" : "up to ") + std::to_string(n) + " bytes";
+        return;
+    }
     const QJsonArray a = v.toArray();
     for (int i = 0; i < n && i < a.size(); ++i) {
         long long x = 0;
-        if (toInt(a.at(i), &x))
+        if (toInt(a.at(i), 0, 255, &x))
             out[i] = uint8_t(x);
+        else
+            c.refuse(key + "[" + std::to_string(i) + "]", a.at(i), 0, 255);
     }
+}
+
+// The state file is the library's own: a value it cannot take is left out, not fatal.
+static void takeState(const QJsonObject& o, const char* key, int* field, long long lo, long long hi)
+{
+    long long n = 0;
+    if (o.contains(QLatin1String(key)) && toInt(o.value(QLatin1String(key)), lo, hi, &n))
+        *field = int(n);
 }
 
 std::vector<uint8_t> DefaultFactory()
@@ -114,50 +180,68 @@ std::vector<uint8_t> DefaultFactory()
 // Record fields by name over the defaults: the scalar fields of the record under their
 // own names, "dpiLevels": [[code0, code1, code2, r, g, b] x 8], "dpiEffect": {mode,
 // brightness, speed, on}, "light": {mode, color: [r, g, b], speed, brightness, on},
-// "buttons": [[type, code, parameter] x up to 16].
-static std::vector<uint8_t> FactoryFromJson(const QJsonObject& o)
+// "buttons": [[type, code, parameter] x up to 16]. Every value is a byte.
+static std::vector<uint8_t> FactoryFromJson(const QJsonObject& o, Checker& c)
 {
     std::vector<uint8_t> bytes = DefaultFactory();
     FlashDataMap m;
     std::memcpy(&m, bytes.data(), sizeof m);
-    take(o, "reportRate", &m.reportRate);
-    take(o, "dpiLevelCount", &m.dpiLevelCount);
-    take(o, "currentDpiLevel", &m.currentDpiLevel);
-    take(o, "configByte3", &m.configByte3);
-    take(o, "configByte4", &m.configByte4);
-    take(o, "lod", &m.lod);
-    take(o, "debounceTime", &m.debounceTime);
-    take(o, "motionSync", &m.motionSync);
-    take(o, "stopCloseTime", &m.stopCloseTime);
-    take(o, "straightLine", &m.straightLine);
-    take(o, "rippeControl", &m.rippeControl);
-    take(o, "lightOffWhileMoving", &m.lightOffWhileMoving);
-    take(o, "performance", &m.performance);
-    take(o, "performanceOpen", &m.performanceOpen);
-    take(o, "modelChoose", &m.modelChoose);
-    const QJsonArray levels = o.value(QLatin1String("dpiLevels")).toArray();
-    for (int i = 0; i < 8 && i < levels.size(); ++i)
-        takeBytes(levels.at(i), reinterpret_cast<uint8_t*>(&m.dpiLevels[i]), 6);
+    const std::string where = c.where;
+    c.where = where + "factory.";
+    take(o, "reportRate", &m.reportRate, c);
+    take(o, "dpiLevelCount", &m.dpiLevelCount, c);
+    take(o, "currentDpiLevel", &m.currentDpiLevel, c);
+    take(o, "configByte3", &m.configByte3, c);
+    take(o, "configByte4", &m.configByte4, c);
+    take(o, "lod", &m.lod, c);
+    take(o, "debounceTime", &m.debounceTime, c);
+    take(o, "motionSync", &m.motionSync, c);
+    take(o, "stopCloseTime", &m.stopCloseTime, c);
+    take(o, "straightLine", &m.straightLine, c);
+    take(o, "rippeControl", &m.rippeControl, c);
+    take(o, "lightOffWhileMoving", &m.lightOffWhileMoving, c);
+    take(o, "performance", &m.performance, c);
+    take(o, "performanceOpen", &m.performanceOpen, c);
+    take(o, "modelChoose", &m.modelChoose, c);
+    if (o.contains(QLatin1String("dpiLevels")) && c.ok() && !o.value(QLatin1String("dpiLevels")).isArray())
+        c.error = c.where + "dpiLevels: not an array";
+    if (o.contains(QLatin1String("dpiLevels"))) {
+        const QJsonArray levels = o.value(QLatin1String("dpiLevels")).toArray();
+        for (int i = 0; i < 8 && i < levels.size(); ++i)
+            takeBytes(levels.at(i), "dpiLevels[" + std::to_string(i) + "]",
+                      reinterpret_cast<uint8_t*>(&m.dpiLevels[i]), 6, c);
+    }
     const QJsonObject effect = o.value(QLatin1String("dpiEffect")).toObject();
-    take(effect, "mode", &m.dpiEffectMode);
-    take(effect, "brightness", &m.dpiEffectBrightness);
-    take(effect, "speed", &m.dpiEffectSpeed);
-    take(effect, "on", &m.dpiEffectOn);
+    c.where = where + "factory.dpiEffect.";
+    take(effect, "mode", &m.dpiEffectMode, c);
+    take(effect, "brightness", &m.dpiEffectBrightness, c);
+    take(effect, "speed", &m.dpiEffectSpeed, c);
+    take(effect, "on", &m.dpiEffectOn, c);
     const QJsonObject light = o.value(QLatin1String("light")).toObject();
-    take(light, "mode", &m.lightMode);
-    takeBytes(light.value(QLatin1String("color")), m.lightColor, 3);
-    take(light, "speed", &m.lightSpeed);
-    take(light, "brightness", &m.lightBrightness);
-    take(light, "on", &m.lightOn);
+    c.where = where + "factory.light.";
+    take(light, "mode", &m.lightMode, c);
+    if (light.contains(QLatin1String("color")))
+        takeBytes(light.value(QLatin1String("color")), "color", m.lightColor, 3, c);
+    take(light, "speed", &m.lightSpeed, c);
+    take(light, "brightness", &m.lightBrightness, c);
+    take(light, "on", &m.lightOn, c);
+    c.where = where + "factory.";
+    if (o.contains(QLatin1String("buttons")) && c.ok() && !o.value(QLatin1String("buttons")).isArray())
+        c.error = c.where + "buttons: not an array";
     if (o.contains(QLatin1String("buttons"))) {
         std::memset(m.buttonFunctions, 0, sizeof m.buttonFunctions);
         const QJsonArray buttons = o.value(QLatin1String("buttons")).toArray();
         for (int b = 0; b < 16 && b < buttons.size(); ++b)
-            takeBytes(buttons.at(b), reinterpret_cast<uint8_t*>(&m.buttonFunctions[b]), 3);
+            takeBytes(buttons.at(b), "buttons[" + std::to_string(b) + "]",
+                      reinterpret_cast<uint8_t*>(&m.buttonFunctions[b]), 3, c);
     }
+    c.where = where;
     const auto* p = reinterpret_cast<const uint8_t*>(&m);
     return std::vector<uint8_t>(p, p + sizeof m);
 }
+
+// Costs of an hour or more are a mistake; the bound also keeps a write's total in range.
+static const long long MaxCostMs = 3600 * 1000;
 
 bool Parse(const std::string& json, Scenario* out, std::string* error)
 {
@@ -170,16 +254,21 @@ bool Parse(const std::string& json, Scenario* out, std::string* error)
     }
     const QJsonObject root = doc.object();
     Scenario s;
+    Checker c;
     const QJsonObject costs = root.value(QLatin1String("costs")).toObject();
-    take(costs, "reportMs", &s.costs.reportMs);
-    take(costs, "answerMs", &s.costs.answerMs);
-    take(costs, "flashStepMs", &s.costs.flashStepMs);
-    take(costs, "pairMs", &s.costs.pairMs);
-    take(costs, "resetMs", &s.costs.resetMs);
-    take(costs, "reenumerateMs", &s.costs.reenumerateMs);
-    take(root, "batteryDrainSeconds", &s.batteryDrainSeconds);
-    takeBool(root, "persist", &s.persist);
+    c.where = "costs.";
+    take(costs, "reportMs", &s.costs.reportMs, c, 0, MaxCostMs);
+    take(costs, "answerMs", &s.costs.answerMs, c, 0, MaxCostMs);
+    take(costs, "flashStepMs", &s.costs.flashStepMs, c, 0, MaxCostMs);
+    take(costs, "pairMs", &s.costs.pairMs, c, 0, MaxCostMs);
+    take(costs, "resetMs", &s.costs.resetMs, c, 0, MaxCostMs);
+    take(costs, "reenumerateMs", &s.costs.reenumerateMs, c, 0, MaxCostMs);
+    c.where.clear();
+    take(root, "batteryDrainSeconds", &s.batteryDrainSeconds, c, 0, 24 * 3600);
+    takeBool(root, "persist", &s.persist, c);
     for (const QJsonValue& v : root.value(QLatin1String("devices")).toArray()) {
+        if (!c.ok())
+            break;
         const QJsonObject o = v.toObject();
         HidSim::DeviceSpec d;
         takeString(o, "id", &d.id);
@@ -188,6 +277,7 @@ bool Parse(const std::string& json, Scenario* out, std::string* error)
                 *error = "a device without an id";
             return false;
         }
+        c.where = "device " + d.id + ": ";
         const QString kind = o.value(QLatin1String("kind")).toString(QStringLiteral("mouse"));
         if (kind == QLatin1String("mouse"))
             d.kind = HidSim::Kind::Mouse;
@@ -203,33 +293,41 @@ bool Parse(const std::string& json, Scenario* out, std::string* error)
         takeString(o, "vid", &d.vid);
         takeString(o, "pid", &d.pid);
         takeString(o, "path", &d.path);
-        take(o, "cid", &d.cid);
-        take(o, "mid", &d.mid);
-        take(o, "cableKind", &d.cableKind);
-        take(o, "receiverType", &d.receiverType);
-        take(o, "release", &d.release);
-        take(o, "firmware", &d.firmware);
-        take(o, "slaveVersion", &d.slaveVersion);
+        take(o, "cid", &d.cid, c);
+        take(o, "mid", &d.mid, c);
+        take(o, "cableKind", &d.cableKind, c);
+        take(o, "receiverType", &d.receiverType, c, 1, 8);
+        if (c.ok() && d.receiverType != 1 && d.receiverType != 2 && d.receiverType != 4 && d.receiverType != 8)
+            c.error = c.where + "receiverType: " + std::to_string(d.receiverType) + " is not 1, 2, 4 or 8";
+        take(o, "release", &d.release, c);
+        take(o, "firmware", &d.firmware, c);
+        take(o, "slaveVersion", &d.slaveVersion, c);
         takeString(o, "firmwareName", &d.firmwareName);
-        takeBool(o, "plugged", &d.plugged);
-        takeBool(o, "hasCable", &d.hasCable);
-        takeBool(o, "awake", &d.awake);
+        takeBool(o, "plugged", &d.plugged, c);
+        takeBool(o, "hasCable", &d.hasCable, c);
+        takeBool(o, "awake", &d.awake, c);
         takeString(o, "receiver", &d.receiver);
         if (o.contains(QLatin1String("address")))
-            takeBytes(o.value(QLatin1String("address")), d.address, 3);
-        take(o, "battery", &d.battery);
-        takeBool(o, "charging", &d.charging);
-        take(o, "profiles", &d.profiles);
-        takeBool(o, "ledOption", &d.ledOption);
-        take(o, "ledMode", &d.ledMode);
-        takeBool(o, "longRangeOption", &d.longRangeOption);
-        take(o, "longRange", &d.longRange);
-        takeBool(o, "screen", &d.screen);
+            takeBytes(o.value(QLatin1String("address")), "address", d.address, 3, c, true);
+        take(o, "battery", &d.battery, c, 0, 100);
+        takeBool(o, "charging", &d.charging, c);
+        // The active profile travels as one byte.
+        take(o, "profiles", &d.profiles, c, 1, 256);
+        takeBool(o, "ledOption", &d.ledOption, c);
+        take(o, "ledMode", &d.ledMode, c);
+        takeBool(o, "longRangeOption", &d.longRangeOption, c);
+        take(o, "longRange", &d.longRange, c);
+        takeBool(o, "screen", &d.screen, c);
         if (d.kind == HidSim::Kind::Screen)
             d.screen = true;
         if (o.contains(QLatin1String("factory")))
-            d.factory = FactoryFromJson(o.value(QLatin1String("factory")).toObject());
+            d.factory = FactoryFromJson(o.value(QLatin1String("factory")).toObject(), c);
         s.devices.push_back(d);
+    }
+    if (!c.ok()) {
+        if (error)
+            *error = c.error;
+        return false;
     }
     *out = s;
     return true;
@@ -258,10 +356,10 @@ bool LoadState(const std::string& path, std::map<std::string, DeviceState>* out)
     for (auto it = devices.begin(); it != devices.end(); ++it) {
         const QJsonObject o = it.value().toObject();
         DeviceState s;
-        take(o, "mid", &s.mid);
-        take(o, "firmware", &s.firmware);
-        take(o, "slave", &s.slave);
-        take(o, "release", &s.release);
+        takeState(o, "mid", &s.mid, 0, 255);
+        takeState(o, "firmware", &s.firmware, 0, 0xFFFF);
+        takeState(o, "slave", &s.slave, 0, 0xFFFF);
+        takeState(o, "release", &s.release, 0, 0xFFFF);
         if (o.contains(QLatin1String("address"))) {
             const std::vector<uint8_t> a = unhex(o.value(QLatin1String("address")));
             if (a.size() == 3) {
@@ -273,13 +371,13 @@ bool LoadState(const std::string& path, std::map<std::string, DeviceState>* out)
             s.hasPaired = true;
             s.pairedMouse = o.value(QLatin1String("pairedMouse")).toString().toStdString();
         }
-        take(o, "active", &s.active);
+        takeState(o, "active", &s.active, 0, 255);
         for (const QJsonValue& image : o.value(QLatin1String("images")).toArray())
             s.images.push_back(unhex(image));
         if (o.contains(QLatin1String("led")))
             s.led = unhex(o.value(QLatin1String("led")));
-        take(o, "longRange", &s.longRange);
-        takeBool(o, "boot", &s.boot);
+        takeState(o, "longRange", &s.longRange, 0, 255);
+        s.boot = o.value(QLatin1String("boot")).toBool(false);
         (*out)[it.key().toStdString()] = s;
     }
     return true;

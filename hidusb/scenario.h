@@ -14,7 +14,10 @@
 //                    "receiver", "address": [a, b, c], "battery", "charging", "profiles",
 //                    "ledOption", "ledMode", "longRangeOption", "longRange", "screen",
 //                    "factory": { record fields by name, see FactoryFromJson } } ] }
-// Numbers may be written as "0x.." texts as well.
+// Numbers may be written as "0x.." texts as well. Each must be a whole number in range of
+// what it describes (bytes 0..255, versions 0..0xFFFF, battery 0..100, profiles 1..256,
+// receiverType 1, 2, 4 or 8, costs 0..3,600,000 ms, batteryDrainSeconds 0..86,400;
+// flags true, false, 0 or 1): Parse refuses anything else with an error naming the key.
 
 #include "hidsim.h"
 

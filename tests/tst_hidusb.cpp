@@ -1,6 +1,7 @@
 // The simulated mouse and receivers behind the HID library, driven through HIDUsb.h and
 // hidsim.h only: discovery, the device service and its threads, pairing, flashing,
-// receiver options and the settings kept across runs.
+// receiver options and the settings kept across runs; bindings, devices leaving in the
+// middle of an answer, a write or a flash (races forced with holds), scenario bounds.
 
 #include "HIDUsb.h"
 #include "flashdatamap.h"
@@ -31,6 +32,8 @@ struct Report
     int headLength = 0;
     std::vector<uint8_t> data;
     std::thread::id thread;
+    uint32_t binding = 0; // UsbServer_GetReportBinding inside the callback
+    int predates = -1;    // UsbServer_ReportPredatesWrite inside the callback
 };
 
 // Everything the callbacks saw, for the test thread to look at.
@@ -92,6 +95,8 @@ void onData(const uint8_t* head, int headLength, const uint8_t* data, int dataLe
     if (data && dataLength > 0)
         rep.data.assign(data, data + dataLength);
     rep.thread = std::this_thread::get_id();
+    rep.binding = UsbServer_GetReportBinding();
+    rep.predates = UsbServer_ReportPredatesWrite();
     if (r.block) {
         std::unique_lock<std::mutex> lock(r.mu);
         r.blocked = true;
@@ -253,6 +258,28 @@ private slots:
     void failedFlashLeavesBootModeUntilRepaired();
     void receiverOptions();
     void screenExchange();
+
+    void bindingNumbers();
+    void reportPredatesWrite_data();
+    void reportPredatesWrite();
+    void writeOnBinding_data();
+    void writeOnBinding();
+    void answersLeaveWithTheirDevice_data();
+    void answersLeaveWithTheirDevice();
+    void unplugHalfWayFailsTheWrite_data();
+    void unplugHalfWayFailsTheWrite();
+    void writeKeptOnlyWhereItBegan_data();
+    void writeKeptOnlyWhereItBegan();
+    void unplugDuringAFlashLeavesBootMode_data();
+    void unplugDuringAFlashLeavesBootMode();
+    void holdBeforeTheCallback();
+    void holdInsideTheCallback_data();
+    void holdInsideTheCallback();
+    void shutdownReleasesAHold();
+    void callLogNamesTheDeviceReached_data();
+    void callLogNamesTheDeviceReached();
+    void scenarioBounds_data();
+    void scenarioBounds();
 
 private:
     TestEnv::TempHome* m_home = nullptr;
@@ -972,6 +999,579 @@ void TestHidUsb::screenExchange()
     // A mouse without a screen does not take the command.
     QCOMPARE(UsbFinderC_OpenDevice(path("drive1-mouse").toLatin1().constData()), 1);
     QCOMPARE(UsbFinderC_ReadWriteDeviceData(command, reply, 40), 0);
+}
+
+namespace {
+
+// A presence change named in a test table: "unplug x", "plug x", "sleep x", "wake x",
+// "boot x", "unboot x", "remove x", "add x" (a mouse on its cable, same path).
+bool act(const QString& action)
+{
+    const QString verb = action.section(QLatin1Char(' '), 0, 0);
+    const std::string id = action.section(QLatin1Char(' '), 1).toStdString();
+    if (verb == QLatin1String("unplug"))
+        return HidSim::Unplug(id);
+    if (verb == QLatin1String("plug"))
+        return HidSim::Plug(id);
+    if (verb == QLatin1String("sleep") || verb == QLatin1String("wake"))
+        return HidSim::SetAwake(id, verb == QLatin1String("wake"));
+    if (verb == QLatin1String("boot") || verb == QLatin1String("unboot"))
+        return HidSim::SetBootMode(id, verb == QLatin1String("boot"));
+    if (verb == QLatin1String("remove"))
+        return HidSim::RemoveDevice(id);
+    if (verb == QLatin1String("add")) {
+        HidSim::DeviceSpec spec;
+        spec.id = id;
+        spec.pid = "0x5101";
+        return HidSim::AddDevice(spec);
+    }
+    return false;
+}
+
+int ask(const QString& request)
+{
+    if (request == QLatin1String("dump"))
+        return UsbServer_ReadAllFlashData();
+    if (request == QLatin1String("pair status"))
+        return UsbServer_ReadDonglePairStatus();
+    DongleRGB rgb;
+    std::memset(&rgb, 0, sizeof rgb);
+    rgb.mode = 2;
+    return UsbFinderC_Set4KDongleRGB(path("drive2-receiver").toLatin1().constData(), &rgb);
+}
+
+HidSim::HoldPoint holdAt(int command, int sub = -1, const QString& atCall = QString())
+{
+    HidSim::HoldPoint point;
+    point.command = command;
+    point.subCommand = sub;
+    point.atCall = atCall.toStdString();
+    return point;
+}
+
+} // namespace
+
+void TestHidUsb::bindingNumbers()
+{
+    const uint32_t first = UsbServer_GetBinding();
+    QVERIFY(first != 0);
+    QCOMPARE(UsbServer_GetReportBinding(), 0u); // not inside a delivery
+    QCOMPARE(UsbServer_ReportPredatesWrite(), 0);
+    const QByteArray p = path("drive1-mouse").toLatin1();
+    UsbServerC_Start(p.constData(), p.constData(), onData);
+    const uint32_t bound = UsbServer_GetBinding();
+    QVERIFY(bound > first);
+    QVERIFY(UsbServer_ReadVersion());
+    QCOMPARE(waitReport(1).binding, bound);
+
+    // A report taken before a rebind and handed over after it names the binding it came on.
+    HidSim::HoldDelivery(holdAt(HIDUSB_CMD_CONFIG));
+    QVERIFY(UsbServer_ReadConfig());
+    QVERIFY(HidSim::WaitUntilHeld());
+    UsbServerC_Start(p.constData(), p.constData(), onData);
+    const uint32_t rebound = UsbServer_GetBinding();
+    QVERIFY(rebound > bound);
+    HidSim::ReleaseHold();
+    QCOMPARE(waitReport(2).command, int(HIDUSB_CMD_CONFIG));
+    QCOMPARE(waitReport(2).binding, bound);
+    UsbServer_Exit();
+    QVERIFY(UsbServer_GetBinding() > rebound);
+}
+
+void TestHidUsb::reportPredatesWrite_data()
+{
+    QTest::addColumn<bool>("change");
+    QTest::addColumn<int>("predates");
+    QTest::newRow("the write changes the settings") << true << 1;
+    QTest::newRow("the write changes nothing") << false << 0;
+}
+
+void TestHidUsb::reportPredatesWrite()
+{
+    QFETCH(bool, change);
+    QFETCH(int, predates);
+    const QByteArray p = path("drive2-receiver").toLatin1();
+    UsbServerC_Start(p.constData(), p.constData(), onData);
+    FlashDataMap m;
+    QVERIFY(readAll(&m));
+    rec().clear();
+    HidSim::HoldDelivery(holdAt(HIDUSB_CMD_SETTINGS, HIDUSB_SUB_ALL));
+    QVERIFY(UsbServer_ReadAllFlashData()); // asked before the write
+    QVERIFY(HidSim::WaitUntilHeld());
+    if (change)
+        m.lod = m.lod == 1 ? 2 : 1;
+    QCOMPARE(ProtocolDataUpdate(&m), 1);
+    QVERIFY(UsbServer_ReadAllFlashData()); // asked after it
+    HidSim::ReleaseHold();
+    QCOMPARE(waitReport(1).predates, predates);
+    QCOMPARE(waitReport(2).predates, 0);
+}
+
+void TestHidUsb::writeOnBinding_data()
+{
+    QTest::addColumn<QString>("then");
+    QTest::addColumn<int>("result");
+    QTest::newRow("still the binding") << "nothing" << 1;
+    QTest::newRow("rebound since") << "rebind" << 0;
+    QTest::newRow("service stopped since") << "exit" << 0;
+}
+
+void TestHidUsb::writeOnBinding()
+{
+    QFETCH(QString, then);
+    QFETCH(int, result);
+    const QByteArray p = path("drive2-receiver").toLatin1();
+    UsbServerC_Start(p.constData(), p.constData(), onData);
+    const uint32_t binding = UsbServer_GetBinding();
+    FlashDataMap before;
+    QVERIFY(HidSim::GetSettings("drive2-mouse", -1, &before));
+    FlashDataMap m = before;
+    m.debounceTime = uint8_t(before.debounceTime + 1);
+    if (then == QLatin1String("rebind"))
+        UsbServerC_Start(p.constData(), p.constData(), onData);
+    else if (then == QLatin1String("exit"))
+        UsbServer_Exit();
+    HidSim::ClearCalls();
+    QCOMPARE(ProtocolDataUpdateOnBinding(&m, binding), result);
+    QCOMPARE(HidSim::ReportsSent(), result); // one field: one report, or none at all
+    FlashDataMap stored;
+    QVERIFY(HidSim::GetSettings("drive2-mouse", -1, &stored));
+    QCOMPARE(int(stored.debounceTime), int(result ? m.debounceTime : before.debounceTime));
+}
+
+void TestHidUsb::answersLeaveWithTheirDevice_data()
+{
+    QTest::addColumn<QString>("bound");
+    QTest::addColumn<QString>("request");
+    QTest::addColumn<int>("command");
+    QTest::addColumn<QString>("leave");
+    QTest::addColumn<QString>("back");
+    QTest::addColumn<bool>("dropped");
+    QTest::newRow("cable unplugged") << "drive1-mouse" << "dump" << 8 << "unplug drive1-mouse"
+                                     << "plug drive1-mouse" << true;
+    QTest::newRow("mouse in boot mode") << "drive1-mouse" << "dump" << 8 << "boot drive1-mouse"
+                                        << "unboot drive1-mouse" << true;
+    QTest::newRow("mouse removed") << "drive1-mouse" << "dump" << 8 << "remove drive1-mouse" << "add drive1-mouse"
+                                   << true;
+    QTest::newRow("mouse asleep") << "drive2-receiver" << "dump" << 8 << "sleep drive2-mouse" << "wake drive2-mouse"
+                                  << true;
+    QTest::newRow("its receiver unplugged") << "drive2-receiver" << "dump" << 8 << "unplug drive2-receiver"
+                                            << "plug drive2-receiver" << true;
+    QTest::newRow("receiver's own answer, receiver unplugged")
+        << "drive2-receiver" << "pair status" << 6 << "unplug drive2-receiver" << "plug drive2-receiver" << true;
+    QTest::newRow("receiver's own answer, receiver in boot mode")
+        << "drive2-receiver" << "light" << 21 << "boot drive2-receiver" << "unboot drive2-receiver" << true;
+    QTest::newRow("receiver's own answer, its mouse asleep")
+        << "drive2-receiver" << "light" << 21 << "sleep drive2-mouse" << "" << false;
+    QTest::newRow("another device leaves") << "drive1-mouse" << "dump" << 8 << "unplug drive2-receiver" << ""
+                                           << false;
+}
+
+void TestHidUsb::answersLeaveWithTheirDevice()
+{
+    QFETCH(QString, bound);
+    QFETCH(QString, request);
+    QFETCH(int, command);
+    QFETCH(QString, leave);
+    QFETCH(QString, back);
+    QFETCH(bool, dropped);
+    const QByteArray p = path(bound.toLatin1().constData()).toLatin1();
+    QCOMPARE(UsbServerC_Start(p.constData(), p.constData(), onData), 1);
+    HidSim::Costs slow;
+    slow.answerMs = 60000; // due long after the device is back
+    HidSim::SetCosts(slow);
+    QCOMPARE(ask(request), 1);
+    QCOMPARE(HidSim::PendingAnswers(), 1);
+    QVERIFY(act(leave));
+    // Gone at once, not when it would have been due.
+    QCOMPARE(HidSim::PendingAnswers(), dropped ? 0 : 1);
+    if (!dropped)
+        return;
+
+    HidSim::SetCosts(HidSim::Costs());
+    QVERIFY(act(back));
+    // A marker queued now comes after anything still on its way.
+    QVERIFY(HidSim::SendCommand(99, 0, {}));
+    QVERIFY(TestEnv::WaitFor([]() {
+        const auto r = rec().copy();
+        return !r.empty() && r.back().command == 99;
+    }));
+    for (const Report& r : rec().copy())
+        QVERIFY(r.command != command);
+}
+
+void TestHidUsb::unplugHalfWayFailsTheWrite_data()
+{
+    QTest::addColumn<QString>("bound");
+    QTest::addColumn<QString>("mouse");
+    QTest::addColumn<QString>("armed");
+    QTest::addColumn<bool>("onBinding");
+    QTest::addColumn<int>("result");
+    QTest::newRow("mouse on its cable") << "drive1-mouse" << "drive1-mouse" << "drive1-mouse" << false << 0;
+    QTest::newRow("the receiver it goes through") << "drive2-receiver" << "drive2-mouse" << "drive2-receiver" << false
+                                                  << 0;
+    QTest::newRow("mouse through its receiver") << "drive2-receiver" << "drive2-mouse" << "drive2-mouse" << false << 0;
+    QTest::newRow("write for a binding") << "drive1-mouse" << "drive1-mouse" << "drive1-mouse" << true << 0;
+    QTest::newRow("another device armed") << "drive2-receiver" << "drive2-mouse" << "drive1-mouse" << false << 1;
+}
+
+void TestHidUsb::unplugHalfWayFailsTheWrite()
+{
+    QFETCH(QString, bound);
+    QFETCH(QString, mouse);
+    QFETCH(QString, armed);
+    QFETCH(bool, onBinding);
+    QFETCH(int, result);
+    QCOMPARE(StartUsbChanged(onHotplug, 600), 1);
+    const QByteArray p = path(bound.toLatin1().constData()).toLatin1();
+    QCOMPARE(UsbServerC_Start(p.constData(), p.constData(), onData), 1);
+    FlashDataMap before;
+    QVERIFY(HidSim::GetSettings(mouse.toStdString(), -1, &before));
+    FlashDataMap m = before;
+    m.lod = before.lod == 1 ? 2 : 1;
+    HidSim::Costs costs;
+    costs.reportMs = 1; // the write takes real time
+    HidSim::SetCosts(costs);
+    HidSim::UnplugDuringNextWrite(armed.toStdString());
+    HidSim::ClearCalls();
+
+    QCOMPARE(onBinding ? ProtocolDataUpdateOnBinding(&m, UsbServer_GetBinding()) : ProtocolDataUpdate(&m), result);
+    FlashDataMap stored;
+    QVERIFY(HidSim::GetSettings(mouse.toStdString(), -1, &stored));
+    QCOMPARE(int(stored.lod), int(result ? m.lod : before.lod));
+    const auto writes = HidSim::Calls("ProtocolDataUpdate");
+    QCOMPARE(int(writes.size()), 1);
+    QCOMPARE(writes[0].result, result);
+    QCOMPARE(QString::fromStdString(writes[0].device), mouse);
+    QCOMPARE(UsbFinderC_GetDeviceOnLine(p.constData()), result);
+    if (!result) {
+        QVERIFY(TestEnv::WaitFor([]() { return rec().hotplugs() == 2; }));
+        return;
+    }
+    // Still armed for the device it names.
+    QCOMPARE(rec().hotplugs(), 1);
+    const QByteArray other = path(armed.toLatin1().constData()).toLatin1();
+    UsbServerC_Start(other.constData(), other.constData(), onData);
+    QCOMPARE(ProtocolDataUpdate(&m), 0);
+    QCOMPARE(UsbFinderC_GetDeviceOnLine(other.constData()), 0);
+}
+
+void TestHidUsb::writeKeptOnlyWhereItBegan_data()
+{
+    QTest::addColumn<QString>("bound");
+    QTest::addColumn<QString>("mouse");
+    QTest::addColumn<QString>("meanwhile");
+    QTest::addColumn<int>("result");
+    QTest::newRow("nothing happens") << "drive1-mouse" << "drive1-mouse" << "" << 1;
+    QTest::newRow("rebound to the same mouse") << "drive1-mouse" << "drive1-mouse" << "bind drive1-mouse" << 0;
+    QTest::newRow("bound to another mouse") << "drive1-mouse" << "drive1-mouse" << "bind drive2-receiver" << 0;
+    QTest::newRow("its receiver now serves another mouse") << "drive2-receiver" << "drive2-mouse"
+                                                           << "pair drive1-mouse" << 0;
+}
+
+void TestHidUsb::writeKeptOnlyWhereItBegan()
+{
+    QFETCH(QString, bound);
+    QFETCH(QString, mouse);
+    QFETCH(QString, meanwhile);
+    QFETCH(int, result);
+    const QByteArray p = path(bound.toLatin1().constData()).toLatin1();
+    UsbServerC_Start(p.constData(), p.constData(), onData);
+    const std::string target = mouse.toStdString();
+    const std::string bystander = target == "drive1-mouse" ? "drive2-mouse" : "drive1-mouse";
+    FlashDataMap before, other;
+    QVERIFY(HidSim::GetSettings(target, -1, &before));
+    QVERIFY(HidSim::GetSettings(bystander, -1, &other));
+    FlashDataMap m = before;
+    m.lod = before.lod == 1 ? 2 : 1;
+    HidSim::HoldDelivery(holdAt(-1, -1, QStringLiteral("ProtocolDataUpdate:half-way")));
+    auto write = std::async(std::launch::async, [&m]() { return ProtocolDataUpdate(&m); });
+    QVERIFY(HidSim::WaitUntilHeld());
+    const QByteArray next = path(meanwhile.section(QLatin1Char(' '), 1).toLatin1().constData()).toLatin1();
+    if (meanwhile.startsWith(QLatin1String("bind"))) {
+        QCOMPARE(UsbServerC_Start(next.constData(), next.constData(), onData), 1);
+    } else if (meanwhile.startsWith(QLatin1String("pair"))) {
+        // Paired on its cable with the bound receiver, then taken off the cable.
+        uint8_t presence[10];
+        UsbFinderC_GetDeviceOnLineWithUsbAddress(p.constData(), presence);
+        const uint8_t record[5] = {presence[9], presence[8], presence[7], 0, 1};
+        QCOMPARE(UsbFinderC_SetDongleIDToMouse(next.constData(), record), 1);
+        QVERIFY(HidSim::Unplug("drive1-mouse"));
+    }
+    HidSim::ReleaseHold();
+    QCOMPARE(write.get(), result);
+    FlashDataMap stored;
+    QVERIFY(HidSim::GetSettings(target, -1, &stored));
+    QCOMPARE(int(stored.lod), int(result ? m.lod : before.lod));
+    QVERIFY(HidSim::GetSettings(bystander, -1, &stored));
+    QVERIFY(std::memcmp(&stored, &other, sizeof stored) == 0);
+}
+
+void TestHidUsb::unplugDuringAFlashLeavesBootMode_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("mid");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("mouse on its cable") << "drive1-mouse" << 210 << 1 << "VEXO_S1_MOUSE";
+    QTest::newRow("receiver") << "drive2-receiver" << 211 << 2 << "VEXO_P2_RX4K";
+}
+
+void TestHidUsb::unplugDuringAFlashLeavesBootMode()
+{
+    QFETCH(QString, id);
+    QFETCH(int, kind);
+    QFETCH(int, mid);
+    QFETCH(QString, name);
+    const std::string device = id.toStdString();
+    const std::vector<uint8_t> img = image(kind, 36, mid, name.toLatin1().constData(), 0x0300);
+    HidSim::HoldDelivery(holdAt(HIDUSB_CMD_UPGRADE, 1)); // the first progress report
+    QCOMPARE(UsbUpgrade_Start(img.data(), onUpgrade, 10000), 1);
+    QVERIFY(HidSim::WaitUntilHeld());
+    QVERIFY(HidSim::Unplug(device));
+    HidSim::ReleaseHold();
+    QVERIFY(TestEnv::WaitFor([]() {
+        const auto u = rec().upgrades();
+        return !u.empty() && u.back()[1] == 2;
+    }));
+    const auto reports = rec().upgrades();
+    QCOMPARE(reports.back(), (std::vector<uint8_t>{7, 2, 0}));
+    for (size_t i = 0; i + 1 < reports.size(); ++i)
+        QCOMPARE(int(reports[i][2]), 0); // no progress after the unplug
+    QCOMPARE(QByteArray(UsbUpgradeC_GetLogs()[7]), QByteArray("result: failure, device waits in boot mode"));
+    QVERIFY(HidSim::InBootMode(device));
+    QCOMPARE(HidSim::FirmwareVersion(device), 0x0100);
+    int waiting = 5;
+    QCOMPARE(UsbUpgradeC_FindBootDevices(img.data(), &waiting), 0); // not plugged in
+
+    // Next run, plugged in again: it still waits for an image, and a flash repairs it.
+    HidSim::Reset(HidSim::Start::Default);
+    QVERIFY(HidSim::InBootMode(device));
+    QCOMPARE(UsbFinderC_GetDeviceOnLine(path(device.c_str()).toLatin1().constData()), 0);
+    QCOMPARE(UsbUpgradeC_FindBootDevices(img.data(), &waiting), 1);
+    rec().clear();
+    QCOMPARE(UsbUpgrade_Start(img.data(), onUpgrade, 10000), 1);
+    QVERIFY(TestEnv::WaitFor([]() {
+        const auto u = rec().upgrades();
+        return !u.empty() && u.back()[1] == 2;
+    }));
+    QCOMPARE(rec().upgrades().back(), (std::vector<uint8_t>{7, 2, 1}));
+    QVERIFY(!HidSim::InBootMode(device));
+    QCOMPARE(HidSim::FirmwareVersion(device), 0x0300);
+}
+
+void TestHidUsb::holdBeforeTheCallback()
+{
+    const QByteArray p = path("drive1-mouse").toLatin1();
+    UsbServerC_Start(p.constData(), p.constData(), onData);
+    HidSim::HoldDelivery(holdAt(HIDUSB_CMD_SETTINGS, HIDUSB_SUB_DPI_LIGHT));
+    QVERIFY(UsbServer_ReadVersion());
+    QVERIFY(UsbServer_ReadDPILed());
+    QVERIFY(UsbServer_ReadConfig());
+    QVERIFY(HidSim::WaitUntilHeld());
+    QCOMPARE(rec().count(), 1); // the version went first
+    // The held thread keeps no lock of the library.
+    QVERIFY(UsbServer_ReadBatteryLevel());
+    QCOMPARE(HidSim::PendingAnswers(), 3);
+    HidSim::ReleaseHold();
+    // Released counts as no longer held at once, and a hold nothing reaches times out.
+    HidSim::HoldDelivery(holdAt(99));
+    QVERIFY(!HidSim::WaitUntilHeld(20));
+    HidSim::ReleaseHold(); // disarms it
+    QVERIFY(settle());
+    const std::vector<Report> reports = rec().copy();
+    QCOMPARE(int(reports.size()), 4);
+    const int order[4] = {18, 8, 14, 4};
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(reports[size_t(i)].command, order[i]);
+    QCOMPARE(reports[1].sub, int(HIDUSB_SUB_DPI_LIGHT));
+    QVERIFY(HidSim::SendCommand(99, 0, {}));
+    QCOMPARE(waitReport(5).command, 99);
+}
+
+namespace {
+std::string g_call;
+FlashDataMap g_record;
+QByteArray g_receiverPath;
+std::atomic<int> g_seen{-1};
+
+// On a settings dump: calls g_call and keeps what it answered.
+void callFromCallback(const uint8_t* head, int headLength, const uint8_t*, int)
+{
+    if (headLength < 5 || head[1] != HIDUSB_CMD_SETTINGS || head[4] != HIDUSB_SUB_ALL)
+        return;
+    if (g_call == "ProtocolDataUpdate") {
+        g_seen = ProtocolDataUpdate(&g_record);
+    } else if (g_call == "UsbServer_ReadDPILed") {
+        g_seen = UsbServer_ReadDPILed();
+    } else {
+        uint8_t mode = 0xFF;
+        UsbFinderC_GetLongRangeMode(g_receiverPath.constData(), &mode);
+        g_seen = mode;
+    }
+}
+} // namespace
+
+void TestHidUsb::holdInsideTheCallback_data()
+{
+    QTest::addColumn<QString>("call");
+    QTest::addColumn<QString>("meanwhile");
+    QTest::addColumn<int>("seen");
+    QTest::newRow("a write, the mouse stays") << "ProtocolDataUpdate" << "" << 1;
+    QTest::newRow("a write, the mouse leaves") << "ProtocolDataUpdate" << "sleep drive2-mouse" << 0;
+    QTest::newRow("a request, the mouse leaves") << "UsbServer_ReadDPILed" << "sleep drive2-mouse" << 0;
+    QTest::newRow("a receiver query") << "UsbFinderC_GetLongRangeMode" << "long range" << 1;
+}
+
+void TestHidUsb::holdInsideTheCallback()
+{
+    QFETCH(QString, call);
+    QFETCH(QString, meanwhile);
+    QFETCH(int, seen);
+    g_call = call.toStdString();
+    g_seen = -1;
+    g_receiverPath = path("drive2-receiver").toLatin1();
+    FlashDataMap before;
+    QVERIFY(HidSim::GetSettings("drive2-mouse", -1, &before));
+    g_record = before;
+    g_record.lod = before.lod == 1 ? 2 : 1;
+    UsbServerC_Start(g_receiverPath.constData(), g_receiverPath.constData(), callFromCallback);
+    HidSim::HoldDelivery(holdAt(HIDUSB_CMD_SETTINGS, HIDUSB_SUB_ALL, call));
+    QVERIFY(UsbServer_ReadAllFlashData());
+    QVERIFY(HidSim::WaitUntilHeld());
+    QCOMPARE(g_seen.load(), -1); // held on entry
+    if (meanwhile == QLatin1String("long range"))
+        QVERIFY(HidSim::SetLongRangeMode("drive2-receiver", 1, false));
+    else if (!meanwhile.isEmpty())
+        QVERIFY(act(meanwhile));
+    HidSim::ReleaseHold();
+    QVERIFY(TestEnv::WaitFor([]() { return g_seen >= 0; }));
+    QCOMPARE(g_seen.load(), seen);
+    FlashDataMap stored;
+    QVERIFY(HidSim::GetSettings("drive2-mouse", -1, &stored));
+    const bool written = call == QLatin1String("ProtocolDataUpdate") && seen == 1;
+    QCOMPARE(int(stored.lod), int(written ? g_record.lod : before.lod));
+}
+
+void TestHidUsb::shutdownReleasesAHold()
+{
+    const QByteArray p = path("drive1-mouse").toLatin1();
+    UsbServerC_Start(p.constData(), p.constData(), onData);
+    HidSim::HoldDelivery(holdAt(HIDUSB_CMD_VERSION));
+    QVERIFY(UsbServer_ReadVersion());
+    QVERIFY(HidSim::WaitUntilHeld());
+    auto stop = std::async(std::launch::async, []() { HidSim::Shutdown(); });
+    QVERIFY(stop.wait_for(std::chrono::seconds(5)) == std::future_status::ready);
+    QVERIFY(HidSim::ServiceThreadId() == std::thread::id());
+    QCOMPARE(rec().count(), 0); // stopped before its callback had it
+}
+
+void TestHidUsb::callLogNamesTheDeviceReached_data()
+{
+    // Start, dump request, write, write for the binding, pairing status.
+    QTest::addColumn<QString>("bound");
+    QTest::addColumn<bool>("awake");
+    QTest::addColumn<QStringList>("devices");
+    QTest::newRow("mouse on its cable") << "drive1-mouse" << true
+                                        << QStringList{"drive1-mouse", "drive1-mouse", "drive1-mouse", "drive1-mouse", ""};
+    QTest::newRow("mouse through its receiver")
+        << "drive2-receiver" << true
+        << QStringList{"drive2-mouse", "drive2-mouse", "drive2-mouse", "drive2-mouse", "drive2-receiver"};
+    QTest::newRow("receiver, its mouse away") << "drive2-receiver" << false
+                                              << QStringList{"drive2-receiver", "", "", "", "drive2-receiver"};
+}
+
+void TestHidUsb::callLogNamesTheDeviceReached()
+{
+    QFETCH(QString, bound);
+    QFETCH(bool, awake);
+    QFETCH(QStringList, devices);
+    QVERIFY(HidSim::SetAwake("drive2-mouse", awake));
+    FlashDataMap record;
+    QVERIFY(HidSim::GetSettings(bound == QLatin1String("drive1-mouse") ? "drive1-mouse" : "drive2-mouse", -1, &record));
+    HidSim::ClearCalls();
+    const QByteArray p = path(bound.toLatin1().constData()).toLatin1();
+    UsbServerC_Start(p.constData(), p.constData(), onData);
+    UsbServer_ReadAllFlashData();
+    ProtocolDataUpdate(&record);
+    ProtocolDataUpdateOnBinding(&record, UsbServer_GetBinding());
+    UsbServer_ReadDonglePairStatus();
+    ProtocolDataUpdateOnBinding(&record, UsbServer_GetBinding() - 1); // an ended binding reaches nothing
+    QStringList seen;
+    for (const HidSim::Call& c : HidSim::Calls())
+        seen << QString::fromStdString(c.device);
+    QCOMPARE(seen, devices + QStringList{""});
+}
+
+namespace {
+QString deviceWith(const char* fields)
+{
+    return QStringLiteral("{\"devices\": [{\"id\": \"m\", \"pid\": \"0x5101\", %1}]}").arg(QLatin1String(fields));
+}
+QString costsWith(const char* fields)
+{
+    return QStringLiteral("{\"costs\": {%1}}").arg(QLatin1String(fields));
+}
+} // namespace
+
+void TestHidUsb::scenarioBounds_data()
+{
+    QTest::addColumn<QString>("json");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QString>("key"); // named by the error
+    QTest::newRow("one profile") << deviceWith("\"profiles\": 1") << true << "";
+    QTest::newRow("256 profiles") << deviceWith("\"profiles\": 256") << true << "";
+    QTest::newRow("profiles as text") << deviceWith("\"profiles\": \"0x10\"") << true << "";
+    QTest::newRow("no profile") << deviceWith("\"profiles\": 0") << false << "profiles";
+    QTest::newRow("257 profiles") << deviceWith("\"profiles\": 257") << false << "profiles";
+    QTest::newRow("2.5 profiles") << deviceWith("\"profiles\": 2.5") << false << "profiles";
+    QTest::newRow("profiles not a number") << deviceWith("\"profiles\": \"x\"") << false << "profiles";
+    QTest::newRow("cid 255") << deviceWith("\"cid\": 255") << true << "";
+    QTest::newRow("cid 3.0") << deviceWith("\"cid\": 3.0") << true << "";
+    QTest::newRow("cid 256") << deviceWith("\"cid\": 256") << false << "cid";
+    QTest::newRow("cid -1") << deviceWith("\"cid\": -1") << false << "cid";
+    QTest::newRow("cid 1e20") << deviceWith("\"cid\": 1e20") << false << "cid";
+    QTest::newRow("cid nan as text") << deviceWith("\"cid\": \"nan\"") << false << "cid";
+    QTest::newRow("cid null") << deviceWith("\"cid\": null") << false << "cid";
+    QTest::newRow("cid 0x100 as text") << deviceWith("\"cid\": \"0x100\"") << false << "cid";
+    QTest::newRow("profiles 257 as text") << deviceWith("\"profiles\": \"257\"") << false << "profiles";
+    QTest::newRow("cid beyond a double") << deviceWith("\"cid\": 1e400") << false << "";
+    QTest::newRow("firmware 0xFFFF") << deviceWith("\"firmware\": \"0xFFFF\"") << true << "";
+    QTest::newRow("firmware 0x10000") << deviceWith("\"firmware\": 65536") << false << "firmware";
+    QTest::newRow("release -1") << deviceWith("\"release\": -1") << false << "release";
+    QTest::newRow("battery 101") << deviceWith("\"battery\": 101") << false << "battery";
+    QTest::newRow("receiver type 3") << deviceWith("\"receiverType\": 3") << false << "receiverType";
+    QTest::newRow("led mode 256") << deviceWith("\"ledMode\": 256") << false << "ledMode";
+    QTest::newRow("plugged 2") << deviceWith("\"plugged\": 2") << false << "plugged";
+    QTest::newRow("address") << deviceWith("\"address\": [1, 2, 3]") << true << "";
+    QTest::newRow("address byte 256") << deviceWith("\"address\": [1, 2, 256]") << false << "address";
+    QTest::newRow("address of two bytes") << deviceWith("\"address\": [1, 2]") << false << "address";
+    QTest::newRow("factory lod 256") << deviceWith("\"factory\": {\"lod\": 256}") << false << "lod";
+    QTest::newRow("factory DPI code 300") << deviceWith("\"factory\": {\"dpiLevels\": [[1, 2, 300]]}") << false
+                                          << "dpiLevels";
+    QTest::newRow("factory colour -1") << deviceWith("\"factory\": {\"light\": {\"color\": [0, 0, -1]}}") << false
+                                       << "color";
+    QTest::newRow("report cost 5 ms") << costsWith("\"reportMs\": 5") << true << "";
+    QTest::newRow("report cost -1 ms") << costsWith("\"reportMs\": -1") << false << "reportMs";
+    QTest::newRow("answer cost 1e20 ms") << costsWith("\"answerMs\": 1e20") << false << "answerMs";
+    QTest::newRow("flash step over an hour") << costsWith("\"flashStepMs\": 3600001") << false << "flashStepMs";
+    QTest::newRow("battery drain -5 s") << "{\"batteryDrainSeconds\": -5}" << false << "batteryDrainSeconds";
+}
+
+void TestHidUsb::scenarioBounds()
+{
+    QFETCH(QString, json);
+    QFETCH(bool, accepted);
+    QFETCH(QString, key);
+    std::string error;
+    QCOMPARE(HidSim::LoadScenarioText(json.toStdString(), &error), accepted);
+    if (accepted) {
+        QVERIFY2(error.empty(), error.c_str());
+        return;
+    }
+    QVERIFY(!error.empty());
+    QVERIFY2(QString::fromStdString(error).contains(key), error.c_str());
+    QVERIFY(!HidSim::PathOf("drive1-mouse").empty()); // a refused scenario changes nothing
 }
 
 int main(int argc, char** argv)

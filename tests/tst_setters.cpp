@@ -105,6 +105,8 @@ private slots:
     void outOfRange_data();
     void outOfRange();
     void refusedWrite();
+    void deviceLostDuringWrite_data();
+    void deviceLostDuringWrite();
     void recordOfAnotherDevice();
 
 private:
@@ -242,6 +244,30 @@ void TestSetters::refusedWrite()
     // The next change goes through as usual.
     QVERIFY(SetDebounceTime(3));
     QCOMPARE(int(DeviceLinkFixture::StoredRecord("m1").debounceTime), 3);
+}
+
+void TestSetters::deviceLostDuringWrite_data()
+{
+    QTest::addColumn<bool>("pageLoading");
+    QTest::addColumn<int>("notices");
+    QTest::newRow("no page loading: one offline notice") << false << 1;
+    QTest::newRow("a page loading: no notice") << true << 0;
+}
+
+void TestSetters::deviceLostDuringWrite()
+{
+    QFETCH(bool, pageLoading);
+    QFETCH(int, notices);
+    ButtonLoading.store(pageLoading ? 1 : 0);
+    QSignalSpy offline(PostMsg::instance(), SIGNAL(SigMouseOffLineo(int)));
+    // Present at the check, gone by the time the record is on the wire.
+    HidSim::UnplugDuringNextWrite("m1");
+    QVERIFY(!SetLightColor(7, 8, 9));
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(m_start));
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m1")), DeviceLinkFixture::Bytes(m_start));
+    QCOMPARE(offline.count(), notices);
+    if (notices)
+        QCOMPARE(offline.first().first().toInt(), 0);
 }
 
 void TestSetters::recordOfAnotherDevice()

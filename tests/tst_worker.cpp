@@ -55,6 +55,8 @@ private slots:
     void neverSendsOneDevicesRecordToAnother();
     void switchWhileDumpIsHandled_data();
     void switchWhileDumpIsHandled();
+    void changeDuringRead_data();
+    void changeDuringRead();
     void undecodableDumpChangesNothing();
     void oneByteReportOfAnotherDevice_data();
     void oneByteReportOfAnotherDevice();
@@ -402,6 +404,10 @@ void TestWorker::neverSendsOneDevicesRecordToAnother()
     specB.pid = "0x5101";
     specB.plugged = false;
     const QByteArray pathB = m_fixture->add(specB);
+    FlashDataMap ownB = DeviceLinkFixture::StoredRecord("b");
+    ownB.lightColor[0] = 0xB1;
+    ownB.dpiLevels[1].green = 0xB2;
+    QVERIFY(HidSim::SetSettings("b", -1, ownB));
     openAndRead(DeviceLinkFixture::InfoFor(pathA, 36, 1, 2, 0));
     QVERIFY(SetLightColor(9, 9, 9)); // A's record now differs from B's
     const QByteArray recordA = DeviceLinkFixture::Bytes(DeviceConfig.get());
@@ -424,12 +430,22 @@ void TestWorker::neverSendsOneDevicesRecordToAnother()
     QVERIFY(TestEnv::WaitFor([this] { return m_pages->count(QStringLiteral("Form")) > 0 && DeviceDataLoaded.load(); }));
     QVERIFY(TestEnv::WaitFor([] { return HidSim::PendingAnswers() == 0; }));
     QVERIFY(SetLightColor(1, 2, 3));
-    for (const HidSim::Call& c : HidSim::Calls("ProtocolDataUpdate"))
-        QVERIFY(QByteArray(reinterpret_cast<const char*>(c.bytes.data()), int(c.bytes.size())) != recordA);
-    originalB.lightColor[0] = 1;
-    originalB.lightColor[1] = 2;
-    originalB.lightColor[2] = 3;
-    QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("b")), DeviceLinkFixture::Bytes(originalB));
+    FlashDataMap changedB = originalB;
+    changedB.lightColor[0] = 1;
+    changedB.lightColor[1] = 2;
+    changedB.lightColor[2] = 3;
+    // Every record B received is B's own, before or after the user's change.
+    const QList<QByteArray> ownRecords{DeviceLinkFixture::Bytes(originalB), DeviceLinkFixture::Bytes(changedB)};
+    int writesToB = 0;
+    for (const HidSim::Call& c : HidSim::Calls("ProtocolDataUpdate")) {
+        if (c.device != "b")
+            continue;
+        ++writesToB;
+        QVERIFY2(ownRecords.contains(QByteArray(reinterpret_cast<const char*>(c.bytes.data()), int(c.bytes.size()))),
+                 "B received a record that is not its own");
+    }
+    QVERIFY(writesToB >= 2);
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("b")), DeviceLinkFixture::Bytes(changedB));
 }
 
 void TestWorker::selectReadChangeHold()
@@ -512,27 +528,50 @@ static QByteArray writtenBytes(const HidSim::Call& c)
 
 void TestWorker::switchWhileDumpIsHandled_data()
 {
-    QTest::addColumn<QString>("at"); // the hub event during which the user switches to B
-    QTest::newRow("while the receiver light is shown") << "RGB:2";
+    // Where A's dump handling is when the user goes back and opens B: held by the library
+    // before the dump reaches the callback or at the first request the callback makes, or
+    // waiting on the GUI thread while the receiver light is shown.
+    QTest::addColumn<QString>("atCall");
+    QTest::addColumn<QString>("atEvent");
+    QTest::newRow("before the dump reaches the callback") << "" << "";
+    QTest::newRow("after A's record was taken") << "UsbServer_ReadDPILed" << "";
+    QTest::newRow("while the receiver light is shown") << "" << "RGB:2";
 }
 
 void TestWorker::switchWhileDumpIsHandled()
 {
-    QFETCH(QString, at);
+    QFETCH(QString, atCall);
+    QFETCH(QString, atEvent);
     TwoMice mice(*m_fixture);
     bool switched = false;
-    m_pages->onEvent = [&](const QString& name) {
-        if (switched || name != at)
-            return;
+    // What going back and opening B does; the worker binds B and asks for B's dump.
+    const auto switchToB = [&] {
         switched = true;
-        // What going back and opening B does, while A's dump handler waits for this slot.
         HidSim::ClearCalls();
         PostMsg::instance()->EmitMainPageChange();
         PostMsg::instance()->EmitSelectMouseInfo(mice.infoB);
         StartWorkerPass();
     };
+    if (!atEvent.isEmpty()) {
+        m_pages->onEvent = [&](const QString& name) {
+            if (!switched && name == atEvent)
+                switchToB();
+        };
+    } else {
+        HidSim::HoldPoint point;
+        point.command = 8;
+        point.subCommand = 0;
+        point.atCall = atCall.toStdString();
+        HidSim::HoldDelivery(point);
+    }
     PostMsg::instance()->EmitSelectMouseInfo(mice.infoA);
     StartWorkerPass();
+    if (atEvent.isEmpty()) {
+        QVERIFY(HidSim::WaitUntilHeld());
+        switchToB();
+        QTRY_COMPARE(ServicePath.get(), mice.pathB);
+        HidSim::ReleaseHold();
+    }
     QTRY_VERIFY(switched);
     QTRY_VERIFY(DeviceConfigPath.get() == mice.pathB && DeviceDataLoaded.load() && m_worker->isFinished()
                 && HidSim::PendingAnswers() == 0);
@@ -541,9 +580,86 @@ void TestWorker::switchWhileDumpIsHandled()
     QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("b")), DeviceLinkFixture::Bytes(mice.recordB));
     QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("a")), DeviceLinkFixture::Bytes(mice.recordA));
     QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(mice.recordB));
-    for (const HidSim::Call& c : HidSim::Calls("ProtocolDataUpdate"))
+    for (const HidSim::Call& c : HidSim::Calls("ProtocolDataUpdate")) {
+        QCOMPARE(QString::fromStdString(c.device), QStringLiteral("b"));
         QCOMPARE(writtenBytes(c), DeviceLinkFixture::Bytes(mice.recordB));
+    }
     QCOMPARE(m_pages->last(QStringLiteral("Sensor"))->record, DeviceLinkFixture::Bytes(mice.recordB));
+}
+
+void TestWorker::changeDuringRead_data()
+{
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<QString>("point");
+    for (const char* setting : {"light colour", "DPI value", "one button"})
+        for (const char* point : {"before the dump arrives", "while the dump is handled", "while the first page fills"})
+            QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(setting, point))) << setting << point;
+}
+
+void TestWorker::changeDuringRead()
+{
+    QFETCH(QString, setting);
+    QFETCH(QString, point);
+    const QByteArray path = m_fixture->add(DeviceLinkFixture::CableMouse());
+    openAndRead(DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0));
+    QTRY_COMPARE(HidSim::PendingAnswers(), 0);
+    FlashDataMap expected = DeviceConfig.get();
+
+    const auto change = [&] {
+        if (setting == QLatin1String("light colour")) {
+            QVERIFY(SetLightColor(11, 22, 33));
+            expected.lightColor[0] = 11;
+            expected.lightColor[1] = 22;
+            expected.lightColor[2] = 33;
+        } else if (setting == QLatin1String("DPI value")) {
+            QVERIFY(SetDpiLevelValue(2, 0x44, 0x01, 0x00));
+            expected.dpiLevels[2].code[0] = 0x44;
+            expected.dpiLevels[2].code[1] = 0x01;
+            expected.dpiLevels[2].code[2] = 0x00;
+        } else {
+            QVERIFY(SetButtonFunction(3, 2, 1, 0));
+            expected.buttonFunctions[3] = {2, 1, 0};
+        }
+    };
+    m_pages->clear();
+    HidSim::ClearCalls();
+    const bool onPage = point == QLatin1String("while the first page fills");
+    if (onPage) {
+        // The user's click is handled before the page's slot takes its copy of the record.
+        bool changed = false;
+        m_pages->onEvent = [&](const QString& name) {
+            if (!changed && name == QLatin1String("Button")) {
+                changed = true;
+                change();
+            }
+        };
+        QVERIFY(UsbServer_ReadAllFlashData()); // a read asked for, as after a device-ready report
+    } else {
+        HidSim::HoldPoint hold;
+        hold.command = 8;
+        hold.subCommand = 0;
+        if (point == QLatin1String("while the dump is handled"))
+            hold.atCall = "UsbServer_ReadDPILed";
+        HidSim::HoldDelivery(hold);
+        QVERIFY(UsbServer_ReadAllFlashData());
+        QVERIFY(HidSim::WaitUntilHeld());
+        change();
+        HidSim::ReleaseHold();
+    }
+    QTRY_VERIFY(m_pages->count(QStringLiteral("Form")) > 0 && HidSim::PendingAnswers() == 0);
+
+    const QByteArray want = DeviceLinkFixture::Bytes(expected);
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m1")), want);
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), want);
+    for (const QString& page : {QStringLiteral("Button"), QStringLiteral("Light"), QStringLiteral("Sensor")})
+        QCOMPARE(m_pages->last(page)->record, want);
+    // Nothing older than the change was sent after it.
+    const auto writes = HidSim::Calls("ProtocolDataUpdate");
+    QVERIFY(!writes.empty());
+    QCOMPARE(writtenBytes(writes.back()), want);
+    if (!onPage)
+        for (const HidSim::Call& c : writes)
+            QCOMPARE(writtenBytes(c), want);
 }
 
 void TestWorker::undecodableDumpChangesNothing()
