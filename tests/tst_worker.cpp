@@ -82,6 +82,7 @@ void TestWorker::init()
 
 void TestWorker::cleanup()
 {
+    m_pages->onEvent = nullptr; // it may refer to the finished test's locals
     CancelWorkerRun();
     WorkerThread.store(nullptr);
     UsbServer_Exit();
@@ -624,9 +625,9 @@ void TestWorker::changeDuringRead()
     m_pages->clear();
     HidSim::ClearCalls();
     const bool onPage = point == QLatin1String("while the first page fills");
+    bool changed = false;
     if (onPage) {
         // The user's click is handled before the page's slot takes its copy of the record.
-        bool changed = false;
         m_pages->onEvent = [&](const QString& name) {
             if (!changed && name == QLatin1String("Button")) {
                 changed = true;
