@@ -1,4 +1,4 @@
-#include "singleinstanceguard.h"
+#include "app/singleinstanceguard.h"
 
 SingleInstanceGuard::SingleInstanceGuard(const QString& key)
     : m_memory(key)

@@ -1,6 +1,6 @@
-#include "configini.h"
+#include "core/configini.h"
 
-#include "apppaths.h"
+#include "core/apppaths.h"
 
 #include <QByteArray>
 

@@ -1,7 +1,7 @@
 #ifndef CONFIGINI_H
 #define CONFIGINI_H
 
-#include "inifile.h"
+#include "core/inifile.h"
 
 #include <QHash>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "deviceallinfo.h"
+#include "core/deviceallinfo.h"
 
 QString DeviceAllInfo::VersionTextFor(quint16 version)
 {

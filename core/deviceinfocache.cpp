@@ -1,8 +1,8 @@
-#include "deviceinfocache.h"
+#include "core/deviceinfocache.h"
 
-#include "apppaths.h"
-#include "configini.h"
-#include "devicestate.h"
+#include "core/apppaths.h"
+#include "core/configini.h"
+#include "core/devicestate.h"
 
 #include <QDataStream>
 #include <QFile>

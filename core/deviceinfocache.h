@@ -4,7 +4,7 @@
 // The per-device settings cache ("/Device_Info/Device_CIDxx_MIDyy.bin") and the check of a
 // configuration export file before it is imported.
 
-#include "flashdatamap.h"
+#include "hidusb/flashdatamap.h"
 
 #include <QByteArray>
 #include <QString>

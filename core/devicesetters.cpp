@@ -1,7 +1,7 @@
-#include "devicesetters.h"
+#include "core/devicesetters.h"
 
-#include "devicestate.h"
-#include "postmsg.h"
+#include "core/devicestate.h"
+#include "core/postmsg.h"
 
 #include "hidusb/HIDUsb.h"
 

@@ -6,7 +6,7 @@
 // stored, the offline notice is raised unless a page is filling its controls, the result
 // is false. GUI thread.
 
-#include "flashdatamap.h"
+#include "hidusb/flashdatamap.h"
 
 bool CheckDeviceOnline();
 

@@ -1,4 +1,4 @@
-#include "devicestate.h"
+#include "core/devicestate.h"
 
 #include "hidusb/HIDUsb.h"
 

@@ -5,8 +5,8 @@
 // device, its path and the device lists sit behind one mutex and are read as copies.
 // Never hold the state lock across a signal emit or a library call that can call back.
 
-#include "deviceallinfo.h"
-#include "flashdatamap.h"
+#include "core/deviceallinfo.h"
+#include "hidusb/flashdatamap.h"
 
 #include <QByteArray>
 #include <QList>

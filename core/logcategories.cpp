@@ -1,3 +1,3 @@
-#include "logcategories.h"
+#include "core/logcategories.h"
 
 Q_LOGGING_CATEGORY(lcDevice, "vexo.device")

@@ -1,6 +1,6 @@
-#include "macroini.h"
+#include "core/macroini.h"
 
-#include "apppaths.h"
+#include "core/apppaths.h"
 
 MacroIni::MacroIni()
     : m_file([] { return AppPaths::UserDataFolder() + QStringLiteral("/Macro.ini"); })

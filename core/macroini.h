@@ -1,7 +1,7 @@
 #ifndef MACROINI_H
 #define MACROINI_H
 
-#include "inifile.h"
+#include "core/inifile.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "postmsg.h"
+#include "core/postmsg.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

@@ -1,8 +1,8 @@
 #ifndef POSTMSG_H
 #define POSTMSG_H
 
-#include "deviceallinfo.h"
-#include "flashdatamap.h"
+#include "core/deviceallinfo.h"
+#include "hidusb/flashdatamap.h"
 
 #include <QObject>
 #include <QString>

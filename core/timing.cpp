@@ -1,4 +1,4 @@
-#include "timing.h"
+#include "core/timing.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,13 +1,13 @@
-#include "devicedatacallback.h"
+#include "device/devicedatacallback.h"
 
-#include "configini.h"
-#include "deviceinfocache.h"
-#include "devicesetters.h"
-#include "devicestate.h"
-#include "logcategories.h"
-#include "pages/settings/firmwareimages.h"
-#include "postmsg.h"
-#include "worker.h"
+#include "core/configini.h"
+#include "core/deviceinfocache.h"
+#include "core/devicesetters.h"
+#include "core/devicestate.h"
+#include "core/logcategories.h"
+#include "core/postmsg.h"
+#include "device/firmwareimages.h"
+#include "device/worker.h"
 
 #include "hidusb/HIDUsb.h"
 

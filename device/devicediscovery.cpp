@@ -1,7 +1,7 @@
-#include "devicediscovery.h"
+#include "device/devicediscovery.h"
 
-#include "postmsg.h"
-#include "registrystore.h"
+#include "core/postmsg.h"
+#include "platform/registrystore.h"
 
 #include "hidusb/HIDUsb.h"
 

@@ -5,9 +5,9 @@
 // FoundDeviceList and DevicePageList from the library's paths, identifies each device by its
 // CID, MID and connection kind, and refreshes its presence and receiver address.
 
-#include "configini.h"
-#include "deviceallinfo.h"
-#include "devicestate.h"
+#include "core/configini.h"
+#include "core/deviceallinfo.h"
+#include "core/devicestate.h"
 
 #include <QString>
 #include <QStringList>

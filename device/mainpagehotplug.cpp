@@ -1,10 +1,10 @@
-#include "mainpagehotplug.h"
+#include "device/mainpagehotplug.h"
 
-#include "devicediscovery.h"
-#include "devicestate.h"
-#include "pages/settings/firmwareimages.h"
-#include "postmsg.h"
-#include "worker.h"
+#include "core/devicestate.h"
+#include "core/postmsg.h"
+#include "device/devicediscovery.h"
+#include "device/firmwareimages.h"
+#include "device/worker.h"
 
 #include "hidusb/HIDUsb.h"
 

@@ -6,8 +6,8 @@
 // receiver address), goes back to the device choice page when it is gone, and checks the
 // firmware images for a mouse on its cable. Runs on the library's notifier thread.
 
-#include "configini.h"
-#include "deviceallinfo.h"
+#include "core/configini.h"
+#include "core/deviceallinfo.h"
 
 #include <QByteArray>
 #include <QString>

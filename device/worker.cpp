@@ -1,11 +1,11 @@
-#include "worker.h"
+#include "device/worker.h"
 
-#include "configini.h"
-#include "deviceinfocache.h"
-#include "devicedatacallback.h"
-#include "devicestate.h"
-#include "postmsg.h"
-#include "timing.h"
+#include "core/configini.h"
+#include "core/deviceinfocache.h"
+#include "core/devicestate.h"
+#include "core/postmsg.h"
+#include "core/timing.h"
+#include "device/devicedatacallback.h"
 
 #include "hidusb/HIDUsb.h"
 

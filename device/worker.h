@@ -1,7 +1,7 @@
 #ifndef WORKER_H
 #define WORKER_H
 
-#include "deviceallinfo.h"
+#include "core/deviceallinfo.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

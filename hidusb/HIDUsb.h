@@ -43,6 +43,11 @@
 
 #include <stdint.h>
 
+/* Only these functions leave the library; everything else in it is hidden. */
+#if defined(HIDUSB_BUILDING)
+#pragma GCC visibility push(default)
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -226,6 +231,10 @@ char** UsbUpgradeC_GetLogs(void);
 
 #ifdef __cplusplus
 }
+#endif
+
+#if defined(HIDUSB_BUILDING)
+#pragma GCC visibility pop
 #endif
 
 #endif

@@ -1,10 +1,10 @@
 // The library's C functions over the simulated devices.
 
-#include "HIDUsb.h"
+#include "hidusb/HIDUsb.h"
 
 #include "codec.h"
 #include "engine.h"
-#include "flashdatamap.h"
+#include "hidusb/flashdatamap.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "codec.h"
 
-#include "flashdatamap.h"
+#include "hidusb/flashdatamap.h"
 
 #include <cstring>
 

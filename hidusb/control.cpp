@@ -1,10 +1,10 @@
 // The control interface of hidsim.h.
 
-#include "hidsim.h"
+#include "hidusb/hidsim.h"
 
 #include "codec.h"
 #include "engine.h"
-#include "flashdatamap.h"
+#include "hidusb/flashdatamap.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 #include "engine.h"
 
 #include "codec.h"
-#include "flashdatamap.h"
+#include "hidusb/flashdatamap.h"
 
 #include <QCoreApplication>
 #include <QThread>

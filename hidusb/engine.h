@@ -10,8 +10,8 @@
 // are dropped. A test's hold (HidSim::HoldDelivery) waits on a mutex of its own, never
 // with Engine::mu held.
 
-#include "HIDUsb.h"
-#include "hidsim.h"
+#include "hidusb/hidsim.h"
+#include "hidusb/HIDUsb.h"
 #include "scenario.h"
 
 #include <array>

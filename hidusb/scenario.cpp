@@ -1,6 +1,6 @@
 #include "scenario.h"
 
-#include "flashdatamap.h"
+#include "hidusb/flashdatamap.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -19,7 +19,7 @@
 // receiverType 1, 2, 4 or 8, costs 0..3,600,000 ms, batteryDrainSeconds 0..86,400;
 // flags true, false, 0 or 1): Parse refuses anything else with an error naming the key.
 
-#include "hidsim.h"
+#include "hidusb/hidsim.h"
 
 #include <map>
 #include <string>

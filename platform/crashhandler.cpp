@@ -1,4 +1,4 @@
-#include "crashhandler.h"
+#include "platform/crashhandler.h"
 
 #include <QByteArray>
 #include <QFile>

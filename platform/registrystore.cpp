@@ -1,6 +1,6 @@
-#include "registrystore.h"
+#include "platform/registrystore.h"
 
-#include "apppaths.h"
+#include "core/apppaths.h"
 
 #include <QMutexLocker>
 #include <QSettings>

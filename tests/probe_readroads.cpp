@@ -6,17 +6,17 @@
 // before or at a random offset into the handling of its answer; the change must survive
 // on the mouse, in the record and on the pages.
 
-#include "devicelinkfixture.h"
-#include "deviceinfocache.h"
-#include "devicestate.h"
-#include "devicesetters.h"
-#include "hubrecorder.h"
-#include "worker.h"
+#include "core/deviceinfocache.h"
+#include "core/devicesetters.h"
+#include "core/devicestate.h"
+#include "device/worker.h"
+#include "helpers/devicelinkfixture.h"
+#include "helpers/hubrecorder.h"
 
-#include "hidusb/HIDUsb.h"
 #include "hidusb/hidsim.h"
+#include "hidusb/HIDUsb.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTextStream>
 
@@ -76,7 +76,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QT_LOGGING_RULES", "vexo.device.debug=false\nqt.*=false\ndefault.debug=false");
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 1000;
     std::mt19937 rng(20261210);
     std::uniform_int_distribution<int> offsetUs(0, 400);

@@ -1,10 +1,10 @@
-#include "apppaths.h"
-#include "deviceinfocache.h"
-#include "devicestate.h"
-#include "startup.h"
-#include "testenv.h"
+#include "core/userfolders.h"
+#include "core/apppaths.h"
+#include "core/deviceinfocache.h"
+#include "core/devicestate.h"
+#include "helpers/testenv.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
@@ -246,5 +246,5 @@ void TestDeviceInfoCache::profileCheckMissingFile()
     QCOMPARE(CheckProfileFile(m_home->path() + QStringLiteral("/nothing.bin"), &out), 1);
 }
 
-VEXO_TEST_MAIN(TestDeviceInfoCache)
+VEXO_TEST_CORE_MAIN(TestDeviceInfoCache)
 #include "tst_deviceinfocache.moc"

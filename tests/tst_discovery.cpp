@@ -1,18 +1,18 @@
-#include "devicediscovery.h"
-#include "devicelinkfixture.h"
-#include "devicestate.h"
-#include "firmwarebuilder.h"
-#include "hubrecorder.h"
-#include "mainpagehotplug.h"
-#include "pages/settings/firmwareimages.h"
-#include "postmsg.h"
-#include "testenv.h"
-#include "worker.h"
+#include "core/devicestate.h"
+#include "core/postmsg.h"
+#include "device/devicediscovery.h"
+#include "device/firmwareimages.h"
+#include "device/mainpagehotplug.h"
+#include "device/worker.h"
+#include "helpers/devicelinkfixture.h"
+#include "helpers/hubrecorder.h"
+#include "helpers/testenv.h"
+#include "tools/firmwarebuilder.h"
 
-#include "hidusb/HIDUsb.h"
 #include "hidusb/hidsim.h"
+#include "hidusb/HIDUsb.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -452,5 +452,5 @@ void TestDiscovery::firmwareCheck()
     QCOMPARE(labels, QStringList{expected});
 }
 
-VEXO_TEST_MAIN(TestDiscovery)
+VEXO_TEST_CORE_MAIN(TestDiscovery)
 #include "tst_discovery.moc"

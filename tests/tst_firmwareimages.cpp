@@ -1,12 +1,12 @@
-#include "apppaths.h"
-#include "devicestate.h"
-#include "firmwarebuilder.h"
-#include "pages/settings/firmwareimages.h"
-#include "registrystore.h"
-#include "startup.h"
-#include "testenv.h"
+#include "core/userfolders.h"
+#include "core/apppaths.h"
+#include "core/devicestate.h"
+#include "device/firmwareimages.h"
+#include "helpers/testenv.h"
+#include "platform/registrystore.h"
+#include "tools/firmwarebuilder.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -318,5 +318,5 @@ void TestFirmwareImages::mouseVerAndLog()
     QCOMPARE(log.readAll(), QByteArray("one\ntwo\nthree\n"));
 }
 
-VEXO_TEST_MAIN(TestFirmwareImages)
+VEXO_TEST_CORE_MAIN(TestFirmwareImages)
 #include "tst_firmwareimages.moc"

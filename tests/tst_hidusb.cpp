@@ -3,12 +3,12 @@
 // receiver options and the settings kept across runs; bindings, devices leaving in the
 // middle of an answer, a write or a flash (races forced with holds), scenario bounds.
 
-#include "HIDUsb.h"
-#include "flashdatamap.h"
-#include "hidsim.h"
-#include "testenv.h"
+#include "helpers/testenv.h"
+#include "hidusb/flashdatamap.h"
+#include "hidusb/hidsim.h"
+#include "hidusb/HIDUsb.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QProcess>
 #include <QtTest>
 
@@ -1578,11 +1578,7 @@ int main(int argc, char** argv)
 {
     if (argc > 1 && qstrcmp(argv[1], "--hidusb-child") == 0)
         return childReadsSettings();
-    const int child = TestEnv::RunAppChildIfAsked(argc, argv);
-    if (child >= 0)
-        return child;
-    QApplication app(argc, argv);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
+    QCoreApplication app(argc, argv);
     TestHidUsb tc;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&tc, argc, argv);

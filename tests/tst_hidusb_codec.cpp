@@ -1,12 +1,12 @@
 // The settings dump and the report decoders of the HID library, through HIDUsb.h and
 // hidsim.h only: a record written to a simulated mouse comes back byte for byte.
 
-#include "HIDUsb.h"
-#include "flashdatamap.h"
-#include "hidsim.h"
-#include "testenv.h"
+#include "helpers/testenv.h"
+#include "hidusb/flashdatamap.h"
+#include "hidusb/hidsim.h"
+#include "hidusb/HIDUsb.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QtTest>
 
 #include <condition_variable>
@@ -310,5 +310,5 @@ void TestHidUsbCodec::lightBlocksWriteOnlyTheirBytes()
             QVERIFY2(bytes[i] == 0x77, qPrintable(QStringLiteral("byte 0x%1 changed").arg(i, 0, 16)));
 }
 
-VEXO_TEST_MAIN(TestHidUsbCodec)
+VEXO_TEST_CORE_MAIN(TestHidUsbCodec)
 #include "tst_hidusb_codec.moc"

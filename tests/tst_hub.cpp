@@ -1,7 +1,7 @@
-#include "postmsg.h"
-#include "testenv.h"
+#include "core/postmsg.h"
+#include "helpers/testenv.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QMetaMethod>
 #include <QThread>
 #include <QtTest>
@@ -131,5 +131,5 @@ void TestHub::singleInstance()
     QVERIFY(PostMsg::instance()->parent() == nullptr);
 }
 
-VEXO_TEST_MAIN(TestHub)
+VEXO_TEST_CORE_MAIN(TestHub)
 #include "tst_hub.moc"

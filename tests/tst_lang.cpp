@@ -1,9 +1,10 @@
-#include "apppaths.h"
-#include "exeisrunfile.h"
-#include "languagefilereader.h"
-#include "languagetables.h"
-#include "langtext.h"
-#include "testenv.h"
+#include "core/apppaths.h"
+#include "helpers/testenv.h"
+#include "helpers/testwidgets.h"
+#include "ui/lang/exeisrunfile.h"
+#include "ui/lang/langtext.h"
+#include "ui/lang/languagefilereader.h"
+#include "ui/lang/languagetables.h"
 
 #include <QApplication>
 #include <QDir>

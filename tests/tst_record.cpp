@@ -1,9 +1,9 @@
-#include "deviceallinfo.h"
-#include "devicestate.h"
-#include "flashdatamap.h"
-#include "testenv.h"
+#include "core/deviceallinfo.h"
+#include "core/devicestate.h"
+#include "helpers/testenv.h"
+#include "hidusb/flashdatamap.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QtTest>
 
 #include <cstddef>
@@ -154,5 +154,5 @@ void TestRecord::stateStartValues()
     QVERIFY(CurrentDevicePath.get().isEmpty());
 }
 
-VEXO_TEST_MAIN(TestRecord)
+VEXO_TEST_CORE_MAIN(TestRecord)
 #include "tst_record.moc"

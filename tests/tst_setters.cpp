@@ -1,14 +1,14 @@
-#include "devicelinkfixture.h"
-#include "devicesetters.h"
-#include "devicestate.h"
-#include "postmsg.h"
-#include "testenv.h"
-#include "worker.h"
+#include "core/devicesetters.h"
+#include "core/devicestate.h"
+#include "core/postmsg.h"
+#include "device/worker.h"
+#include "helpers/devicelinkfixture.h"
+#include "helpers/testenv.h"
 
-#include "hidusb/HIDUsb.h"
 #include "hidusb/hidsim.h"
+#include "hidusb/HIDUsb.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -282,5 +282,5 @@ void TestSetters::recordOfAnotherDevice()
     QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(m_start));
 }
 
-VEXO_TEST_MAIN(TestSetters)
+VEXO_TEST_CORE_MAIN(TestSetters)
 #include "tst_setters.moc"

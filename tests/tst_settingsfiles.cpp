@@ -1,10 +1,10 @@
-#include "apppaths.h"
-#include "configini.h"
-#include "macroini.h"
-#include "registrystore.h"
-#include "testenv.h"
+#include "core/apppaths.h"
+#include "core/configini.h"
+#include "core/macroini.h"
+#include "helpers/testenv.h"
+#include "platform/registrystore.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -224,5 +224,5 @@ void TestSettingsFiles::registryStore()
     QVERIFY(!reg->contains(key, QStringLiteral("MouseVer7B12")));
 }
 
-VEXO_TEST_MAIN(TestSettingsFiles)
+VEXO_TEST_CORE_MAIN(TestSettingsFiles)
 #include "tst_settingsfiles.moc"

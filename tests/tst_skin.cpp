@@ -1,6 +1,7 @@
-#include "apppaths.h"
-#include "skin.h"
-#include "testenv.h"
+#include "core/apppaths.h"
+#include "helpers/testenv.h"
+#include "helpers/testwidgets.h"
+#include "ui/widgets/skin.h"
 
 #include <QApplication>
 #include <QCheckBox>

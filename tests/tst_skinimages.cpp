@@ -1,4 +1,5 @@
-#include "testenv.h"
+#include "helpers/testenv.h"
+#include "helpers/testwidgets.h"
 #include "tools/skinmanifest.h"
 
 #include <QApplication>

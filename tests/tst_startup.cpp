@@ -1,6 +1,7 @@
-#include "childapp.h"
-#include "startup.h"
-#include "testenv.h"
+#include "core/userfolders.h"
+#include "helpers/childapp.h"
+#include "helpers/testenv.h"
+#include "helpers/testwidgets.h"
 
 #include <QApplication>
 #include <QDateTime>

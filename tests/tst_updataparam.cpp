@@ -1,15 +1,16 @@
-#include "deviceinfocache.h"
-#include "devicelinkfixture.h"
-#include "devicestate.h"
-#include "languagefilereader.h"
-#include "langtext.h"
-#include "postmsg.h"
-#include "testenv.h"
-#include "timing.h"
-#include "updataparam.h"
+#include "core/deviceinfocache.h"
+#include "core/devicestate.h"
+#include "core/postmsg.h"
+#include "core/timing.h"
+#include "helpers/devicelinkfixture.h"
+#include "helpers/testenv.h"
+#include "helpers/testwidgets.h"
+#include "ui/lang/langtext.h"
+#include "ui/lang/languagefilereader.h"
+#include "ui/widgets/updataparam.h"
 
-#include "hidusb/HIDUsb.h"
 #include "hidusb/hidsim.h"
+#include "hidusb/HIDUsb.h"
 
 #include <QApplication>
 #include <QDataStream>

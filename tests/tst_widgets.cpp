@@ -1,7 +1,8 @@
-#include "myconmbobox.h"
-#include "myslider.h"
-#include "mytoolbutton.h"
-#include "testenv.h"
+#include "helpers/testenv.h"
+#include "helpers/testwidgets.h"
+#include "ui/widgets/myconmbobox.h"
+#include "ui/widgets/myslider.h"
+#include "ui/widgets/mytoolbutton.h"
 
 #include <QApplication>
 #include <QImage>

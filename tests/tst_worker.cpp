@@ -1,19 +1,19 @@
-#include "devicedatacallback.h"
-#include "devicelinkfixture.h"
-#include "deviceinfocache.h"
-#include "devicesetters.h"
-#include "devicestate.h"
-#include "hubrecorder.h"
-#include "postmsg.h"
-#include "registrystore.h"
-#include "testenv.h"
-#include "timing.h"
-#include "worker.h"
+#include "core/deviceinfocache.h"
+#include "core/devicesetters.h"
+#include "core/devicestate.h"
+#include "core/postmsg.h"
+#include "core/timing.h"
+#include "device/devicedatacallback.h"
+#include "device/worker.h"
+#include "helpers/devicelinkfixture.h"
+#include "helpers/hubrecorder.h"
+#include "helpers/testenv.h"
+#include "platform/registrystore.h"
 
-#include "hidusb/HIDUsb.h"
 #include "hidusb/hidsim.h"
+#include "hidusb/HIDUsb.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QSettings>
 #include <QtTest>
 
@@ -716,5 +716,5 @@ void TestWorker::oneByteReportOfAnotherDevice()
     QCOMPARE(int(RestartWorkerPending.load()), 1);
 }
 
-VEXO_TEST_MAIN(TestWorker)
+VEXO_TEST_CORE_MAIN(TestWorker)
 #include "tst_worker.moc"

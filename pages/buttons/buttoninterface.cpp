@@ -1,8 +1,8 @@
-#include "buttoninterface.h"
+#include "pages/buttons/buttoninterface.h"
 
-#include "devicestate.h"
-#include "postmsg.h"
-#include "worker.h"
+#include "core/devicestate.h"
+#include "core/postmsg.h"
+#include "device/worker.h"
 
 #include "hidusb/HIDUsb.h"
 

@@ -1,7 +1,7 @@
 #ifndef BUTTONINTERFACE_H
 #define BUTTONINTERFACE_H
 
-#include "flashdatamap.h"
+#include "hidusb/flashdatamap.h"
 
 #include <QWidget>
 

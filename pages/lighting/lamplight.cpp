@@ -1,7 +1,7 @@
-#include "lamplight.h"
+#include "pages/lighting/lamplight.h"
 
-#include "devicestate.h"
-#include "postmsg.h"
+#include "core/devicestate.h"
+#include "core/postmsg.h"
 
 LampLight::LampLight(QWidget* parent)
     : QWidget(parent)

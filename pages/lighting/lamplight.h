@@ -1,7 +1,7 @@
 #ifndef LAMPLIGHT_H
 #define LAMPLIGHT_H
 
-#include "flashdatamap.h"
+#include "hidusb/flashdatamap.h"
 
 #include <QWidget>
 

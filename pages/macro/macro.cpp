@@ -1,7 +1,7 @@
-#include "macro.h"
+#include "pages/macro/macro.h"
 
-#include "devicestate.h"
-#include "postmsg.h"
+#include "core/devicestate.h"
+#include "core/postmsg.h"
 
 Macro::Macro(QWidget* parent)
     : QWidget(parent)

@@ -1,7 +1,7 @@
-#include "sensor.h"
+#include "pages/sensor/sensor.h"
 
-#include "devicestate.h"
-#include "postmsg.h"
+#include "core/devicestate.h"
+#include "core/postmsg.h"
 
 Sensor::Sensor(QWidget* parent)
     : QWidget(parent)

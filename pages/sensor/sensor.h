@@ -1,7 +1,7 @@
 #ifndef SENSOR_H
 #define SENSOR_H
 
-#include "flashdatamap.h"
+#include "hidusb/flashdatamap.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
-#include "formsetting.h"
+#include "pages/settings/formsetting.h"
 
-#include "postmsg.h"
+#include "core/postmsg.h"
 
 FormSetting::FormSetting(QWidget* parent)
     : QWidget(parent)

@@ -1,7 +1,7 @@
 #ifndef FORMSETTING_H
 #define FORMSETTING_H
 
-#include "flashdatamap.h"
+#include "hidusb/flashdatamap.h"
 
 #include <QString>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "childapp.h"
+#include "helpers/childapp.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 #ifndef CHILDAPP_H
 #define CHILDAPP_H
 
-#include "testenv.h"
+#include "helpers/testenv.h"
 
 #include <QProcess>
 #include <QString>

@@ -1,10 +1,10 @@
-#include "devicelinkfixture.h"
+#include "helpers/devicelinkfixture.h"
 
-#include "deviceinfocache.h"
-#include "devicestate.h"
-#include "postmsg.h"
-#include "startup.h"
-#include "worker.h"
+#include "core/userfolders.h"
+#include "core/deviceinfocache.h"
+#include "core/devicestate.h"
+#include "core/postmsg.h"
+#include "device/worker.h"
 
 #include "hidusb/HIDUsb.h"
 

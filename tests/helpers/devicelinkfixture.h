@@ -1,9 +1,9 @@
 #ifndef DEVICELINKFIXTURE_H
 #define DEVICELINKFIXTURE_H
 
-#include "deviceallinfo.h"
-#include "flashdatamap.h"
-#include "testenv.h"
+#include "core/deviceallinfo.h"
+#include "helpers/testenv.h"
+#include "hidusb/flashdatamap.h"
 
 #include "hidusb/hidsim.h"
 

@@ -1,7 +1,7 @@
-#include "hubrecorder.h"
+#include "helpers/hubrecorder.h"
 
-#include "devicestate.h"
-#include "postmsg.h"
+#include "core/devicestate.h"
+#include "core/postmsg.h"
 
 #include "hidusb/hidsim.h"
 

@@ -1,7 +1,7 @@
 #ifndef HUBRECORDER_H
 #define HUBRECORDER_H
 
-#include "flashdatamap.h"
+#include "hidusb/flashdatamap.h"
 
 #include <QByteArray>
 #include <QList>

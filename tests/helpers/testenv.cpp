@@ -1,23 +1,17 @@
-#include "testenv.h"
+#include "helpers/testenv.h"
 
-#include "apppaths.h"
-#include "hidsim.h"
-#include "startup.h"
-#include "timing.h"
+#include "core/apppaths.h"
+#include "core/timing.h"
+#include "hidusb/hidsim.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLabel>
-#include <QPointer>
 #include <QThread>
 #include <QTimer>
-#include <QWidget>
 
-#include <cstdio>
 #include <cstdlib>
 
 namespace TestEnv {
@@ -136,27 +130,6 @@ SimulatedDevices::~SimulatedDevices()
     HidSim::Reset(HidSim::Start::Empty);
 }
 
-void AnswerNextModal(std::function<void(QWidget*)> answer, const char* className, int timeoutMs)
-{
-    auto* timer = new QTimer(QCoreApplication::instance());
-    auto* clock = new QElapsedTimer;
-    clock->start();
-    const QByteArray wanted = className ? QByteArray(className) : QByteArray();
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, answer, wanted, timeoutMs]() {
-        QWidget* modal = QApplication::activeModalWidget();
-        const bool match = modal && modal->isVisible()
-            && (wanted.isEmpty() || modal->inherits(wanted.constData()));
-        if (match || clock->elapsed() > timeoutMs) {
-            timer->stop();
-            timer->deleteLater();
-            delete clock;
-            if (match)
-                answer(modal);
-        }
-    });
-    timer->start(5);
-}
-
 bool WaitFor(const std::function<bool()>& cond, int timeoutMs)
 {
     QElapsedTimer clock;
@@ -168,44 +141,6 @@ bool WaitFor(const std::function<bool()>& cond, int timeoutMs)
         QThread::msleep(1);
     }
     return true;
-}
-
-// Child mode: watch the program's windows from inside its own event loop.
-static void installWatcher()
-{
-    auto* timer = new QTimer(QCoreApplication::instance());
-    auto* reported = new QList<QPointer<QWidget>>;
-    QObject::connect(timer, &QTimer::destroyed, [reported]() { delete reported; });
-    QObject::connect(timer, &QTimer::timeout, [reported]() {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            QStringList texts;
-            for (QLabel* label : modal->findChildren<QLabel*>())
-                texts << label->text();
-            std::printf("MODAL %s|%s\n", qPrintable(modal->objectName()), qPrintable(texts.join(QLatin1Char('|'))));
-            std::fflush(stdout);
-            QMetaObject::invokeMethod(modal, "reject", Qt::QueuedConnection);
-            return;
-        }
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (w->isVisible() && !reported->contains(w)) {
-                reported->append(w);
-                std::printf("SHOWN %s\n", qPrintable(w->objectName()));
-                std::fflush(stdout);
-            }
-        }
-    });
-    timer->start(20);
-}
-
-int RunAppChildIfAsked(int argc, char** argv)
-{
-    if (argc < 2 || qstrcmp(argv[1], "--run-app") != 0)
-        return -1;
-    AppPaths::SetInstallFolder(BuiltInstallFolder());
-    qAddPreRoutine(installWatcher);
-    char* args[] = {argv[0], nullptr};
-    int one = 1;
-    return VexoMain(one, args);
 }
 
 } // namespace TestEnv

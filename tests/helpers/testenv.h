@@ -1,8 +1,8 @@
 #ifndef TESTENV_H
 #define TESTENV_H
 
-// Shared test helpers: a private HOME per test, an installation fixture, the time scale,
-// answering modal dialogs, and running the whole program in a child process.
+// Shared test helpers without widgets: a private HOME per test, an installation fixture,
+// the time scale and the simulated devices.
 
 #include <QByteArray>
 #include <QHash>
@@ -11,8 +11,6 @@
 #include <QTemporaryDir>
 
 #include <functional>
-
-class QWidget;
 
 namespace TestEnv {
 
@@ -77,31 +75,16 @@ public:
     SimulatedDevices& operator=(const SimulatedDevices&) = delete;
 };
 
-// Calls answer with the next modal widget that appears (optionally of the given class),
-// polling the event loop; gives up after timeoutMs of real time.
-void AnswerNextModal(std::function<void(QWidget*)> answer, const char* className = nullptr,
-                     int timeoutMs = 10000);
-
 // Waits (processing events) until cond() holds or timeoutMs of real time passed.
 bool WaitFor(const std::function<bool()>& cond, int timeoutMs = 5000);
 
-// Child-process mode for start-up tests: when argv[1] is "--run-app", runs the program
-// against the build's installation, reporting on stdout "MODAL <object name>|<texts>"
-// for each modal dialog (then rejects it) and "SHOWN <object name>" when the top-level
-// window is shown. Returns -1 when not in child mode.
-int RunAppChildIfAsked(int argc, char** argv);
-
 } // namespace TestEnv
 
-// A Qt Test main that also offers the child-process mode.
-#define VEXO_TEST_MAIN(TestClass)                                                  \
+// A Qt Test main without widgets, for the device link's tests.
+#define VEXO_TEST_CORE_MAIN(TestClass)                                             \
     int main(int argc, char** argv)                                                \
     {                                                                              \
-        const int child = TestEnv::RunAppChildIfAsked(argc, argv);                 \
-        if (child >= 0)                                                            \
-            return child;                                                          \
-        QApplication app(argc, argv);                                              \
-        app.setAttribute(Qt::AA_Use96Dpi, true);                                   \
+        QCoreApplication app(argc, argv);                                          \
         TestClass tc;                                                              \
         QTEST_SET_MAIN_SOURCE_PATH                                                 \
         return QTest::qExec(&tc, argc, argv);                                      \

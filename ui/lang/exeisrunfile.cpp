@@ -1,7 +1,7 @@
-#include "exeisrunfile.h"
+#include "ui/lang/exeisrunfile.h"
 
-#include "apppaths.h"
-#include "languagefilereader.h"
+#include "core/apppaths.h"
+#include "ui/lang/languagefilereader.h"
 
 #include <QFile>
 #include <QXmlStreamReader>

@@ -1,4 +1,4 @@
-#include "langtext.h"
+#include "ui/lang/langtext.h"
 
 std::atomic<int> CurrentLanguage{0};
 

@@ -10,7 +10,7 @@
 // never fail: a language the files do not hold (a stale index from Macro.ini or the registry)
 // reads language 0, and a position the entry lacks, or an empty table, gives "".
 
-#include "languagetables.h"
+#include "ui/lang/languagetables.h"
 
 #include <QString>
 

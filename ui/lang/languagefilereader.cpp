@@ -1,6 +1,6 @@
-#include "languagefilereader.h"
+#include "ui/lang/languagefilereader.h"
 
-#include "apppaths.h"
+#include "core/apppaths.h"
 
 #include <QFile>
 #include <QXmlStreamReader>

@@ -9,7 +9,7 @@
 // the table's list) has been read. An entry's language index is the number of entries the table
 // held before it; "0-Spanish.xml" (root "Total") is read before "Net.xml" (root "Profile").
 
-#include "languagetables.h"
+#include "ui/lang/languagetables.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "languagetables.h"
+#include "ui/lang/languagetables.h"
 
 #include <QMutex>
 #include <QMutexLocker>

@@ -1,9 +1,9 @@
-#include "dialogmain.h"
+#include "ui/shell/dialogmain.h"
 
-#include "configini.h"
-#include "crashdumphandler.h"
-#include "devicediscovery.h"
-#include "timing.h"
+#include "core/configini.h"
+#include "core/timing.h"
+#include "device/devicediscovery.h"
+#include "platform/crashdumphandler.h"
 
 #include "hidusb/HIDUsb.h"
 

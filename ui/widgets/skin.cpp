@@ -1,7 +1,7 @@
-#include "skin.h"
+#include "ui/widgets/skin.h"
 
-#include "apppaths.h"
-#include "configini.h"
+#include "core/apppaths.h"
+#include "core/configini.h"
 
 #include <QCoreApplication>
 #include <QFont>

@@ -1,8 +1,8 @@
-#include "mouseoffline.h"
+#include "ui/widgets/mouseoffline.h"
 
-#include "langtext.h"
-#include "postmsg.h"
-#include "skin.h"
+#include "core/postmsg.h"
+#include "ui/lang/langtext.h"
+#include "ui/widgets/skin.h"
 
 #include "ui_mouseoffline.h"
 

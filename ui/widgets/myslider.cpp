@@ -1,4 +1,4 @@
-#include "myslider.h"
+#include "ui/widgets/myslider.h"
 
 #include <QCoreApplication>
 #include <QMouseEvent>

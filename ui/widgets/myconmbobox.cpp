@@ -1,4 +1,4 @@
-#include "myconmbobox.h"
+#include "ui/widgets/myconmbobox.h"
 
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>

@@ -1,7 +1,7 @@
-#include "crashdumphandler.h"
+#include "platform/crashdumphandler.h"
 
-#include "apppaths.h"
-#include "crashhandler.h"
+#include "core/apppaths.h"
+#include "platform/crashhandler.h"
 
 void CrashDumpHandler::InstallCrashDumpFilter()
 {

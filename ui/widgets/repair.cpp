@@ -1,8 +1,8 @@
-#include "repair.h"
+#include "ui/widgets/repair.h"
 
-#include "langtext.h"
-#include "postmsg.h"
-#include "skin.h"
+#include "core/postmsg.h"
+#include "ui/lang/langtext.h"
+#include "ui/widgets/skin.h"
 
 #include "ui_repair.h"
 

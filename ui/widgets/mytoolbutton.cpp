@@ -1,4 +1,4 @@
-#include "mytoolbutton.h"
+#include "ui/widgets/mytoolbutton.h"
 
 #include <QMouseEvent>
 

@@ -1,9 +1,9 @@
-#include "exeisrun.h"
+#include "ui/widgets/exeisrun.h"
 
-#include "exeisrunfile.h"
-#include "macroini.h"
-#include "postmsg.h"
-#include "skin.h"
+#include "core/macroini.h"
+#include "core/postmsg.h"
+#include "ui/lang/exeisrunfile.h"
+#include "ui/widgets/skin.h"
 
 #include "ui_exeisrun.h"
 

@@ -1,8 +1,8 @@
-#include "offlinenoticeguard.h"
+#include "ui/widgets/offlinenoticeguard.h"
 
-#include "langtext.h"
-#include "mouseoffline.h"
-#include "skin.h"
+#include "ui/lang/langtext.h"
+#include "ui/widgets/mouseoffline.h"
+#include "ui/widgets/skin.h"
 
 #include <QPointer>
 

@@ -1,9 +1,9 @@
-#include "inportfail.h"
+#include "ui/widgets/inportfail.h"
 
-#include "deviceinfocache.h"
-#include "langtext.h"
-#include "postmsg.h"
-#include "skin.h"
+#include "core/deviceinfocache.h"
+#include "core/postmsg.h"
+#include "ui/lang/langtext.h"
+#include "ui/widgets/skin.h"
 
 #include "ui_inportfail.h"
 

@@ -1,9 +1,9 @@
-#include "firmwareimages.h"
+#include "device/firmwareimages.h"
 
-#include "apppaths.h"
-#include "configini.h"
-#include "devicestate.h"
-#include "registrystore.h"
+#include "core/apppaths.h"
+#include "core/configini.h"
+#include "core/devicestate.h"
+#include "platform/registrystore.h"
 
 #include <QDir>
 #include <QFile>

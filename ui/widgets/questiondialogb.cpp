@@ -1,8 +1,8 @@
-#include "questiondialogb.h"
+#include "ui/widgets/questiondialogb.h"
 
-#include "langtext.h"
-#include "postmsg.h"
-#include "skin.h"
+#include "core/postmsg.h"
+#include "ui/lang/langtext.h"
+#include "ui/widgets/skin.h"
 
 #include "ui_questiondialogb.h"
 

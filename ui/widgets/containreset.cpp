@@ -1,8 +1,8 @@
-#include "containreset.h"
+#include "ui/widgets/containreset.h"
 
-#include "langtext.h"
-#include "postmsg.h"
-#include "skin.h"
+#include "core/postmsg.h"
+#include "ui/lang/langtext.h"
+#include "ui/widgets/skin.h"
 
 #include "ui_containreset.h"
 

@@ -1,13 +1,13 @@
-#include "updataparam.h"
+#include "ui/widgets/updataparam.h"
 
-#include "deviceinfocache.h"
-#include "devicesetters.h"
-#include "devicestate.h"
-#include "inportfail.h"
-#include "langtext.h"
-#include "postmsg.h"
-#include "skin.h"
-#include "timing.h"
+#include "core/deviceinfocache.h"
+#include "core/devicesetters.h"
+#include "core/devicestate.h"
+#include "core/postmsg.h"
+#include "core/timing.h"
+#include "ui/lang/langtext.h"
+#include "ui/widgets/inportfail.h"
+#include "ui/widgets/skin.h"
 
 #include "ui_updataparam.h"
 

@@ -1,0 +1,40 @@
+#ifndef TESTWIDGETS_H
+#define TESTWIDGETS_H
+
+// Test helpers for windows: answering modal dialogs, and the child-process mode that runs the
+// whole program.
+
+#include <functional>
+
+class QWidget;
+
+namespace TestEnv {
+
+// Calls answer with the next modal widget that appears (optionally of the given class),
+// polling the event loop; gives up after timeoutMs of real time.
+void AnswerNextModal(std::function<void(QWidget*)> answer, const char* className = nullptr,
+                     int timeoutMs = 10000);
+
+// Child-process mode for start-up tests: when argv[1] is "--run-app", runs the program
+// against the build's installation, reporting on stdout "MODAL <object name>|<texts>"
+// for each modal dialog (then rejects it) and "SHOWN <object name>" when the top-level
+// window is shown. Returns -1 when not in child mode.
+int RunAppChildIfAsked(int argc, char** argv);
+
+} // namespace TestEnv
+
+// A Qt Test main that also offers the child-process mode.
+#define VEXO_TEST_MAIN(TestClass)                                                  \
+    int main(int argc, char** argv)                                                \
+    {                                                                              \
+        const int child = TestEnv::RunAppChildIfAsked(argc, argv);                 \
+        if (child >= 0)                                                            \
+            return child;                                                          \
+        QApplication app(argc, argv);                                              \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                   \
+        TestClass tc;                                                              \
+        QTEST_SET_MAIN_SOURCE_PATH                                                 \
+        return QTest::qExec(&tc, argc, argv);                                      \
+    }
+
+#endif
