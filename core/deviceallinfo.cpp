@@ -1,6 +1,6 @@
 #include "core/deviceallinfo.h"
 
-QString DeviceAllInfo::VersionTextFor(quint16 version)
+QString DeviceAllInfo::VersionTextFor(quint32 version)
 {
     return QStringLiteral("v") + QString::number(version >> 8) + QStringLiteral(".")
         + QString::number(version & 0xFF, 16);

@@ -59,7 +59,18 @@ Qt::ConnectionType PostMsg::ConnectionFor(const char* signalSignature)
 
 bool PostMsg::Connect(const char* signal, const QObject* receiver, const char* method)
 {
-    return QObject::connect(instance(), signal, receiver, method, ConnectionFor(signal));
+    const bool connected = bool(QObject::connect(instance(), signal, receiver, method, ConnectionFor(signal)));
+    if (!connected) {
+        // A mistyped signature would leave a page deaf to the device: never let it pass quietly.
+        const QByteArray what = QByteArray("hub connection failed: ") + (signal ? signal + 1 : "(null)") + " -> "
+            + (receiver ? receiver->metaObject()->className() : "(null)") + "::" + (method ? method + 1 : "(null)");
+#ifdef QT_NO_DEBUG
+        qCritical("PostMsg: %s", what.constData());
+#else
+        qFatal("PostMsg: %s", what.constData());
+#endif
+    }
+    return connected;
 }
 
 void PostMsg::BeginShutdown() { s_shuttingDown.store(true); }

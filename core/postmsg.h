@@ -29,7 +29,8 @@ public:
     static Qt::ConnectionType ConnectionFor(const char* signalSignature);
 
     // Connects a hub signal (SIGNAL() text) to a receiver's slot with the connection type
-    // the signal calls for.
+    // the signal calls for. A connection that fails (a mistyped signature) ends a debug build
+    // at once and is logged as critical in a release build.
     static bool Connect(const char* signal, const QObject* receiver, const char* method);
 
     // Once shutdown has begun, blocking emits are skipped: the GUI thread may be waiting

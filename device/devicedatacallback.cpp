@@ -26,6 +26,20 @@ namespace {
 uint8_t BatteryStatusBuffer[4];
 uint8_t StatusChangeFlags[7];
 
+// Report lengths besides the full dump.
+constexpr int OneByteReportLength = 1;
+constexpr int DpiLightReportLength = 8;
+constexpr int LightBarReportLength = 9;
+constexpr int LongRangeReportLength = 10;
+// The profile list always offers this many profiles when the mouse reports one.
+constexpr int ProfileCount = 4;
+// Preset before asking for the long-range mode: the receiver leaves it when it has none.
+constexpr uint8_t LongRangeUnanswered = 0x73;
+// Config.ini marks a button whose factory default is a key action with this first item.
+const char* const KeyActionParam = "0x05";
+constexpr int KeyParamLists = 6;
+constexpr int ButtonCount = 16;
+
 QString deviceSection()
 {
     return QStringLiteral("Drive") + QString::number(CurrentDeviceIndex() + 1);
@@ -101,12 +115,12 @@ void sendHeldRecord(quint32 binding)
 void keyParameterCheck(FlashDataMap& record)
 {
     QList<int> keyActionButtons;
-    for (int k = 1; k <= 6; ++k) {
+    for (int k = 1; k <= KeyParamLists; ++k) {
         const QStringList param = ConfigIni::instance()->valueList(deviceSection(), QStringLiteral("KeyParam") + QString::number(k));
-        if (!param.isEmpty() && param.first() == QLatin1String("0x05"))
+        if (!param.isEmpty() && param.first() == QLatin1String(KeyActionParam))
             keyActionButtons << k - 1;
     }
-    for (int b = 0; b < 16; ++b) {
+    for (int b = 0; b < ButtonCount; ++b) {
         if (keyActionButtons.contains(b))
             continue;
         const uint8_t type = record.buttonFunctions[b].type;
@@ -167,9 +181,9 @@ void fullDump(quint32 binding, const uint8_t* data, int dataLength)
             if (CurrentDongleRGB->mode != 0)
                 hub->EmitRGBValue(CurrentDongleRGB);
         }
-        uint8_t longRange = 0x73;
+        uint8_t longRange = LongRangeUnanswered;
         UsbFinderC_GetLongRangeMode(path.constData(), &longRange);
-        if (longRange != 0x73 && longRange != 0)
+        if (longRange != LongRangeUnanswered && longRange != 0)
             hub->EmitLongRangeMode(true);
     }
     DongleQuerySkip.store(0);
@@ -263,6 +277,7 @@ void HandleDeviceStatusChange()
 void DeviceDataCallback(const uint8_t* head, int headLength, const uint8_t* data, int dataLength)
 {
     const auto headByte = [&](int i) { return (head && i < headLength) ? head[i] : uint8_t(0); };
+    // The head: [0] report id, [1] command, [2] length, [3] status, [4] sub-command.
     const uint8_t command = headByte(1);
     const uint8_t status = headByte(3);
     const uint8_t sub = headByte(4);
@@ -284,24 +299,24 @@ void DeviceDataCallback(const uint8_t* head, int headLength, const uint8_t* data
             break;
         if (sub == HIDUSB_SUB_ALL && dataLength == FullDumpLength) {
             fullDump(binding, data, dataLength);
-        } else if (sub == HIDUSB_SUB_ALL && dataLength == 1) {
+        } else if (sub == HIDUSB_SUB_ALL && dataLength == OneByteReportLength) {
             const uint8_t rate = data[0];
             if (!changeHeldRecord(binding, [rate](FlashDataMap& m) { m.reportRate = rate; }))
                 break;
             hub->EmitUpDataReportRate(rate);
             sendHeldRecord(binding);
-        } else if (sub == HIDUSB_SUB_DPI_LEVEL && dataLength == 1) {
+        } else if (sub == HIDUSB_SUB_DPI_LEVEL && dataLength == OneByteReportLength) {
             const uint8_t level = data[0];
             if (!changeHeldRecord(binding, [level](FlashDataMap& m) { m.currentDpiLevel = level; }))
                 break;
             hub->EmitUpDataDPI(level);
             sendHeldRecord(binding);
-        } else if (sub == HIDUSB_SUB_DPI_LIGHT && dataLength == 8) {
+        } else if (sub == HIDUSB_SUB_DPI_LIGHT && dataLength == DpiLightReportLength) {
             if (changeHeldRecord(binding, [&](FlashDataMap& m) {
                     BufferToDPILed(data, dataLength, reinterpret_cast<uint8_t*>(&m) + offsetof(FlashDataMap, dpiEffectMode));
                 }))
                 fillPages(binding, {&PostMsg::EmitUpDataDPILed});
-        } else if (sub == HIDUSB_SUB_LIGHT_BAR && dataLength == 9) {
+        } else if (sub == HIDUSB_SUB_LIGHT_BAR && dataLength == LightBarReportLength) {
             if (changeHeldRecord(binding, [&](FlashDataMap& m) {
                     BufferToLedBar(data, dataLength, reinterpret_cast<uint8_t*>(&m) + offsetof(FlashDataMap, lightMode));
                 }))
@@ -316,8 +331,8 @@ void DeviceDataCallback(const uint8_t* head, int headLength, const uint8_t* data
             HandleDeviceStatusChange();
         break;
     case HIDUSB_CMD_CONFIG:
-        if (dataLength == 1)
-            hub->EmitUpDataConfigUI(4, data[0], true);
+        if (dataLength == OneByteReportLength)
+            hub->EmitUpDataConfigUI(ProfileCount, data[0], true);
         else
             hub->EmitUpDataConfigUI(0, 0, false);
         break;
@@ -328,7 +343,7 @@ void DeviceDataCallback(const uint8_t* head, int headLength, const uint8_t* data
         hub->EmitRGBValue(CurrentDongleRGB);
         break;
     case HIDUSB_CMD_LONG_RANGE:
-        if (dataLength == 10)
+        if (dataLength == LongRangeReportLength)
             hub->EmitLongRangeMode(false);
         break;
     default:

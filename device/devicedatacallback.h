@@ -1,6 +1,8 @@
 #ifndef DEVICEDATACALLBACK_H
 #define DEVICEDATACALLBACK_H
 
+#include "hidusb/HIDUsb.h"
+
 #include <cstdint>
 
 // Called by the library with each report of the device, on the library's thread.
@@ -9,6 +11,6 @@ void DeviceDataCallback(const uint8_t* head, int headLength, const uint8_t* data
 void HandleDeviceStatusChange();
 
 // Report lengths the callback acts on.
-constexpr int FullDumpLength = 6912;
+constexpr int FullDumpLength = HIDUSB_DUMP_LENGTH;
 
 #endif

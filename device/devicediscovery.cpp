@@ -125,24 +125,29 @@ DeviceIdentity IdentifyDevice(const QByteArray& path, const ConfigIni::Snapshot&
     return id;
 }
 
+DeviceMatch ApplyIdentity(DeviceAllInfo& device, const DeviceIdentity& id, const ConfigIni::Snapshot& config)
+{
+    const int total = option(config, "DeviceTotal").toInt();
+    if (id.section < 0 && total <= 0 && id.answered)
+        return DeviceMatch::NotListed;
+    device.Wired = DeviceAllInfo::WiredForConnection(id.kind);
+    if (id.section < 0) {
+        // Listed with its own image; CidMid and ConnectionType keep their values.
+        device.DriveIndex = quint32(qMax(0, total));
+        return DeviceMatch::Unidentified;
+    }
+    device.CidMid = quint16(id.cid | (id.mid << 8));
+    device.ConnectionType = id.kind;
+    device.DriveIndex = quint32(id.section);
+    return DeviceMatch::Section;
+}
+
 bool FindDeviceInConfig(DeviceAllInfo& device, const ConfigIni::Snapshot& config)
 {
-    const DeviceIdentity id = IdentifyDevice(device.Path, config);
-    const int total = option(config, "DeviceTotal").toInt();
-    if (id.section >= 0) {
-        device.Wired = DeviceAllInfo::WiredForConnection(id.kind);
-        device.CidMid = quint16(id.cid | (id.mid << 8));
-        device.ConnectionType = id.kind;
-        device.DriveIndex = quint32(id.section);
-        if (UsbFinderC_GetDeviceOnLine(device.Path.constData()) & 0xFF)
-            device.Online = 1;
-        return true;
-    }
-    if (total <= 0 && id.answered)
-        return false;
-    device.Wired = DeviceAllInfo::WiredForConnection(id.kind);
-    device.DriveIndex = quint32(qMax(0, total));
-    return true;
+    const DeviceMatch match = ApplyIdentity(device, IdentifyDevice(device.Path, config), config);
+    if (match == DeviceMatch::Section && (UsbFinderC_GetDeviceOnLine(device.Path.constData()) & 0xFF))
+        device.Online = 1;
+    return match != DeviceMatch::NotListed;
 }
 
 void EnumerateDevices(const QString& vendorId, const QVector<QString>& productIds, const ConfigIni::Snapshot& config)
@@ -160,15 +165,6 @@ void EnumerateDevices(const QString& vendorId, const QVector<QString>& productId
 }
 
 namespace {
-
-// Online state and receiver address from one address query.
-void applyAddressQuery(DeviceAllInfo& device)
-{
-    std::fill(std::begin(UsbAddressBuffer), std::end(UsbAddressBuffer), uint8_t(0));
-    UsbFinderC_GetDeviceOnLineWithUsbAddress(device.Path.constData(), UsbAddressBuffer);
-    device.Online = UsbAddressBuffer[6] == 1 ? 1 : 0;
-    device.ReceiverAddress = {UsbAddressBuffer[7], UsbAddressBuffer[8], UsbAddressBuffer[9]};
-}
 
 // Replaces the entry with the same path in the page list (appends it when absent), and the
 // entry at index in the found list.
@@ -190,20 +186,9 @@ void storeEntry(int index, const DeviceAllInfo& device)
     });
 }
 
-} // namespace
-
-void RefreshDeviceOnline(int index)
-{
-    const DeviceList found = FoundDeviceList.get();
-    if (index < 0 || index >= found.size())
-        return;
-    DeviceAllInfo device = found.at(index);
-    device.Online = 0;
-    applyAddressQuery(device);
-    storeEntry(index, device);
-}
-
-void ReidentifyDevice(int index)
+// Presence and receiver address of entry index from one address query; with reidentify the
+// device is identified again in between, and the query's presence wins over what that set.
+void refreshEntry(int index, bool reidentify)
 {
     const DeviceList found = FoundDeviceList.get();
     if (index < 0 || index >= found.size())
@@ -212,12 +197,32 @@ void ReidentifyDevice(int index)
     device.Online = 0;
     std::fill(std::begin(UsbAddressBuffer), std::end(UsbAddressBuffer), uint8_t(0));
     UsbFinderC_GetDeviceOnLineWithUsbAddress(device.Path.constData(), UsbAddressBuffer);
-    uint8_t answer[10];
-    std::copy(std::begin(UsbAddressBuffer), std::end(UsbAddressBuffer), answer);
-    FindDeviceInConfig(device, ConfigIni::instance()->snapshot());
-    device.Online = answer[6] == 1 ? 1 : 0;
-    device.ReceiverAddress = {answer[7], answer[8], answer[9]};
+    const AddressAnswer answer = ReadAddressAnswer(UsbAddressBuffer);
+    if (reidentify)
+        FindDeviceInConfig(device, ConfigIni::instance()->snapshot());
+    device.Online = answer.online ? 1 : 0;
+    device.ReceiverAddress = answer.address;
     storeEntry(index, device);
+}
+
+} // namespace
+
+AddressAnswer ReadAddressAnswer(const uint8_t* buffer)
+{
+    AddressAnswer answer;
+    answer.online = buffer[6] == 1;
+    answer.address = {buffer[7], buffer[8], buffer[9]};
+    return answer;
+}
+
+void RefreshDeviceOnline(int index)
+{
+    refreshEntry(index, false);
+}
+
+void ReidentifyDevice(int index)
+{
+    refreshEntry(index, true);
 }
 
 void DevicePageHotplugCallback()

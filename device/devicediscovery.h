@@ -61,6 +61,22 @@ struct DeviceIdentity {
     int section = -1;        // matching 0-based section, -1 for none
     bool answered = false;   // CID or MID non-zero
 };
+enum class DeviceMatch {
+    Section,      // a device section of Config.ini
+    Unidentified, // listed with DriveIndex = DeviceTotal
+    NotListed     // identified, but no section and no unidentified slot (DeviceTotal <= 0)
+};
+// Fills Wired, CidMid, ConnectionType and DriveIndex of a record from a device's answer, as
+// both enumerations do.
+DeviceMatch ApplyIdentity(DeviceAllInfo& device, const DeviceIdentity& id, const ConfigIni::Snapshot& config);
+
+// Bytes 6 to 9 of an address query: presence and the receiver address.
+struct AddressAnswer {
+    bool online = false;
+    QList<quint8> address;
+};
+AddressAnswer ReadAddressAnswer(const uint8_t* buffer);
+
 DeviceIdentity IdentifyDevice(const QByteArray& path, const ConfigIni::Snapshot& config);
 
 #endif

@@ -2,6 +2,7 @@
 
 #include "core/apppaths.h"
 #include "core/configini.h"
+#include "core/deviceallinfo.h"
 #include "core/devicestate.h"
 #include "platform/registrystore.h"
 
@@ -50,8 +51,7 @@ FirmwareImage FirmwareImageList::first() const
 
 QString FirmwareVersionText(quint32 version)
 {
-    return QStringLiteral("v") + QString::number(version >> 8) + QLatin1Char('.')
-        + QString::number(version & 0xFF, 16);
+    return DeviceAllInfo::VersionTextFor(version);
 }
 
 FirmwareVersion ParseFirmwareVersion(const QString& text)

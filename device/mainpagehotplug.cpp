@@ -24,24 +24,13 @@ bool sameReceiver(const QList<quint8>& a, const QList<quint8>& b)
 
 int FindDeviceInConfigW(DeviceAllInfo& record, const QByteArray& path, const ConfigIni::Snapshot& config)
 {
-    const DeviceIdentity id = IdentifyDevice(path, config);
-    const int total = config.value(QStringLiteral("Option"), QStringLiteral("DeviceTotal")).toInt();
-    if (id.section < 0) {
-        if (total <= 0 && id.answered)
-            return 0;
-        record.Wired = DeviceAllInfo::WiredForConnection(id.kind);
-        record.DriveIndex = quint32(qMax(0, total));
+    if (ApplyIdentity(record, IdentifyDevice(path, config), config) != DeviceMatch::Section)
         return 0;
-    }
-    record.Wired = DeviceAllInfo::WiredForConnection(id.kind);
-    record.CidMid = quint16(id.cid | (id.mid << 8));
-    record.ConnectionType = id.kind;
-    record.DriveIndex = quint32(id.section);
-    record.ReceiverAddress.clear();
     uint8_t buffer[10] = {};
     UsbFinderC_GetDeviceOnLineWithUsbAddress(path.constData(), buffer);
-    record.Online = buffer[6] == 1 ? 1 : 0;
-    record.ReceiverAddress = {buffer[7], buffer[8], buffer[9]};
+    const AddressAnswer answer = ReadAddressAnswer(buffer);
+    record.Online = answer.online ? 1 : 0;
+    record.ReceiverAddress = answer.address;
 
     std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
     const DeviceAllInfo current = CurrentDevice.get();

@@ -88,9 +88,8 @@ Worker::Worker(QObject*)
     WorkerPollTimer->setInterval(Timing::Scaled(Timing::PresencePoll));
     connect(WorkerPollTimer, &QTimer::timeout, this, &Worker::SlotCheckOnline);
     WorkerPollTimer->start();
-    connect(PostMsg::instance(), SIGNAL(SigSelectMouseInfo(DeviceAllInfo)), this,
-            SLOT(SlotSelectMouseInfo(DeviceAllInfo)));
-    connect(PostMsg::instance(), SIGNAL(SigMainPageChange()), this, SLOT(SlotMainPageChange()));
+    PostMsg::Connect(SIGNAL(SigSelectMouseInfo(DeviceAllInfo)), this, SLOT(SlotSelectMouseInfo(DeviceAllInfo)));
+    PostMsg::Connect(SIGNAL(SigMainPageChange()), this, SLOT(SlotMainPageChange()));
     ShowBatteryText.store(ConfigIni::instance()->value(QStringLiteral("Option"), QStringLiteral("ShowBatteryValue")).toInt());
 }
 

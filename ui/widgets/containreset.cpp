@@ -2,6 +2,7 @@
 
 #include "core/postmsg.h"
 #include "ui/lang/langtext.h"
+#include "ui/widgets/okcancelbody.h"
 #include "ui/widgets/skin.h"
 
 #include "ui_containreset.h"
@@ -12,9 +13,7 @@ ContainReset::ContainReset(QWidget* parent)
 {
     ui->setupUi(this);
     ImageFolder = Skin::WarningDialogFolder();
-    Skin::ApplyNoticeSkin(this, ImageFolder, ui->ContainResetA, ui->label, ui->CloseButton);
-    Skin::ApplyConfirmButton(ui->OK, ImageFolder);
-    Skin::ApplyConfirmButton(ui->Cancel, ImageFolder);
+    OkCancelBody::SetUp(this, ui->ContainResetA, ui->label, ui->CloseButton, ui->OK, ui->Cancel);
     PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
     SlotAllLanguage(CurrentLanguage);
     ui->OK->setShortcut(QKeySequence(Qt::Key_Return));
@@ -32,20 +31,17 @@ void ContainReset::SetMessage(const QString& text)
 
 void ContainReset::on_CloseButton_clicked()
 {
-    Confirmed = false;
-    close();
+    OkCancelBody::Answer(this, &Confirmed, false);
 }
 
 void ContainReset::on_OK_clicked()
 {
-    Confirmed = true;
-    close();
+    OkCancelBody::Answer(this, &Confirmed, true);
 }
 
 void ContainReset::on_Cancel_clicked()
 {
-    Confirmed = false;
-    close();
+    OkCancelBody::Answer(this, &Confirmed, false);
 }
 
 void ContainReset::SlotAllLanguage(int index)

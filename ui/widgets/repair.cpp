@@ -2,6 +2,7 @@
 
 #include "core/postmsg.h"
 #include "ui/lang/langtext.h"
+#include "ui/widgets/okcancelbody.h"
 #include "ui/widgets/skin.h"
 
 #include "ui_repair.h"
@@ -12,9 +13,7 @@ RePair::RePair(QWidget* parent)
 {
     ui->setupUi(this);
     ImageFolder = Skin::WarningDialogFolder();
-    Skin::ApplyNoticeSkin(this, ImageFolder, ui->RePairA, ui->label, ui->CloseButton);
-    Skin::ApplyConfirmButton(ui->OK, ImageFolder);
-    Skin::ApplyConfirmButton(ui->Cancel, ImageFolder);
+    OkCancelBody::SetUp(this, ui->RePairA, ui->label, ui->CloseButton, ui->OK, ui->Cancel);
     PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
     SlotAllLanguage(CurrentLanguage);
 }
@@ -26,20 +25,17 @@ RePair::~RePair()
 
 void RePair::on_CloseButton_clicked()
 {
-    PairAgain = false;
-    close();
+    OkCancelBody::Answer(this, &PairAgain, false);
 }
 
 void RePair::on_OK_clicked()
 {
-    PairAgain = true;
-    close();
+    OkCancelBody::Answer(this, &PairAgain, true);
 }
 
 void RePair::on_Cancel_clicked()
 {
-    PairAgain = false;
-    close();
+    OkCancelBody::Answer(this, &PairAgain, false);
 }
 
 void RePair::SlotAllLanguage(int index)

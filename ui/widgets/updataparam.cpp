@@ -44,7 +44,7 @@ UpDataParam::UpDataParam(QWidget* parent)
     UpdateTimer->setSingleShot(true);
     ImageFolder = Skin::WarningDialogFolder();
     Skin::ApplyNoticeSkin(this, ImageFolder, ui->UpDataParamA, ui->label, nullptr);
-    connect(UpdateTimer, SIGNAL(timeout()), this, SLOT(onTimeupDestroy()));
+    connect(UpdateTimer, &QTimer::timeout, this, &UpDataParam::onTimeupDestroy);
     PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
     SlotAllLanguage(CurrentLanguage);
 }
