@@ -10,7 +10,9 @@ mode=${1:-run}
 sanitize=OFF
 [ "${2:-}" = "--sanitize" ] && sanitize=ON
 
-packages=(cmake ninja-build g++ qtbase5-dev qtbase5-dev-tools libqt5svg5-dev python3 xvfb xauth
+# Build and tests: the compiler, CMake with Ninja, Qt with moc/uic/rcc. `run` without a display:
+# a virtual X server. Fonts: the forms' font is replaced with these (ui/widgets/skin.cpp).
+packages=(cmake ninja-build g++ qtbase5-dev qtbase5-dev-tools xvfb xauth
           fonts-dejavu-core fonts-wqy-microhei)
 missing=()
 for p in "${packages[@]}"; do

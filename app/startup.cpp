@@ -2,6 +2,7 @@
 
 #include "app/singleinstanceguard.h"
 #include "core/apppaths.h"
+#include "core/installationcheck.h"
 #include "core/userfolders.h"
 #include "ui/shell/dialogmain.h"
 #include "ui/widgets/exeisrun.h"
@@ -21,6 +22,8 @@ int VexoMain(int argc, char** argv)
     PurgeOldFiles(base + QStringLiteral("/Exception"));
 
     QApplication app(argc, argv);
+    // After the application object: the installation is found from the executable's folder.
+    CheckInstallation();
 
     // Kept until the process ends, so the segment lives as long as this instance.
     static SingleInstanceGuard* guard = new SingleInstanceGuard(AppPaths::AppFolderName());

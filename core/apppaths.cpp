@@ -1,6 +1,8 @@
 #include "core/apppaths.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QStandardPaths>
@@ -12,6 +14,12 @@ QMutex& installMutex()
     return mutex;
 }
 QString& installOverride()
+{
+    static QString folder;
+    return folder;
+}
+// The installation does not move while the program runs: looked up once.
+QString& installFound()
 {
     static QString folder;
     return folder;
@@ -31,16 +39,32 @@ QString AppPaths::UserDataFolder()
 
 QString AppPaths::InstallFolder()
 {
-    {
-        QMutexLocker lock(&installMutex());
-        if (!installOverride().isEmpty())
-            return installOverride();
+    QMutexLocker lock(&installMutex());
+    if (!installOverride().isEmpty())
+        return installOverride();
+    if (installFound().isEmpty()) {
+        // Empty before the application object exists: nothing to look up from yet.
+        const QString exeFolder = QCoreApplication::applicationDirPath();
+        if (exeFolder.isEmpty())
+            return QString();
+        installFound() = InstallFolderFor(exeFolder);
     }
-    return QCoreApplication::applicationDirPath();
+    return installFound();
 }
 
 void AppPaths::SetInstallFolder(const QString& folder)
 {
     QMutexLocker lock(&installMutex());
     installOverride() = folder;
+}
+
+QString AppPaths::InstallFolderFor(const QString& exeFolder)
+{
+    if (QFileInfo(exeFolder + QStringLiteral("/usersetting/Config.ini")).isFile())
+        return exeFolder;
+    // Installed: the data's folder exists even when a file in it went missing.
+    const QString shared = QDir::cleanPath(exeFolder + QStringLiteral("/../share/vexo"));
+    if (QFileInfo(shared).isDir())
+        return shared;
+    return exeFolder;
 }

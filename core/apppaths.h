@@ -11,9 +11,14 @@ public:
     static QString AppFolderName();
     // The per-user folder: the generic data location + "/" + AppFolderName().
     static QString UserDataFolder();
-    // The installation folder: the executable's folder unless set otherwise.
+    // The installation folder: the one set with SetInstallFolder, else InstallFolderFor() the
+    // executable's folder.
     static QString InstallFolder();
     static void SetInstallFolder(const QString& folder);
+    // The data of a program in exeFolder: beside it (the build folder's dist/) or, installed,
+    // in <prefix>/share/vexo. When neither holds usersetting/Config.ini: the installed folder if
+    // it exists, else exeFolder, so that messages name where the data was expected.
+    static QString InstallFolderFor(const QString& exeFolder);
 };
 
 #endif

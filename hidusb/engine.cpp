@@ -971,19 +971,25 @@ std::string DefaultScenarioPathImpl()
     if (const char* env = std::getenv("HIDUSB_SIM_SCENARIO"))
         if (*env)
             return env;
+    // The build folder keeps the file beside the program and the library; an installation
+    // keeps it in <prefix>/share/vexo, beside <prefix>/bin and <prefix>/lib/vexo.
     char exe[4096];
     const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
     if (n > 0) {
         exe[n] = 0;
-        const std::string beside = dirOf(exe) + "/hidusb-sim.json";
-        if (fileExists(beside))
-            return beside;
+        for (const char* rel : {"/hidusb-sim.json", "/../share/vexo/hidusb-sim.json"}) {
+            const std::string path = dirOf(exe) + rel;
+            if (fileExists(path))
+                return path;
+        }
     }
     Dl_info info{};
     if (::dladdr(reinterpret_cast<void*>(&DefaultScenarioPathImpl), &info) && info.dli_fname) {
-        const std::string beside = dirOf(info.dli_fname) + "/hidusb-sim.json";
-        if (fileExists(beside))
-            return beside;
+        for (const char* rel : {"/hidusb-sim.json", "/../../share/vexo/hidusb-sim.json"}) {
+            const std::string path = dirOf(info.dli_fname) + rel;
+            if (fileExists(path))
+                return path;
+        }
     }
     return std::string();
 }
