@@ -18,6 +18,8 @@ Guarded<QString> DeviceInfoCacheName;
 Guarded<QByteArray> DeviceConfigPath;
 Guarded<QByteArray> ServicePath;
 Guarded<quint32> ServiceBinding;
+Guarded<DeviceAllInfo> PairChosenDevice;
+std::atomic<bool> PairChosen{false};
 
 static DongleRGB TheDongleRGB{};
 DongleRGB* const CurrentDongleRGB = &TheDongleRGB;
@@ -84,6 +86,7 @@ void ResetDeviceState()
         DeviceConfigPath.set(QByteArray());
         ServicePath.set(QByteArray());
         ServiceBinding.set(0);
+        PairChosenDevice.set(DeviceAllInfo());
         TheDongleRGB = DongleRGB{};
     }
     for (auto* flag : {&UiSendsChanges, &SensorLoading, &LightLoading, &ButtonLoading, &SensorLoaded,
@@ -93,4 +96,5 @@ void ResetDeviceState()
     DeviceWatchEnabled.store(1);
     MainPageActive.store(0);
     ImportRunning.store(0);
+    PairChosen.store(false);
 }

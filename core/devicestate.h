@@ -88,6 +88,11 @@ bool SendRecordToBoundDevice(const FlashDataMap& record, quint32 binding = 0);
 // The section index of the chosen device ("Drive" + index + 1).
 quint32 CurrentDeviceIndex();
 
+// The device the pairing dialog pairs while the device pages are not active, when PairChosen
+// is set (a click on a device button stores it; Space on the choice page clears the flag).
+extern Guarded<DeviceAllInfo> PairChosenDevice;
+extern std::atomic<bool> PairChosen;
+
 extern DongleRGB* const CurrentDongleRGB;
 extern std::atomic<Worker*> WorkerThread;
 

@@ -12,6 +12,14 @@
 Q_DECLARE_METATYPE(FlashDataMap)
 Q_DECLARE_METATYPE(DongleRGB*)
 
+// The argument of SigChangeSize: where a minimise or close comes from.
+enum ChangeSizeCode {
+    MinimiseFromFrame = 0,
+    CloseFromFrame = 1,
+    MinimiseFromChoicePage = 2,
+    CloseFromChoicePage = 3
+};
+
 // The process-wide signal hub: windows and device callbacks talk only through it.
 // Receivers connect by signature text when they are built. The signals listed in
 // BlockingQueuedSignals carry device data from device threads; their receivers connect

@@ -1,0 +1,4 @@
+#include "ui/lang/keptexts.h"
+
+QString MouseIsNewTipsText;
+QString WiredModeText;
