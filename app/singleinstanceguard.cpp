@@ -1,35 +1,55 @@
 #include "app/singleinstanceguard.h"
 
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 SingleInstanceGuard::SingleInstanceGuard(const QString& key)
-    : m_memory(key)
+    : m_path(LockFilePath(key))
 {
 }
 
-// On Unix a segment outlives a process that died without detaching. Attaching and detaching
-// once removes it when nobody else is attached; a live instance keeps it.
-void SingleInstanceGuard::ClearStaleSegment()
+SingleInstanceGuard::~SingleInstanceGuard()
 {
-    QSharedMemory stale(m_memory.key());
-    if (stale.attach())
-        stale.detach();
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+QString SingleInstanceGuard::LockFilePath(const QString& key)
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = QDir::tempPath(); // the name still carries the user id
+    const QByteArray home = QFile::encodeName(QDir::homePath());
+    const QByteArray homeHash = QCryptographicHash::hash(home, QCryptographicHash::Sha256).toHex().left(16);
+    return folder + QLatin1Char('/') + key + QLatin1Char('-') + QString::number(::getuid()) + QLatin1Char('-')
+        + QString::fromLatin1(homeHash) + QStringLiteral(".lock");
 }
 
 bool SingleInstanceGuard::AnotherInstanceRuns()
 {
-    // A stale segment can also be met only when creating: its key file was removed (a cleaned
-    // temporary folder) and the new one maps onto the old key. Creating the segment makes the
-    // key file again, so a second round can clear it.
-    for (int round = 0; round < 2; ++round) {
-        ClearStaleSegment();
-        if (m_memory.attach(QSharedMemory::ReadWrite)) {
-            m_memory.detach();
-            return true;
-        }
-        if (m_memory.create(1, QSharedMemory::ReadWrite))
-            return false;
-        if (m_memory.error() != QSharedMemory::AlreadyExists)
-            return false; // no guard to be had: run
+    if (m_fd >= 0)
+        return false;
+    // Never unlinked: removing a lock file another start has just opened would let two run.
+    // Close-on-exec, so a program started from here does not inherit the lock.
+    const int fd = ::open(QFile::encodeName(m_path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false; // no guard to be had: run
+    int result;
+    do {
+        result = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (result != 0 && errno == EINTR);
+    if (result == 0) {
+        m_fd = fd;
+        return false;
     }
-    // Another instance created it at the same moment.
-    return true;
+    const bool held = errno == EWOULDBLOCK;
+    ::close(fd);
+    return held; // any other failure: no guard to be had, run
 }

@@ -1,5 +1,7 @@
 #include "core/inifile.h"
 
+#include <QFileInfo>
+#include <QLockFile>
 #include <QMutexLocker>
 
 IniFile::IniFile(std::function<QString()> path)
@@ -18,12 +20,49 @@ QSettings* IniFile::settingsLocked()
     return m_settings.get();
 }
 
-QVariant IniFile::value(const QString& key)
+bool IniFile::ClearStaleLock(const QString& path)
+{
+    // The name QSettings locks while it writes (QLockFile, stale only after 30 s).
+    QLockFile probe(QFileInfo(path).absoluteFilePath() + QStringLiteral(".lock"));
+    probe.setStaleLockTime(kUnreadableLockMs);
+    // Takes a free name, or removes one naming a dead process and takes it.
+    if (probe.tryLock(0)) {
+        probe.unlock();
+        return true;
+    }
+    qint64 pid = 0;
+    QString host, app;
+    if (probe.error() != QLockFile::LockFailedError || probe.getLockInfo(&pid, &host, &app))
+        return false; // a live writer: QSettings waits for it
+    // Empty or torn: its writer died while writing it, or is writing it right now. Once it is
+    // older than the short stale time it goes; a live holder's flock keeps it.
+    if (probe.tryLock(kUnreadableLockMs + kUnreadableLockMs / 2)) {
+        probe.unlock();
+        return true;
+    }
+    return false;
+}
+
+void IniFile::syncWriteLocked(QSettings* s)
+{
+    ClearStaleLock(m_path);
+    s->sync();
+}
+
+QVariant IniFile::value(const QString& key, const QVariant& defaultValue)
 {
     QMutexLocker lock(&m_mutex);
     QSettings* s = settingsLocked();
     s->sync(); // pick up what another process wrote
-    return s->value(key);
+    return s->value(key, defaultValue);
+}
+
+bool IniFile::contains(const QString& key)
+{
+    QMutexLocker lock(&m_mutex);
+    QSettings* s = settingsLocked();
+    s->sync();
+    return s->contains(key);
 }
 
 QHash<QString, QVariant> IniFile::values()
@@ -38,10 +77,18 @@ QHash<QString, QVariant> IniFile::values()
     return all;
 }
 
-void IniFile::setValue(const QString& key, const QString& value)
+void IniFile::setValue(const QString& key, const QVariant& value)
 {
     QMutexLocker lock(&m_mutex);
     QSettings* s = settingsLocked();
     s->setValue(key, value);
-    s->sync();
+    syncWriteLocked(s);
+}
+
+void IniFile::remove(const QString& key)
+{
+    QMutexLocker lock(&m_mutex);
+    QSettings* s = settingsLocked();
+    s->remove(key);
+    syncWriteLocked(s);
 }

@@ -17,14 +17,25 @@ class IniFile
 public:
     explicit IniFile(std::function<QString()> path);
 
-    QVariant value(const QString& key);
+    QVariant value(const QString& key, const QVariant& defaultValue = QVariant());
+    bool contains(const QString& key);
     // Every key ("group/key") with its value, from one reading of the file.
     QHash<QString, QVariant> values();
     // Writes and syncs at once.
-    void setValue(const QString& key, const QString& value);
+    void setValue(const QString& key, const QVariant& value);
+    void remove(const QString& key);
+
+    // Removes the lock file that QSettings keeps beside path while it writes, when the writer
+    // that left it is dead: at once when the file names a dead process, within about a second
+    // when it is empty or torn. A lock of a live writer stays. True when no lock file remains.
+    static bool ClearStaleLock(const QString& path);
+    // Longest age of an unreadable lock file that may still belong to a writer that is
+    // just writing it.
+    static constexpr int kUnreadableLockMs = 1000;
 
 private:
     QSettings* settingsLocked();
+    void syncWriteLocked(QSettings* s);
 
     std::function<QString()> m_pathOf;
     QMutex m_mutex;

@@ -1,11 +1,15 @@
 #include "core/userfolders.h"
 
 #include "core/apppaths.h"
+#include "platform/registrystore.h"
 
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
 
 QStringList UserFolderTree()
 {
@@ -24,9 +28,32 @@ void PrepareUserFolders()
     }
     const QString macroIni = base + QStringLiteral("/Macro.ini");
     if (!QFile::exists(macroIni)) {
-        QFile file(macroIni);
-        if (file.open(QIODevice::WriteOnly | QIODevice::Text))
-            file.close();
+        QSaveFile file(macroIni);
+        if (file.open(QIODevice::WriteOnly))
+            file.commit();
+    }
+    RemoveInterruptedSaves(base);
+    RemoveInterruptedSaves(QFileInfo(RegistryStore::FilePath()).absolutePath());
+}
+
+void RemoveInterruptedSaves(const QString& folder)
+{
+    // Qt 5.15 names the temporary file of a save "<target>.XXXXXX", six random ASCII letters
+    // (written that way from the start, or, with O_TMPFILE, only for the moment of the rename).
+    static const QRegularExpression temporary(
+        QRegularExpression::anchoredPattern(QStringLiteral("(.+)\\.[A-Za-z]{6}")));
+    const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-60);
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoSymLinks,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        const QFileInfo entry = it.fileInfo();
+        const QRegularExpressionMatch match = temporary.match(entry.fileName());
+        if (!match.hasMatch() || entry.lastModified().toUTC() >= before)
+            continue;
+        const QFileInfo target(entry.absolutePath() + QLatin1Char('/') + match.captured(1));
+        if (target.isFile() && !target.isSymLink())
+            QFile::remove(entry.absoluteFilePath());
     }
 }
 

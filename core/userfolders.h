@@ -6,8 +6,13 @@
 
 // The per-user folders, in creation order, relative to the per-user folder.
 QStringList UserFolderTree();
-// Creates the missing folders of the tree and an empty "/Macro.ini" when there is none.
+// Creates the missing folders of the tree and an empty "/Macro.ini" when there is none, and
+// removes the temporary files of saves a kill interrupted.
 void PrepareUserFolders();
+// Removes, in folder and its sub-folders, the files QSaveFile (and QSettings through it) leaves
+// when a save is interrupted: "<name>.XXXXXX" (six ASCII letters) beside a file "<name>", last
+// written more than a minute ago (a younger one may belong to a save still running).
+void RemoveInterruptedSaves(const QString& folder);
 // Removes the files of one folder that are more than seven whole days old; sub-folders stay.
 void PurgeOldFiles(const QString& folder);
 

@@ -224,10 +224,19 @@ QString UpgradeLogPath()
 
 void AppendUpgradeLog(const QStringList& lines)
 {
+    // Unbuffered append: each line reaches the file in one write of the whole line, so a kill
+    // or another appender never leaves half a line.
     QFile file(UpgradeLogPath());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
         return;
-    QTextStream out(&file);
-    for (const QString& line : lines)
-        out << line << '\n';
+    // A line torn by a kill before lines were written whole must not swallow the next one.
+    QByteArray start;
+    if (file.size() > 0 && file.seek(file.size() - 1) && file.read(1) != "\n")
+        start = "\n";
+    for (const QString& line : lines) {
+        const QByteArray whole = start + line.toLocal8Bit() + '\n';
+        start.clear();
+        if (file.write(whole) != whole.size())
+            return;
+    }
 }

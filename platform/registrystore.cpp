@@ -2,9 +2,13 @@
 
 #include "core/apppaths.h"
 
-#include <QMutexLocker>
-#include <QSettings>
 #include <QStandardPaths>
+
+// The file follows the current HOME: IniFile asks for the path on every access.
+RegistryStore::RegistryStore()
+    : m_file(&RegistryStore::FilePath)
+{
+}
 
 RegistryStore* RegistryStore::instance()
 {
@@ -35,37 +39,22 @@ QString RegistryStore::GroupFor(const QString& key, const QString& name)
     return group + QLatin1Char('/') + safeName;
 }
 
-// A fresh QSettings per call: the file follows the current HOME, and calls are rare.
 QVariant RegistryStore::value(const QString& key, const QString& name, const QVariant& defaultValue)
 {
-    QMutexLocker lock(&m_mutex);
-    QSettings s(FilePath(), QSettings::IniFormat);
-    s.setIniCodec("UTF-8");
-    return s.value(GroupFor(key, name), defaultValue);
+    return m_file.value(GroupFor(key, name), defaultValue);
 }
 
 void RegistryStore::setValue(const QString& key, const QString& name, const QVariant& value)
 {
-    QMutexLocker lock(&m_mutex);
-    QSettings s(FilePath(), QSettings::IniFormat);
-    s.setIniCodec("UTF-8");
-    s.setValue(GroupFor(key, name), value);
-    s.sync();
+    m_file.setValue(GroupFor(key, name), value);
 }
 
 void RegistryStore::remove(const QString& key, const QString& name)
 {
-    QMutexLocker lock(&m_mutex);
-    QSettings s(FilePath(), QSettings::IniFormat);
-    s.setIniCodec("UTF-8");
-    s.remove(GroupFor(key, name));
-    s.sync();
+    m_file.remove(GroupFor(key, name));
 }
 
 bool RegistryStore::contains(const QString& key, const QString& name)
 {
-    QMutexLocker lock(&m_mutex);
-    QSettings s(FilePath(), QSettings::IniFormat);
-    s.setIniCodec("UTF-8");
-    return s.contains(GroupFor(key, name));
+    return m_file.contains(GroupFor(key, name));
 }

@@ -1,7 +1,8 @@
 #ifndef REGISTRYSTORE_H
 #define REGISTRYSTORE_H
 
-#include <QMutex>
+#include "core/inifile.h"
+
 #include <QString>
 #include <QVariant>
 
@@ -25,9 +26,9 @@ public:
     static QString FilePath();
 
 private:
-    RegistryStore() = default;
+    RegistryStore();
     static QString GroupFor(const QString& key, const QString& name);
-    QMutex m_mutex;
+    IniFile m_file;
 };
 
 #endif

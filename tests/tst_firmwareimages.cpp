@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
 
 #include <unistd.h>
@@ -67,6 +68,9 @@ private slots:
     void failRecord_data();
     void failRecord();
     void mouseVerAndLog();
+    void upgradeLogAppends_data();
+    void upgradeLogAppends();
+    void upgradeLogLinesStayWhole();
 
 private:
     void writeImage(const QString& name, const QByteArray& bytes);
@@ -316,6 +320,76 @@ void TestFirmwareImages::mouseVerAndLog()
     QFile log(m_home->userDataFolder() + QStringLiteral("/Exception/UpDateLog.txt"));
     QVERIFY(log.open(QIODevice::ReadOnly));
     QCOMPARE(log.readAll(), QByteArray("one\ntwo\nthree\n"));
+}
+
+void TestFirmwareImages::upgradeLogAppends_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("no log yet") << QByteArray() << QByteArray("one\ntwo\n");
+    QTest::newRow("earlier lines stay") << QByteArray("earlier\n") << QByteArray("earlier\none\ntwo\n");
+    QTest::newRow("line torn by a kill") << QByteArray("earlier\ntor") << QByteArray("earlier\ntor\none\ntwo\n");
+}
+
+void TestFirmwareImages::upgradeLogAppends()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    QFile log(UpgradeLogPath());
+    if (!before.isEmpty()) {
+        QVERIFY(log.open(QIODevice::WriteOnly));
+        log.write(before);
+        log.close();
+    }
+    AppendUpgradeLog({QStringLiteral("one"), QStringLiteral("two")});
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    QCOMPARE(log.readAll(), after);
+}
+
+// Two appenders at once, as two flashes logging side by side: with each line written whole,
+// lines never interleave mid-line, and a kill could only cut between lines.
+void TestFirmwareImages::upgradeLogLinesStayWhole()
+{
+    const int count = 20000;
+    const auto batch = [count](char who) {
+        QStringList lines;
+        for (int i = 0; i < count; ++i)
+            lines << QStringLiteral("%1 %2 ").arg(QLatin1Char(who)).arg(i) + QString(40, QLatin1Char(who));
+        return lines;
+    };
+    const QStringList a = batch('a');
+    const QStringList b = batch('b');
+    // Both start together, so their writes overlap.
+    std::atomic<int> ready{0};
+    const auto append = [&ready](const QStringList& lines) {
+        ++ready;
+        while (ready.load() < 2) {
+        }
+        AppendUpgradeLog(lines);
+    };
+    std::unique_ptr<QThread> other(QThread::create(append, b));
+    other->start();
+    append(a);
+    QVERIFY(other->wait(30000));
+
+    QFile log(UpgradeLogPath());
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QByteArray text = log.readAll();
+    QVERIFY(text.endsWith('\n'));
+    int nextA = 0;
+    int nextB = 0;
+    for (const QByteArray& line : text.split('\n')) {
+        if (line.isEmpty())
+            continue;
+        if (nextA < count && line == a.at(nextA).toLatin1())
+            ++nextA;
+        else if (nextB < count && line == b.at(nextB).toLatin1())
+            ++nextB;
+        else
+            QFAIL(qPrintable(QStringLiteral("torn line: ") + QString::fromLatin1(line.left(80))));
+    }
+    QCOMPARE(nextA, count);
+    QCOMPARE(nextB, count);
 }
 
 VEXO_TEST_CORE_MAIN(TestFirmwareImages)

@@ -6,7 +6,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QLockFile>
+#include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
@@ -33,6 +37,10 @@ private slots:
     void missingFile();
     void macroIniRoundTrip();
     void registryStore();
+    void staleLockOfKilledWriter_data();
+    void staleLockOfKilledWriter();
+    void liveLockIsKept_data();
+    void liveLockIsKept();
 
 private:
     void writeConfig(const QString& text);
@@ -222,6 +230,122 @@ void TestSettingsFiles::registryStore()
     QVERIFY(!QFile::exists(QDir::currentPath() + QStringLiteral("/HKEY_CURRENT_USER")));
     reg->remove(key, QStringLiteral("MouseVer7B12"));
     QVERIFY(!reg->contains(key, QStringLiteral("MouseVer7B12")));
+}
+
+static QString settingsFile(const QString& which)
+{
+    return which == QLatin1String("Macro.ini") ? AppPaths::UserDataFolder() + QStringLiteral("/Macro.ini")
+                                               : RegistryStore::FilePath();
+}
+
+static void writeSetting(const QString& which, const QString& value)
+{
+    if (which == QLatin1String("Macro.ini"))
+        MacroIni::instance()->setValue(QStringLiteral("Language"), QStringLiteral("Language"), value);
+    else
+        RegistryStore::instance()->setValue(RegistryStore::ProgramKey(), QStringLiteral("MouseVer183"), value);
+}
+
+static QStringList lockFilesBeside(const QString& file)
+{
+    return QDir(QFileInfo(file).absolutePath()).entryList({QStringLiteral("*.lock"), QStringLiteral("*.rmlock")},
+                                                         QDir::Files | QDir::Hidden);
+}
+
+// A pid no process has: one that just ended.
+static qint64 deadPid()
+{
+    QProcess p;
+    p.start(QStringLiteral("true"), QStringList());
+    if (!p.waitForStarted(10000))
+        return 0;
+    const qint64 pid = p.processId();
+    return p.waitForFinished(10000) ? pid : 0;
+}
+
+// QSettings writes under "<file>.lock" (QLockFile). A writer killed mid-write leaves it behind,
+// empty when killed between creating and filling it, which QSettings would honour for 30 s.
+void TestSettingsFiles::staleLockOfKilledWriter_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("lock");
+    QTest::addColumn<int>("ageSeconds");
+    const QByteArray dead = QByteArray::number(deadPid()) + "\nvexo\n" + QSysInfo::machineHostName().toUtf8() + "\n";
+    for (const QString& file : {QStringLiteral("Macro.ini"), QStringLiteral("registry.ini")}) {
+        QTest::addRow("%s, empty, killed just now", qPrintable(file)) << file << QByteArray() << 0;
+        QTest::addRow("%s, empty, killed earlier", qPrintable(file)) << file << QByteArray() << 600;
+        QTest::addRow("%s, torn, killed a moment ago", qPrintable(file)) << file << QByteArray("1") << 2;
+        QTest::addRow("%s, names a dead writer", qPrintable(file)) << file << dead << 0;
+    }
+}
+
+void TestSettingsFiles::staleLockOfKilledWriter()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, lock);
+    QFETCH(int, ageSeconds);
+    QVERIFY(!lock.startsWith("0\n")); // a pid was found
+    const QString path = settingsFile(file);
+    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+    writeSetting(file, QStringLiteral("before"));
+    QFile left(path + QStringLiteral(".lock"));
+    QVERIFY(left.open(QIODevice::WriteOnly));
+    QCOMPARE(left.write(lock), qint64(lock.size()));
+    QVERIFY(left.flush());
+    QVERIFY(left.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds), QFileDevice::FileModificationTime));
+    left.close();
+
+    QElapsedTimer clock;
+    clock.start();
+    writeSetting(file, QStringLiteral("after"));
+    QVERIFY2(clock.elapsed() < 5000, qPrintable(QStringLiteral("%1 ms").arg(clock.elapsed())));
+    QFile written(path);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QVERIFY(written.readAll().contains("=after\n"));
+    QCOMPARE(lockFilesBeside(path), QStringList());
+}
+
+// A writer that holds the lock, here this process through QLockFile, keeps it however old the
+// file looks and even while its content is not yet written.
+void TestSettingsFiles::liveLockIsKept_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("emptied");
+    for (const QString& file : {QStringLiteral("Macro.ini"), QStringLiteral("registry.ini")}) {
+        QTest::addRow("%s, written", qPrintable(file)) << file << false;
+        QTest::addRow("%s, not yet written", qPrintable(file)) << file << true;
+    }
+}
+
+void TestSettingsFiles::liveLockIsKept()
+{
+    QFETCH(QString, file);
+    QFETCH(bool, emptied);
+    const QString path = settingsFile(file);
+    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+    writeSetting(file, QStringLiteral("before"));
+    QLockFile holder(path + QStringLiteral(".lock"));
+    QVERIFY(holder.tryLock(0));
+    QFile held(path + QStringLiteral(".lock"));
+    QVERIFY(held.open(QIODevice::ReadWrite));
+    if (emptied)
+        QVERIFY(held.resize(0));
+    QVERIFY(held.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    const QByteArray content = held.readAll();
+    held.close();
+
+    QVERIFY(!IniFile::ClearStaleLock(path));
+    QVERIFY(held.open(QIODevice::ReadOnly));
+    QCOMPARE(held.readAll(), content);
+    held.close();
+
+    // Released, it no longer stands in the way.
+    holder.unlock();
+    writeSetting(file, QStringLiteral("after"));
+    QCOMPARE(lockFilesBeside(path), QStringList());
+    QFile written(path);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QVERIFY(written.readAll().contains("=after\n"));
 }
 
 VEXO_TEST_CORE_MAIN(TestSettingsFiles)

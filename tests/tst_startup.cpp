@@ -1,3 +1,5 @@
+#include "app/singleinstanceguard.h"
+#include "core/apppaths.h"
 #include "core/userfolders.h"
 #include "helpers/childapp.h"
 #include "helpers/testenv.h"
@@ -8,9 +10,11 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
+#include <unistd.h>
 
 static void touch(const QString& path, const QDateTime& modified)
 {
@@ -22,14 +26,64 @@ static void touch(const QString& path, const QDateTime& modified)
     QVERIFY(f.setFileTime(modified, QFileDevice::FileModificationTime));
 }
 
+static QStringList readLines(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromLatin1(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+// When the current test began: pids are reused, so a segment is a child's only when its
+// creator pid matches and it was made after this.
+static qint64 testBegan = 0;
+
+// The System V objects (ipcs) a child made, which the kernel keeps after a kill: Qt keys its
+// segments and semaphores on "qipc_*" files in the temporary folder (ChildApp gives each child
+// the HOME folder as its own), and the kernel records a segment's creator pid and creation
+// time; a running child also maps its segments. Empty when there are none.
+static QString systemVLeftovers(qint64 pid, const TestEnv::TempHome& home)
+{
+    QStringList found = QDir(home.path()).entryList({QStringLiteral("qipc_*")}, QDir::Files | QDir::Hidden);
+    const QStringList segments = readLines(QStringLiteral("/proc/sysvipc/shm"));
+    const QStringList header = segments.value(0).simplified().split(QLatin1Char(' '));
+    const int cpid = header.indexOf(QStringLiteral("cpid"));
+    const int ctime = header.indexOf(QStringLiteral("ctime"));
+    for (const QString& line : segments.mid(1)) {
+        const QStringList fields = line.simplified().split(QLatin1Char(' '));
+        if (fields.value(cpid).toLongLong() == pid && fields.value(ctime).toLongLong() >= testBegan)
+            found << QStringLiteral("segment ") + fields.at(1);
+    }
+    for (const QString& line : readLines(QStringLiteral("/proc/%1/maps").arg(pid)))
+        if (line.contains(QLatin1String("SYSV")))
+            found << QStringLiteral("mapped ") + line;
+    return found.join(QLatin1String(", "));
+}
+
+// Ends a child the hard way (no exit handlers run) and checks that it left no System V object.
+static void killChild(ChildApp& child, const TestEnv::TempHome& home)
+{
+    const qint64 pid = child.process().processId();
+    QVERIFY2(systemVLeftovers(pid, home).isEmpty(), qPrintable(systemVLeftovers(pid, home)));
+    ::kill(pid_t(pid), SIGKILL);
+    QVERIFY(child.finish());
+    QVERIFY2(systemVLeftovers(pid, home).isEmpty(), qPrintable(systemVLeftovers(pid, home)));
+}
+
 class TestStartup : public QObject
 {
     Q_OBJECT
 private slots:
+    void init() { testBegan = QDateTime::currentSecsSinceEpoch(); }
     void purge_data();
     void purge();
+    void interruptedSaves_data();
+    void interruptedSaves();
     void firstStartPreparesFolders();
+    void guard_data();
+    void guard();
     void secondStartShowsNoticeAndExits();
+    void otherHomeRunsBeside();
     void startAfterKilledInstance();
     void crashLeavesOneDump();
 };
@@ -59,6 +113,69 @@ void TestStartup::purge()
     QVERIFY(QFile::exists(dir.path() + QStringLiteral("/sub/ancient.log")));
 }
 
+void TestStartup::interruptedSaves_data()
+{
+    // Paths under HOME; "DATA" is the per-user folder, "CONFIG" the folder of registry.ini.
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("sibling"); // created first when not empty
+    QTest::addColumn<char>("kind");       // 'f' file, 'd' folder, 'l' link to the sibling
+    QTest::addColumn<int>("ageSeconds");
+    QTest::addColumn<bool>("removed");
+    const int old = 3600;
+    QTest::newRow("Macro.ini save") << "DATA/Macro.ini.AbCdEf" << "DATA/Macro.ini" << 'f' << old << true;
+    QTest::newRow("registry.ini save") << "CONFIG/registry.ini.qwERty" << "CONFIG/registry.ini" << 'f' << old << true;
+    QTest::newRow("device cache") << "DATA/Device_Info/m1.bin.ZZZZZZ" << "DATA/Device_Info/m1.bin" << 'f' << old << true;
+    QTest::newRow("deep sub-folder") << "DATA/usersetting/MacroPage/a.txt.aaaaaa" << "DATA/usersetting/MacroPage/a.txt"
+                                     << 'f' << old << true;
+    QTest::newRow("hidden target") << "DATA/.state.AbCdEf" << "DATA/.state" << 'f' << old << true;
+    QTest::newRow("save still running") << "DATA/Macro.ini.AbCdEf" << "DATA/Macro.ini" << 'f' << 5 << false;
+    QTest::newRow("no such sibling") << "DATA/Gone.ini.AbCdEf" << "" << 'f' << old << false;
+    QTest::newRow("sibling is a folder") << "DATA/usersetting.AbCdEf" << "" << 'f' << old << false;
+    QTest::newRow("five letters") << "DATA/Macro.ini.AbCdE" << "DATA/Macro.ini" << 'f' << old << false;
+    QTest::newRow("seven letters") << "DATA/Macro.ini.AbCdEfG" << "DATA/Macro.ini" << 'f' << old << false;
+    QTest::newRow("digit") << "DATA/Macro.ini.AbC1Ef" << "DATA/Macro.ini" << 'f' << old << false;
+    QTest::newRow("not ASCII") << QStringLiteral("DATA/Macro.ini.\u00c4bCdEf") << "DATA/Macro.ini" << 'f' << old << false;
+    QTest::newRow("lock file") << "DATA/Macro.ini.lock" << "DATA/Macro.ini" << 'f' << old << false;
+    QTest::newRow("no dot") << "DATA/Macro.iniAbCdEf" << "DATA/Macro.ini" << 'f' << old << false;
+    QTest::newRow("folder") << "DATA/Device_Info/m1.bin.AbCdEf" << "DATA/Device_Info/m1.bin" << 'd' << old << false;
+    QTest::newRow("link") << "DATA/Macro.ini.AbCdEf" << "DATA/Macro.ini" << 'l' << old << false;
+    QTest::newRow("another program's folder") << ".local/share/Other/a.ini.AbCdEf" << ".local/share/Other/a.ini"
+                                              << 'f' << old << false;
+    QTest::newRow("config folder of another program") << ".config/Other/a.ini.AbCdEf" << ".config/Other/a.ini"
+                                                      << 'f' << old << false;
+}
+
+void TestStartup::interruptedSaves()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, sibling);
+    QFETCH(char, kind);
+    QFETCH(int, ageSeconds);
+    QFETCH(bool, removed);
+    TestEnv::TempHome home;
+    const auto resolve = [&home](QString p) {
+        p.replace(QLatin1String("DATA"), QStringLiteral(".local/share/") + AppPaths::AppFolderName());
+        p.replace(QLatin1String("CONFIG"), QStringLiteral(".config/") + AppPaths::AppFolderName());
+        return home.path() + QLatin1Char('/') + p;
+    };
+    const QString file = resolve(path);
+    const QDateTime modified = QDateTime::currentDateTime().addSecs(-ageSeconds);
+    QVERIFY(QDir().mkpath(QFileInfo(file).absolutePath()));
+    if (!sibling.isEmpty())
+        touch(resolve(sibling), modified);
+    if (kind == 'f')
+        touch(file, modified);
+    else if (kind == 'd')
+        QVERIFY(QDir().mkpath(file));
+    else
+        QVERIFY(QFile::link(resolve(sibling), file));
+
+    PrepareUserFolders();
+    QCOMPARE(QFileInfo::exists(file) || QFileInfo(file).isSymLink(), !removed);
+    if (!sibling.isEmpty())
+        QVERIFY(QFile::exists(resolve(sibling)));
+}
+
 void TestStartup::firstStartPreparesFolders()
 {
     TestEnv::TempHome home;
@@ -80,8 +197,7 @@ void TestStartup::firstStartPreparesFolders()
     QVERIFY(!QFile::exists(base + QStringLiteral("/Exception/old.dmp")));
     QVERIFY(QFile::exists(base + QStringLiteral("/Exception/keep/old.dmp")));
     QVERIFY(QFile::exists(base + QStringLiteral("/Log/new.txt")));
-    app.process().kill();
-    app.finish();
+    killChild(app, home);
 
     // An existing preference file is left as it is.
     QFile macro(base + QStringLiteral("/Macro.ini"));
@@ -92,6 +208,45 @@ void TestStartup::firstStartPreparesFolders()
     QVERIFY(!again.waitForLine(QStringLiteral("SHOWN DialogMain")).isNull());
     QVERIFY(macro.open(QIODevice::ReadOnly));
     QCOMPARE(macro.readAll(), QByteArray("[Language]\nLanguage=1\n"));
+    killChild(again, home);
+}
+
+// In one process, as between two: flock() locks of two opens of one file exclude each other.
+void TestStartup::guard_data()
+{
+    QTest::addColumn<QString>("secondHome"); // "same", "same/" or "other"
+    QTest::addColumn<bool>("firstEnded");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("same user and HOME") << "same" << false << true;
+    QTest::newRow("HOME spelled with a slash") << "same/" << false << true;
+    QTest::newRow("another HOME") << "other" << false << false;
+    QTest::newRow("first one ended") << "same" << true << false;
+}
+
+void TestStartup::guard()
+{
+    QFETCH(QString, secondHome);
+    QFETCH(bool, firstEnded);
+    QFETCH(bool, refused);
+    TestEnv::TempHome home; // also a private runtime folder, shared by both guards
+    QTemporaryDir other;
+    const QString key = AppPaths::AppFolderName();
+    const QString lockFile = SingleInstanceGuard::LockFilePath(key);
+    QVERIFY(lockFile.startsWith(home.path() + QStringLiteral("/runtime/")));
+    QVERIFY(QFileInfo(lockFile).fileName().contains(QStringLiteral("-%1-").arg(::getuid())));
+    auto first = std::make_unique<SingleInstanceGuard>(key);
+    QVERIFY(!first->AnotherInstanceRuns());
+    QVERIFY(!first->AnotherInstanceRuns()); // asking again while holding it
+    if (firstEnded)
+        first.reset();
+
+    if (secondHome == QLatin1String("other"))
+        qputenv("HOME", QFile::encodeName(other.path()));
+    else if (secondHome == QLatin1String("same/"))
+        qputenv("HOME", QFile::encodeName(home.path() + QLatin1Char('/')));
+    SingleInstanceGuard second(key);
+    QCOMPARE(second.AnotherInstanceRuns(), refused);
+    QCOMPARE(SingleInstanceGuard::LockFilePath(key) == lockFile, secondHome != QLatin1String("other"));
 }
 
 void TestStartup::secondStartShowsNoticeAndExits()
@@ -106,21 +261,44 @@ void TestStartup::secondStartShowsNoticeAndExits()
     QCOMPARE(second.process().exitStatus(), QProcess::NormalExit);
     QCOMPARE(second.process().exitCode(), 0);
     QVERIFY(!second.output().contains(QStringLiteral("SHOWN DialogMain")));
+    QVERIFY2(systemVLeftovers(second.process().processId(), home).isEmpty(),
+             qPrintable(systemVLeftovers(second.process().processId(), home)));
     QCOMPARE(first.process().state(), QProcess::Running);
+    killChild(first, home);
+}
+
+// The same user under another HOME is another user of the program. (The guard test shows
+// that HOME alone keeps them apart; here each HOME also has its own runtime folder.)
+void TestStartup::otherHomeRunsBeside()
+{
+    TestEnv::TempHome homeA;
+    TestEnv::TempHome homeB;
+    ChildApp a(homeA);
+    QVERIFY2(!a.waitForLine(QStringLiteral("SHOWN DialogMain")).isNull(), qPrintable(a.output()));
+    ChildApp b(homeB);
+    QVERIFY2(!b.waitForLine(QStringLiteral("SHOWN DialogMain")).isNull(), qPrintable(b.output()));
+    QVERIFY(!b.output().contains(QStringLiteral("MODAL ExeIsRun")));
+    QCOMPARE(a.process().state(), QProcess::Running);
+
+    // Each still keeps its own HOME to itself.
+    ChildApp secondB(homeB);
+    QVERIFY2(!secondB.waitForLine(QStringLiteral("MODAL ExeIsRun")).isNull(), qPrintable(secondB.output()));
+    QVERIFY(secondB.finish());
+    killChild(b, homeB);
+    killChild(a, homeA);
 }
 
 void TestStartup::startAfterKilledInstance()
 {
     TestEnv::TempHome home;
-    {
-        ChildApp first(home);
-        QVERIFY2(!first.waitForLine(QStringLiteral("SHOWN DialogMain")).isNull(), qPrintable(first.output()));
-        ::kill(pid_t(first.process().processId()), SIGKILL);
-        QVERIFY(first.finish());
+    // The killed instance's lock file stays behind each time; only its lock goes.
+    for (int round = 0; round < 3; ++round) {
+        ChildApp app(home);
+        QVERIFY2(!app.waitForLine(QStringLiteral("SHOWN DialogMain")).isNull(),
+                 qPrintable(QStringLiteral("round %1: %2").arg(round).arg(app.output())));
+        QVERIFY2(!app.output().contains(QStringLiteral("MODAL ExeIsRun")), qPrintable(app.output()));
+        killChild(app, home);
     }
-    ChildApp next(home);
-    QVERIFY2(!next.waitForLine(QStringLiteral("SHOWN DialogMain")).isNull(), qPrintable(next.output()));
-    QVERIFY(!next.output().contains(QStringLiteral("MODAL ExeIsRun")));
 }
 
 void TestStartup::crashLeavesOneDump()
@@ -131,6 +309,8 @@ void TestStartup::crashLeavesOneDump()
     ::kill(pid_t(app.process().processId()), SIGSEGV);
     QVERIFY(app.finish());
     QCOMPARE(app.process().exitStatus(), QProcess::CrashExit);
+    QVERIFY2(systemVLeftovers(app.process().processId(), home).isEmpty(),
+             qPrintable(systemVLeftovers(app.process().processId(), home)));
     const QDir dumps(home.userDataFolder() + QStringLiteral("/Exception"));
     const QStringList files = dumps.entryList({QStringLiteral("*.dmp")}, QDir::Files);
     QCOMPARE(files.size(), 1);
