@@ -40,6 +40,7 @@ void RemoveInterruptedSaves(const QString& folder)
 {
     // Qt 5.15 names the temporary file of a save "<target>.XXXXXX", six random ASCII letters
     // (written that way from the start, or, with O_TMPFILE, only for the moment of the rename).
+    // Both cases are demanded: a word such as "backup" beside a file is somebody's own copy.
     static const QRegularExpression temporary(
         QRegularExpression::anchoredPattern(QStringLiteral("(.+)\\.[A-Za-z]{6}")));
     const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-60);
@@ -50,6 +51,9 @@ void RemoveInterruptedSaves(const QString& folder)
         const QFileInfo entry = it.fileInfo();
         const QRegularExpressionMatch match = temporary.match(entry.fileName());
         if (!match.hasMatch() || entry.lastModified().toUTC() >= before)
+            continue;
+        const QString letters = entry.fileName().right(6);
+        if (letters == letters.toLower() || letters == letters.toUpper())
             continue;
         const QFileInfo target(entry.absolutePath() + QLatin1Char('/') + match.captured(1));
         if (target.isFile() && !target.isSymLink())

@@ -124,8 +124,8 @@ void TestStartup::interruptedSaves_data()
     const int old = 3600;
     QTest::newRow("Macro.ini save") << "DATA/Macro.ini.AbCdEf" << "DATA/Macro.ini" << 'f' << old << true;
     QTest::newRow("registry.ini save") << "CONFIG/registry.ini.qwERty" << "CONFIG/registry.ini" << 'f' << old << true;
-    QTest::newRow("device cache") << "DATA/Device_Info/m1.bin.ZZZZZZ" << "DATA/Device_Info/m1.bin" << 'f' << old << true;
-    QTest::newRow("deep sub-folder") << "DATA/usersetting/MacroPage/a.txt.aaaaaa" << "DATA/usersetting/MacroPage/a.txt"
+    QTest::newRow("device cache") << "DATA/Device_Info/m1.bin.ZzZzZz" << "DATA/Device_Info/m1.bin" << 'f' << old << true;
+    QTest::newRow("deep sub-folder") << "DATA/usersetting/MacroPage/a.txt.aaaAaa" << "DATA/usersetting/MacroPage/a.txt"
                                      << 'f' << old << true;
     QTest::newRow("hidden target") << "DATA/.state.AbCdEf" << "DATA/.state" << 'f' << old << true;
     QTest::newRow("save still running") << "DATA/Macro.ini.AbCdEf" << "DATA/Macro.ini" << 'f' << 5 << false;
@@ -133,6 +133,8 @@ void TestStartup::interruptedSaves_data()
     QTest::newRow("sibling is a folder") << "DATA/usersetting.AbCdEf" << "" << 'f' << old << false;
     QTest::newRow("five letters") << "DATA/Macro.ini.AbCdE" << "DATA/Macro.ini" << 'f' << old << false;
     QTest::newRow("seven letters") << "DATA/Macro.ini.AbCdEfG" << "DATA/Macro.ini" << 'f' << old << false;
+    QTest::newRow("a word in one case") << "DATA/Macro.ini.backup" << "DATA/Macro.ini" << 'f' << old << false;
+    QTest::newRow("a word in capitals") << "DATA/Macro.ini.BACKUP" << "DATA/Macro.ini" << 'f' << old << false;
     QTest::newRow("digit") << "DATA/Macro.ini.AbC1Ef" << "DATA/Macro.ini" << 'f' << old << false;
     QTest::newRow("not ASCII") << QStringLiteral("DATA/Macro.ini.\u00c4bCdEf") << "DATA/Macro.ini" << 'f' << old << false;
     QTest::newRow("lock file") << "DATA/Macro.ini.lock" << "DATA/Macro.ini" << 'f' << old << false;
