@@ -25,7 +25,7 @@ int VexoMain(int argc, char** argv)
     // After the application object: the installation is found from the executable's folder.
     CheckInstallation();
 
-    // Kept until the process ends, so the segment lives as long as this instance.
+    // Kept until the process ends, so the lock lives as long as this instance.
     static SingleInstanceGuard* guard = new SingleInstanceGuard(AppPaths::AppFolderName());
     if (guard->AnotherInstanceRuns()) {
         ExeIsRun* notice = new ExeIsRun(nullptr);
@@ -34,9 +34,11 @@ int VexoMain(int argc, char** argv)
         return 0;
     }
 
-    // Not deleted before the process ends; the static keeps it reachable.
-    static DialogMain* window = nullptr;
-    window = new DialogMain(nullptr);
+    // The window's own shutdown road runs before the event loop ends; deleting it then
+    // ends the worker and the pages in order.
+    QScopedPointer<DialogMain> window(new DialogMain(nullptr));
     window->show();
-    return app.exec();
+    const int code = app.exec();
+    window.reset();
+    return code;
 }

@@ -7,7 +7,7 @@
 class AppPaths
 {
 public:
-    // "Vexo Gaming Mouse": names the per-user folder, the single-instance segment and the registry key.
+    // "Vexo Gaming Mouse": names the per-user folder, the single-instance lock and the registry key.
     static QString AppFolderName();
     // The per-user folder: the generic data location + "/" + AppFolderName().
     static QString UserDataFolder();
