@@ -3,8 +3,11 @@
 
 #include "hidusb/flashdatamap.h"
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
+
+class UpDateRepair;
 
 // Settings page (placeholder until the page is built).
 class FormSetting : public QWidget
@@ -12,6 +15,7 @@ class FormSetting : public QWidget
     Q_OBJECT
 public:
     explicit FormSetting(QWidget* parent = nullptr);
+    ~FormSetting() override;
 
 public slots:
     void SetVer(int index);
@@ -22,6 +26,11 @@ public slots:
     void SlotForm();
     void SlotFormB();
     void SlotFormResetForm();
+    void SlotAllLanguage(int index);
+
+private:
+    // Owned here, published as UpDateRepairDialog.
+    QPointer<UpDateRepair> RepairDialog;
 };
 
 #endif
