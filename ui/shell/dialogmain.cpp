@@ -1,52 +1,388 @@
 #include "ui/shell/dialogmain.h"
 
+#include "core/apppaths.h"
 #include "core/configini.h"
+#include "core/deviceinfocache.h"
+#include "core/devicestate.h"
+#include "core/macroini.h"
+#include "core/postmsg.h"
 #include "core/timing.h"
 #include "device/devicediscovery.h"
-#include "platform/crashdumphandler.h"
+#include "device/firmwareimages.h"
+#include "device/mainpagehotplug.h"
+#include "device/worker.h"
+#include "pages/settings/match.h"
+#include "pages/settings/updatewarning.h"
+#include "platform/registrystore.h"
+#include "ui/lang/keptexts.h"
+#include "ui/lang/langtext.h"
+#include "ui/lang/languagefilereader.h"
+#include "ui/shell/dialog.h"
+#include "ui/shell/dialogchange.h"
+#include "ui/widgets/offlinenoticeguard.h"
+#include "ui/widgets/skin.h"
 
 #include "hidusb/HIDUsb.h"
 
-#include <QListWidget>
-#include <QVBoxLayout>
+#include "ui_dialogmain.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QtDebug>
+
+#include <atomic>
+
+const QString ProductName = QStringLiteral("Vexo Gaming Mouse");
+
+namespace {
+
+std::atomic<int> g_trayForTests{-1};
+std::function<void(int)> g_exitForTests;
+
+QString languageIndexKey()
+{
+    return QStringLiteral("HKEY_CURRENT_USER\\Software\\") + AppPaths::AppFolderName() + QLatin1Char('\\')
+        + ProductName + QLatin1Char('\\') + ProductName;
+}
+
+} // namespace
+
+bool DialogMain::TrayAvailable()
+{
+    const int forced = g_trayForTests.load();
+    return forced >= 0 ? forced != 0 : QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void DialogMain::SetTrayAvailableForTests(int available)
+{
+    g_trayForTests.store(available);
+}
+
+void DialogMain::SetExitForTests(std::function<void(int)> exit)
+{
+    g_exitForTests = std::move(exit);
+}
 
 DialogMain::DialogMain(QWidget* parent)
-    : QWidget(parent)
+    : QDialog(parent)
+    , ui(new Ui::DialogMain)
 {
-    setObjectName(QStringLiteral("DialogMain"));
-    setWindowFlags(Qt::FramelessWindowHint | Qt::Window);
-    setFixedSize(1020, 700);
-    setStyleSheet(QStringLiteral("#DialogMain{background:#1e1e21;} QListWidget{background:#2d2d30;color:#e0e0e0;"
-                                 "border:1px solid #3f3f46;font-size:16px;} QListWidget::item{padding:12px;}"));
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(60, 60, 60, 60);
-    m_devices = new QListWidget(this);
-    m_devices->setObjectName(QStringLiteral("DeviceList"));
-    layout->addWidget(m_devices);
+    ui->setupUi(this);
+    LoadLanguageFiles();
+    MigrateLanguageIndex();
+    CurrentLanguage.store(MacroIni::instance()->value(QStringLiteral("Language"), QStringLiteral("Language")).toInt());
+    ImageFolder = Skin::Folder(QStringLiteral("Dialog"));
 
-    m_crashDumpHandler = new CrashDumpHandler;
-    m_crashDumpHandler->InstallCrashDumpFilter();
+    // The frame first: its button page creates the worker that everything after relies on.
+    FrameWidget = new Dialog(this);
+    ChoicePageWidget = new DialogChange(this);
+    ui->stackedWidgetMain->addWidget(ChoicePageWidget);
+    ui->stackedWidgetMain->addWidget(FrameWidget);
+    ui->stackedWidgetMain->setCurrentWidget(ChoicePageWidget);
 
-    ConfigDeviceTotal.store(ConfigIni::instance()->value(QStringLiteral("Option"), QStringLiteral("DeviceTotal")).toInt());
-    SetRebuildDeviceListHook([this] { RebuildDeviceList(); });
-    StartUsbChanged(DevicePageHotplugNotice, Timing::HotplugInterval);
+    setWindowFlags(Skin::MainWindowFlags());
+    setFixedSize(width(), height());
+
+    PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
+    PostMsg::Connect(SIGNAL(SigChangeMainDialog(int)), this, SLOT(SlotChangeMainDialog(int)));
+    PostMsg::Connect(SIGNAL(SigChangeSize(int)), this, SLOT(SlotChangeSize(int)));
+    PostMsg::Connect(SIGNAL(SigMouseOffLineo(int)), this, SLOT(SlotMouseOffLine(int)));
+    PostMsg::Connect(SIGNAL(SigUpPageLight()), this, SLOT(SlotUpPageLight()));
+
+    // Owned by the window; its activation is routed once, however often the menu is rebuilt.
+    TrayIcon = new QSystemTrayIcon(this);
+    TrayIcon->setIcon(QIcon(ImageFolder + QStringLiteral("Logo.png")));
+    TrayIcon->setToolTip(ProductName);
+    connect(TrayIcon, &QSystemTrayIcon::activated, this, &DialogMain::on_activatedSysTrayIcon);
+
+    // The session ending closes the program on the same road as the close button.
+    if (QCoreApplication* app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, &DialogMain::ShutDown);
+
+    PostMsg* hub = PostMsg::instance();
+    const int language = CurrentLanguage.load();
+    hub->EmitLanguageSameA(language);
+    hub->EmitLanguageSameB(language);
+    hub->EmitAllLanguage(language);
 }
 
 DialogMain::~DialogMain()
 {
-    StopUsbChanged();
-    SetRebuildDeviceListHook(nullptr);
-    delete m_crashDumpHandler;
+    ShutDown();
 }
 
-void DialogMain::RebuildDeviceList()
+void DialogMain::MigrateLanguageIndex()
 {
-    m_devices->clear();
-    for (const DeviceAllInfo& d : FoundDeviceList.get()) {
-        const QString section = QStringLiteral("Drive") + QString::number(d.DriveIndex + 1);
-        const QString sensor = ConfigIni::instance()->value(section, QStringLiteral("Sensor"));
-        m_devices->addItem(QStringLiteral("%1 · %2 · %3 · %4")
-                               .arg(section, sensor.isEmpty() ? QStringLiteral("?") : sensor,
-                                    d.Wired ? QStringLiteral("USB") : QStringLiteral("2.4G"), d.VersionText));
+    RegistryStore* registry = RegistryStore::instance();
+    const QString key = languageIndexKey();
+    const int old = registry->value(key, QStringLiteral("LanguageIndex")).toInt();
+    if (old != 0)
+        MacroIni::instance()->setValue(QStringLiteral("Language"), QStringLiteral("Language"), QString::number(old));
+    registry->remove(key, QStringLiteral("LanguageIndex"));
+}
+
+bool DialogMain::FrameShown() const
+{
+    return ui->stackedWidgetMain->currentIndex() == FramePage;
+}
+
+void DialogMain::SlotChangeMainDialog(int index)
+{
+    UiSendsChanges.store(1);
+    PostMsg* hub = PostMsg::instance();
+    if (index == ChoicePage) {
+        hub->EmitSecondPageChange();
+        MainPageActive.store(0);
+        hub->EmitMainPageChange();
+        StopDeviceService();
+        Timing::Sleep(Timing::BackArrowWait);
+        ui->stackedWidgetMain->setCurrentWidget(ChoicePageWidget);
+        StartUsbChanged(DevicePageHotplugNotice, Timing::HotplugInterval);
+    } else if (index == FramePage) {
+        ui->stackedWidgetMain->setCurrentWidget(FrameWidget);
+        StartUsbChanged(MainPageHotplugCallback, Timing::HotplugInterval);
+    }
+}
+
+void DialogMain::SlotChangeSize(int index)
+{
+    if (index == MinimiseFromFrame || index == CloseFromFrame)
+        UsbServer_SetPCDriverStatus(0);
+    if (index == MinimiseFromFrame || index == MinimiseFromChoicePage) {
+        MinimiseToTray();
+    } else if (index == CloseFromFrame || index == CloseFromChoicePage) {
+        ShutDown();
+        close();
+    }
+}
+
+void DialogMain::MinimiseToTray()
+{
+    if (!TrayAvailable()) {
+        // Nowhere to hide to: an ordinary minimise, restored through the window manager.
+        Minimised = true;
+        showMinimized();
+        return;
+    }
+    hide();
+    // The earlier menu and its actions are replaced, not stacked.
+    delete TrayMenu;
+    TrayMenu = new QMenu(this);
+    ShowAction = new QAction(TrayShowText, TrayMenu);
+    ExitAction = new QAction(TrayExitText, TrayMenu);
+    connect(ShowAction, &QAction::triggered, this, &DialogMain::slotActionMain);
+    connect(ExitAction, &QAction::triggered, this, &DialogMain::slotActionExitApp);
+    TrayMenu->addAction(ShowAction);
+    TrayMenu->addSeparator();
+    TrayMenu->addAction(ExitAction);
+    TrayIcon->setContextMenu(TrayMenu);
+    TrayIcon->show();
+}
+
+void DialogMain::RestoreWindow(bool tellDevice)
+{
+    showNormal();
+    activateWindow();
+    if (tellDevice && FrameShown())
+        UsbServer_SetPCDriverStatus(1);
+    TrayIcon->hide();
+}
+
+void DialogMain::SlotMouseOffLine(int index)
+{
+    OfflineNoticeGuard::Run(index, this, [] {
+        OfflineCheckPending.store(1);
+        RestartWorkerPending.store(1);
+    });
+}
+
+void DialogMain::SlotUpPageLight()
+{
+}
+
+void DialogMain::on_activatedSysTrayIcon(QSystemTrayIcon::ActivationReason reason)
+{
+    switch (reason) {
+    case QSystemTrayIcon::Context:
+        if (TrayMenu)
+            TrayMenu->exec(QCursor::pos());
+        break;
+    case QSystemTrayIcon::DoubleClick:
+        RestoreWindow(false);
+        break;
+    case QSystemTrayIcon::Trigger:
+        RestoreWindow(true);
+        break;
+    default:
+        break;
+    }
+}
+
+void DialogMain::slotActionMain()
+{
+    RestoreWindow(true);
+}
+
+void DialogMain::slotActionExitApp()
+{
+    // The orderly road first, then the run ends with code 0.
+    ShutDown();
+    if (g_exitForTests)
+        g_exitForTests(0);
+    else
+        QCoreApplication::exit(0);
+}
+
+void DialogMain::SlotAllLanguage(int index)
+{
+    TrayShowText = LangText(LangTable::DialogMainTexts, index, 0);
+    TrayExitText = LangText(LangTable::DialogMainTexts, index, 1);
+}
+
+void DialogMain::on_pushButton_clicked()
+{
+    close();
+}
+
+void DialogMain::ShutDown()
+{
+    if (ShutDownDone)
+        return;
+    ShutDownDone = true;
+    qDebug() << "close";
+    // A device thread blocked on the GUI thread lets go; no new blocking signal waits.
+    PostMsg::BeginShutdown();
+    if (FrameShown()) {
+        UsbServer_SetPCDriverStatus(0);
+        SaveDeviceInfoCache(DeviceInfoCacheName.get(), DeviceConfig.get());
+    }
+    StopUsbChanged();
+    CancelWorkerRun();
+    WaitPumpingEvents(Timing::CloseWait);
+    StopDeviceService();
+    if (TrayIcon)
+        TrayIcon->hide();
+}
+
+void DialogMain::closeEvent(QCloseEvent* event)
+{
+    // A window-manager close (Alt+F4) takes the close button's road.
+    ShutDown();
+    QDialog::closeEvent(event);
+}
+
+void DialogMain::changeEvent(QEvent* event)
+{
+    // Restored from an ordinary minimise (no tray): the device hears the program is back.
+    if (event->type() == QEvent::WindowStateChange && Minimised && !isMinimized()) {
+        Minimised = false;
+        if (FrameShown())
+            UsbServer_SetPCDriverStatus(1);
+    }
+    QDialog::changeEvent(event);
+}
+
+void DialogMain::mousePressEvent(QMouseEvent* event)
+{
+    PressGlobal = event->globalPos();
+    PressWindow = pos();
+    DragOffset = PressGlobal - PressWindow;
+}
+
+void DialogMain::mouseMoveEvent(QMouseEvent* event)
+{
+    if (event->buttons() == Qt::LeftButton && !isMaximized() && !DragOffset.isNull())
+        move(event->globalPos() - DragOffset);
+}
+
+void DialogMain::mouseReleaseEvent(QMouseEvent*)
+{
+    DragOffset = QPoint();
+}
+
+void DialogMain::keyPressEvent(QKeyEvent* event)
+{
+    if (MacroRecording.load())
+        return;
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_F12:
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        PostMsg::instance()->EmitEnterKey();
+        return;
+    case Qt::Key_Space:
+        if (FrameShown())
+            PairFromDevicePages();
+        else
+            SpaceOnChoicePage();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void DialogMain::RunPairing(bool chosenDevice)
+{
+
+    Match match(nullptr);
+    PairChosen.store(chosenDevice);
+    match.PreparePairing();
+    Skin::MoveCenteredOver(&match, this);
+    match.exec();
+}
+
+void DialogMain::PairFromDevicePages()
+{
+    RunPairing(true);
+    // Pairing took the device service and the hot-plug notice; the device pages get both back.
+    BindDeviceService(CurrentDevicePath.get());
+    StartUsbChanged(MainPageHotplugCallback, Timing::HotplugInterval);
+}
+
+void DialogMain::SpaceOnChoicePage()
+{
+    const DeviceList found = FoundDeviceList.get();
+    if (found.size() != 1 || found.first().Wired)
+        return;
+    const DeviceAllInfo device = found.first();
+    const QString section = QStringLiteral("Drive") + QString::number(device.DriveIndex + 1);
+    ConfigIni* config = ConfigIni::instance();
+    const QString cid = config->value(QStringLiteral("Option"), QStringLiteral("CID"));
+    const QString mid = config->value(section, QStringLiteral("MID"));
+    const QString mouseVersion = ReadMouseVer(cid, mid);
+
+    bool pair = mouseVersion.isEmpty();
+    if (!pair) {
+        const bool foundMouse = ProbeFirmwareImages(MouseFirmware, mouseVersion,
+                                                    config->value(section, QStringLiteral("MM")), cid.toInt(),
+                                                    mid.toInt());
+        const QString stemKey = FirmwareStemKey(ReceiverFirmware, ReceiverTypeFor(device.ConnectionType));
+        const QString stem = stemKey.isEmpty() ? QString() : config->value(section, stemKey);
+        const bool foundReceiver = !stem.isEmpty()
+            && ProbeFirmwareImages(ReceiverFirmware, device.VersionText, stem, cid.toInt(), mid.toInt());
+        if (foundReceiver && !foundMouse) {
+            // Updating the receiver needs the repair dialog; until it can flash, nothing is
+            // offered that could end in a success without a flash.
+            return;
+        }
+        if (foundMouse && !foundReceiver) {
+            UpDateWarning warning(nullptr);
+            warning.SetMessage(WiredModeText);
+            Skin::MoveCenteredOver(&warning, this, QPoint(-20, 0));
+            warning.exec();
+            return;
+        }
+        pair = true;
+    }
+    if (pair) {
+        RunPairing(false);
+        BindDeviceService(CurrentDevicePath.get());
     }
 }

@@ -1,25 +1,91 @@
 #ifndef DIALOGMAIN_H
 #define DIALOGMAIN_H
 
-#include <QWidget>
+#include <QDialog>
+#include <QPoint>
+#include <QScopedPointer>
+#include <QString>
+#include <QSystemTrayIcon>
 
-class CrashDumpHandler;
-class QListWidget;
+#include <functional>
 
-// Top-level window (placeholder until the real window is built): frameless, 1020 by 700,
-// listing the configured devices that discovery finds.
-class DialogMain : public QWidget
+class Dialog;
+class DialogChange;
+class QAction;
+class QMenu;
+
+namespace Ui {
+class DialogMain;
+}
+
+// The product's name as the window, the tray and the registry know it.
+extern const QString ProductName;
+
+// The one top-level window: a stack of the device choice page (0) and the device page frame
+// (1), the tray icon, the offline notice, dragging and the window-wide keys. Every way out
+// (close buttons, Alt+F4, the tray's exit, the session ending) takes one shutdown road.
+class DialogMain : public QDialog
 {
     Q_OBJECT
 public:
     explicit DialogMain(QWidget* parent = nullptr);
     ~DialogMain() override;
 
-private:
-    void RebuildDeviceList();
+    enum Page { ChoicePage = 0, FramePage = 1 };
 
-    CrashDumpHandler* m_crashDumpHandler = nullptr;
-    QListWidget* m_devices = nullptr;
+    // Whether minimising hides to the tray; without a system tray the window minimises as
+    // usual. Tests may decide it.
+    static bool TrayAvailable();
+    static void SetTrayAvailableForTests(int available); // -1: ask the system
+    // The tray's exit ends the event loop; a test keeps its own loop running.
+    static void SetExitForTests(std::function<void(int)> exit);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private slots:
+    void SlotChangeMainDialog(int index);
+    void SlotChangeSize(int index);
+    void SlotMouseOffLine(int index);
+    void SlotUpPageLight();
+    void on_activatedSysTrayIcon(QSystemTrayIcon::ActivationReason reason);
+    void slotActionMain();
+    void slotActionExitApp();
+    void SlotAllLanguage(int index);
+    void on_pushButton_clicked();
+
+private:
+    void MigrateLanguageIndex();
+    void MinimiseToTray();
+    void RestoreWindow(bool tellDevice);
+    void PairFromDevicePages();
+    void SpaceOnChoicePage();
+    void RunPairing(bool chosenDevice);
+    // The one road out: blocking signals let go, the cache saved when the frame is shown,
+    // hot-plug and the device service stopped. Runs once.
+    void ShutDown();
+    bool FrameShown() const;
+
+    const QScopedPointer<Ui::DialogMain> ui;
+    QSystemTrayIcon* TrayIcon = nullptr;
+    QMenu* TrayMenu = nullptr;
+    QAction* ShowAction = nullptr;
+    QAction* ExitAction = nullptr;
+    QPoint DragOffset;
+    QPoint PressGlobal;
+    QPoint PressWindow;
+    DialogChange* ChoicePageWidget = nullptr;
+    Dialog* FrameWidget = nullptr;
+    QString ImageFolder;
+    QString TrayShowText;
+    QString TrayExitText;
+    bool ShutDownDone = false;
+    bool Minimised = false;
 };
 
 #endif

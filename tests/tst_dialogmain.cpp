@@ -1,0 +1,602 @@
+#include "core/deviceinfocache.h"
+#include "core/devicestate.h"
+#include "core/macroini.h"
+#include "core/postmsg.h"
+#include "device/firmwareimages.h"
+#include "helpers/devicelinkfixture.h"
+#include "helpers/hubrecorder.h"
+#include "helpers/testenv.h"
+#include "helpers/testwidgets.h"
+#include "platform/registrystore.h"
+#include "ui/lang/keptexts.h"
+#include "ui/lang/langtext.h"
+#include "ui/shell/dialogmain.h"
+#include "ui/widgets/offlinenoticeguard.h"
+
+#include "hidusb/HIDUsb.h"
+#include "hidusb/hidsim.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QStackedWidget>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+// The hub signals the top-level window sends or answers, in order.
+class WindowSignals
+{
+public:
+    WindowSignals()
+    {
+        PostMsg* hub = PostMsg::instance();
+        m_connections << QObject::connect(hub, &PostMsg::SigLanguageSameA, [this](int i) { add("LanguageSameA", i); })
+                      << QObject::connect(hub, &PostMsg::SigLanguageSameB, [this](int i) { add("LanguageSameB", i); })
+                      << QObject::connect(hub, &PostMsg::SigAllLanguage, [this](int i) { add("AllLanguage", i); })
+                      << QObject::connect(hub, &PostMsg::SigSecondPageChange, [this] { add("SecondPageChange"); })
+                      << QObject::connect(hub, &PostMsg::SigMainPageChange, [this] { add("MainPageChange"); })
+                      << QObject::connect(hub, &PostMsg::SigEnterKey, [this] { add("EnterKey"); });
+    }
+    ~WindowSignals()
+    {
+        for (const QMetaObject::Connection& c : m_connections)
+            QObject::disconnect(c);
+    }
+    QStringList names;
+
+private:
+    void add(const char* name, int index = -1)
+    {
+        names << (index < 0 ? QString::fromLatin1(name) : QStringLiteral("%1:%2").arg(QLatin1String(name)).arg(index));
+    }
+    QList<QMetaObject::Connection> m_connections;
+};
+
+QStringList callsOf(const char* function)
+{
+    QStringList out;
+    for (const HidSim::Call& c : HidSim::Calls(function))
+        out << QString::fromStdString(c.arguments);
+    return out;
+}
+
+// Runs action and closes the modal dialog it opened, if any: the class name of that dialog.
+// A modal run keeps action from returning, so the zero timer fires inside it; without one it
+// fires afterwards and finds nothing.
+QString modalOpenedBy(const std::function<void()>& action)
+{
+    QString opened;
+    QTimer::singleShot(0, [&opened] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            opened = QString::fromLatin1(modal->metaObject()->className());
+            modal->close();
+        }
+    });
+    action();
+    QCoreApplication::processEvents();
+    return opened;
+}
+
+QString languageKey()
+{
+    return QStringLiteral("HKEY_CURRENT_USER\\Software\\Vexo Gaming Mouse\\Vexo Gaming Mouse\\Vexo Gaming Mouse");
+}
+
+} // namespace
+
+class TestDialogMain : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void languageSettled_data();
+    void languageSettled();
+    void startsOnTheChoicePage();
+    void pageSwitch_data();
+    void pageSwitch();
+    void minimiseAndRestore_data();
+    void minimiseAndRestore();
+    void trayMenuReplaced();
+    void closeRoads_data();
+    void closeRoads();
+    void keys_data();
+    void keys();
+    void spaceOnChoicePage_data();
+    void spaceOnChoicePage();
+    void offlineNoticeOnce();
+    void drag_data();
+    void drag();
+    void openReadBackOpenOther();
+    void closeWhileReadIsBlocked();
+
+private:
+    DialogMain* makeWindow();
+    void showFrame();
+
+    std::unique_ptr<DeviceLinkFixture> m_fixture;
+    std::unique_ptr<TestEnv::TimeScale> m_time;
+    QByteArray m_path;
+    QList<int> m_exitCodes;
+    std::unique_ptr<DialogMain> m_window;
+};
+
+void TestDialogMain::init()
+{
+    m_time = std::make_unique<TestEnv::TimeScale>(0.05);
+    m_fixture = std::make_unique<DeviceLinkFixture>(TestEnv::Installation::PrivateCopy);
+    m_path = m_fixture->add(DeviceLinkFixture::CableMouse());
+    DialogMain::SetTrayAvailableForTests(1);
+    m_exitCodes.clear();
+    DialogMain::SetExitForTests([this](int code) { m_exitCodes << code; });
+}
+
+void TestDialogMain::cleanup()
+{
+    m_window.reset();
+    PostMsg::EndShutdown();
+    DialogMain::SetTrayAvailableForTests(-1);
+    DialogMain::SetExitForTests(nullptr);
+    MacroRecording.store(0);
+    m_fixture.reset();
+    m_time.reset();
+}
+
+DialogMain* TestDialogMain::makeWindow()
+{
+    m_window = std::make_unique<DialogMain>(nullptr);
+    return m_window.get();
+}
+
+void TestDialogMain::showFrame()
+{
+    // The device pages' hot-plug notice goes back at once when the chosen device is not there.
+    m_fixture->chooseFullyRead("m1", DeviceLinkFixture::InfoFor(m_path, 36, 1, 2, 0));
+    PostMsg::instance()->EmitChangeMainDialog(DialogMain::FramePage);
+    QCOMPARE(m_window->findChild<QStackedWidget*>(QStringLiteral("stackedWidgetMain"))->currentIndex(),
+             int(DialogMain::FramePage));
+}
+
+void TestDialogMain::languageSettled_data()
+{
+    QTest::addColumn<int>("registryIndex"); // -1: no value
+    QTest::addColumn<QString>("macroIniBefore");
+    QTest::addColumn<int>("language");
+    QTest::newRow("no older value") << -1 << "" << 0;
+    QTest::newRow("older value 0 leaves Macro.ini") << 0 << "1" << 1;
+    QTest::newRow("older value 1 moves into Macro.ini") << 1 << "" << 1;
+}
+
+void TestDialogMain::languageSettled()
+{
+    QFETCH(int, registryIndex);
+    QFETCH(QString, macroIniBefore);
+    QFETCH(int, language);
+    if (registryIndex >= 0)
+        RegistryStore::instance()->setValue(languageKey(), QStringLiteral("LanguageIndex"), registryIndex);
+    if (!macroIniBefore.isEmpty())
+        MacroIni::instance()->setValue(QStringLiteral("Language"), QStringLiteral("Language"), macroIniBefore);
+    WindowSignals hub;
+    makeWindow();
+    QVERIFY(!RegistryStore::instance()->contains(languageKey(), QStringLiteral("LanguageIndex")));
+    QCOMPARE(CurrentLanguage.load(), language);
+    QCOMPARE(MacroIni::instance()->value(QStringLiteral("Language"), QStringLiteral("Language")).toInt(), language);
+    // Every window built so far takes the language, in this order.
+    QCOMPARE(hub.names, (QStringList{QStringLiteral("LanguageSameA:%1").arg(language),
+                                     QStringLiteral("LanguageSameB:%1").arg(language),
+                                     QStringLiteral("AllLanguage:%1").arg(language)}));
+}
+
+void TestDialogMain::startsOnTheChoicePage()
+{
+    DialogMain* window = makeWindow();
+    auto* stack = window->findChild<QStackedWidget*>(QStringLiteral("stackedWidgetMain"));
+    QCOMPARE(stack->count(), 2);
+    QCOMPARE(stack->widget(0)->metaObject()->className(), "DialogChange");
+    QCOMPARE(stack->widget(1)->metaObject()->className(), "Dialog");
+    QCOMPARE(stack->currentIndex(), int(DialogMain::ChoicePage));
+    QCOMPARE(window->size(), QSize(1020, 700));
+    QVERIFY(window->windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(window->windowTitle(), QStringLiteral("Vexo Gaming Mouse"));
+    // A worker exists once the frame's button page is built.
+    QVERIFY(WorkerThread.load() != nullptr);
+}
+
+void TestDialogMain::pageSwitch_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QStringList>("told");
+    QTest::addColumn<int>("exits");
+    QTest::newRow("device pages") << 1 << 1 << QStringList{} << 0;
+    QTest::newRow("back to the choice page") << 0 << 0 << QStringList{"SecondPageChange", "MainPageChange"} << 1;
+    QTest::newRow("another index changes nothing") << 5 << 0 << QStringList{} << 0;
+}
+
+void TestDialogMain::pageSwitch()
+{
+    QFETCH(int, index);
+    QFETCH(int, page);
+    QFETCH(QStringList, told);
+    QFETCH(int, exits);
+    makeWindow();
+    m_fixture->chooseFullyRead("m1", DeviceLinkFixture::InfoFor(m_path, 36, 1, 2, 0));
+    UiSendsChanges.store(0);
+    MainPageActive.store(1);
+    HidSim::ClearCalls();
+    WindowSignals hub;
+    PostMsg::instance()->EmitChangeMainDialog(index);
+    QCOMPARE(int(UiSendsChanges.load()), 1);
+    QCOMPARE(m_window->findChild<QStackedWidget*>(QStringLiteral("stackedWidgetMain"))->currentIndex(), page);
+    QCOMPARE(hub.names, told);
+    QCOMPARE(HidSim::CallCount("UsbServer_Exit"), exits);
+    QCOMPARE(MainPageActive.load(), index == 0 ? 0 : 1);
+    QCOMPARE(HidSim::CallCount("StartUsbChanged"), index == 5 ? 0 : 1);
+}
+
+void TestDialogMain::minimiseAndRestore_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<bool>("tray");
+    QTest::addColumn<bool>("frame");
+    QTest::newRow("from the frame, to the tray") << int(MinimiseFromFrame) << true << true;
+    QTest::newRow("from the choice page, to the tray") << int(MinimiseFromChoicePage) << true << false;
+    QTest::newRow("from the frame, no tray") << int(MinimiseFromFrame) << false << true;
+    QTest::newRow("from the choice page, no tray") << int(MinimiseFromChoicePage) << false << false;
+}
+
+void TestDialogMain::minimiseAndRestore()
+{
+    QFETCH(int, code);
+    QFETCH(bool, tray);
+    QFETCH(bool, frame);
+    DialogMain::SetTrayAvailableForTests(tray ? 1 : 0);
+    DialogMain* window = makeWindow();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    if (frame)
+        showFrame();
+    HidSim::ClearCalls();
+    PostMsg::instance()->EmitChangeSize(code);
+    // Only the frame tells the device that the program went quiet.
+    QCOMPARE(callsOf("UsbServer_SetPCDriverStatus"), code == MinimiseFromFrame ? QStringList{"0"} : QStringList{});
+    auto* icon = window->findChild<QSystemTrayIcon*>();
+    QVERIFY(icon);
+    if (tray) {
+        QVERIFY(!window->isVisible());
+        QVERIFY(icon->isVisible());
+        // A double click restores without telling the device; a single click tells it when the
+        // frame is shown.
+        HidSim::ClearCalls();
+        emit icon->activated(QSystemTrayIcon::DoubleClick);
+        QVERIFY(window->isVisible());
+        QVERIFY(!icon->isVisible());
+        QCOMPARE(HidSim::CallCount("UsbServer_SetPCDriverStatus"), 0);
+        PostMsg::instance()->EmitChangeSize(code);
+        HidSim::ClearCalls();
+        emit icon->activated(QSystemTrayIcon::Trigger);
+        QVERIFY(window->isVisible());
+        QCOMPARE(callsOf("UsbServer_SetPCDriverStatus"), frame ? QStringList{"1"} : QStringList{});
+    } else {
+        QTRY_VERIFY(window->isMinimized());
+        QVERIFY(!icon->isVisible());
+        HidSim::ClearCalls();
+        window->showNormal();
+        QTRY_VERIFY(!window->isMinimized());
+        QCOMPARE(callsOf("UsbServer_SetPCDriverStatus"), frame ? QStringList{"1"} : QStringList{});
+    }
+}
+
+void TestDialogMain::trayMenuReplaced()
+{
+    DialogMain* window = makeWindow();
+    window->show();
+    showFrame();
+    for (int round = 0; round < 3; ++round) {
+        PostMsg::instance()->EmitChangeSize(MinimiseFromFrame);
+        emit window->findChild<QSystemTrayIcon*>()->activated(QSystemTrayIcon::DoubleClick);
+    }
+    PostMsg::instance()->EmitChangeSize(MinimiseFromFrame);
+    QCOMPARE(window->findChildren<QMenu*>().size(), 1);
+    QCOMPARE(window->findChildren<QMenu*>().first()->actions().size(), 3); // show, separator, exit
+    // One routing of the icon: one restore, one word to the device.
+    HidSim::ClearCalls();
+    emit window->findChild<QSystemTrayIcon*>()->activated(QSystemTrayIcon::Trigger);
+    QCOMPARE(callsOf("UsbServer_SetPCDriverStatus"), QStringList{"1"});
+}
+
+void TestDialogMain::closeRoads_data()
+{
+    QTest::addColumn<QString>("road");
+    QTest::addColumn<bool>("frame");
+    QTest::newRow("close button of the frame") << "code 1" << true;
+    QTest::newRow("close button of the choice page") << "code 3" << false;
+    QTest::newRow("window manager close on the frame") << "close" << true;
+    QTest::newRow("tray exit from the frame") << "tray exit" << true;
+}
+
+void TestDialogMain::closeRoads()
+{
+    QFETCH(QString, road);
+    QFETCH(bool, frame);
+    DialogMain* window = makeWindow();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    if (frame)
+        showFrame();
+    const QString cacheFile = DeviceCacheFolder() + DeviceInfoCacheName.get();
+    QFile::remove(cacheFile);
+    HidSim::ClearCalls();
+
+    if (road == QLatin1String("code 1"))
+        PostMsg::instance()->EmitChangeSize(CloseFromFrame);
+    else if (road == QLatin1String("code 3"))
+        PostMsg::instance()->EmitChangeSize(CloseFromChoicePage);
+    else if (road == QLatin1String("close"))
+        window->close();
+    else {
+        PostMsg::instance()->EmitChangeSize(MinimiseFromFrame);
+        QMenu* menu = window->findChild<QMenu*>();
+        QVERIFY(menu);
+        menu->actions().last()->trigger();
+    }
+
+    QVERIFY(!window->isVisible() || road == QLatin1String("tray exit"));
+    QVERIFY(PostMsg::ShuttingDown());
+    // Hot-plug notices stop before the wait, the device service after it.
+    QStringList order;
+    for (const HidSim::Call& c : HidSim::Calls())
+        if (c.function == "StopUsbChanged" || c.function == "UsbServer_Exit")
+            order << QString::fromStdString(c.function);
+    QCOMPARE(order.first(), QStringLiteral("StopUsbChanged"));
+    QVERIFY(order.contains(QStringLiteral("UsbServer_Exit")));
+    if (frame) {
+        QVERIFY(callsOf("UsbServer_SetPCDriverStatus").contains(QStringLiteral("0")));
+        FlashDataMap cached = ZeroFlashDataMap();
+        QVERIFY(LoadDeviceInfoCache(DeviceInfoCacheName.get(), &cached));
+        QCOMPARE(DeviceLinkFixture::Bytes(cached), DeviceLinkFixture::Bytes(DeviceConfig.get()));
+    }
+    QCOMPARE(m_exitCodes, road == QLatin1String("tray exit") ? QList<int>{0} : QList<int>{});
+    // A second road out does nothing more.
+    HidSim::ClearCalls();
+    window->close();
+    QCOMPARE(HidSim::CallCount("UsbServer_Exit"), 0);
+}
+
+void TestDialogMain::keys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("recording");
+    QTest::addColumn<QStringList>("told");
+    QTest::newRow("Return") << int(Qt::Key_Return) << false << QStringList{"EnterKey"};
+    QTest::newRow("Enter") << int(Qt::Key_Enter) << false << QStringList{"EnterKey"};
+    QTest::newRow("Escape swallowed") << int(Qt::Key_Escape) << false << QStringList{};
+    QTest::newRow("F12 swallowed") << int(Qt::Key_F12) << false << QStringList{};
+    QTest::newRow("Return while recording") << int(Qt::Key_Return) << true << QStringList{};
+    QTest::newRow("Space while recording") << int(Qt::Key_Space) << true << QStringList{};
+}
+
+void TestDialogMain::keys()
+{
+    QFETCH(int, key);
+    QFETCH(bool, recording);
+    QFETCH(QStringList, told);
+    DialogMain* window = makeWindow();
+    window->show();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    MacroRecording.store(recording ? 1 : 0);
+    // One receiver without a recorded mouse version: Space would open the pairing dialog.
+    DeviceAllInfo receiver = DeviceLinkFixture::InfoFor("r", 36, 1, 0, 0);
+    FoundDeviceList.set(DeviceList{receiver});
+    WindowSignals hub;
+    QCOMPARE(modalOpenedBy([&] { QTest::keyClick(window, Qt::Key(key)); }), QString());
+    QCOMPARE(hub.names, told);
+    QVERIFY(window->isVisible()); // Escape does not close the window
+}
+
+void TestDialogMain::spaceOnChoicePage_data()
+{
+    QTest::addColumn<int>("devices");
+    QTest::addColumn<bool>("wired");
+    QTest::addColumn<QString>("mouseVer");    // recorded mouse version ("" none)
+    QTest::addColumn<QString>("receiverVer"); // the receiver's own version text
+    QTest::addColumn<QString>("shown");       // the dialog that opens ("" none)
+    // The installation's images: mouse v1.2, receiver v1.2 for the first model.
+    QTest::newRow("no device") << 0 << false << "" << "v1.0" << "";
+    QTest::newRow("two devices") << 2 << false << "" << "v1.0" << "";
+    QTest::newRow("a mouse on its cable") << 1 << true << "" << "v1.0" << "";
+    QTest::newRow("no recorded mouse version: pairing") << 1 << false << "" << "v1.0" << "Match";
+    QTest::newRow("only a newer mouse image: warning") << 1 << false << "v1.0" << "v1.2" << "UpDateWarning";
+    QTest::newRow("both newer: pairing") << 1 << false << "v1.0" << "v1.0" << "Match";
+    QTest::newRow("neither newer: pairing") << 1 << false << "v1.2" << "v1.2" << "Match";
+    QTest::newRow("only a newer receiver image: nothing yet") << 1 << false << "v1.2" << "v1.0" << "";
+}
+
+void TestDialogMain::spaceOnChoicePage()
+{
+    QFETCH(int, devices);
+    QFETCH(bool, wired);
+    QFETCH(QString, mouseVer);
+    QFETCH(QString, receiverVer);
+    QFETCH(QString, shown);
+    DialogMain* window = makeWindow();
+    window->show();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    if (!mouseVer.isEmpty())
+        WriteMouseVer(QStringLiteral("36"), QStringLiteral("1"), mouseVer);
+    DeviceAllInfo device = DeviceLinkFixture::InfoFor("r", 36, 1, wired ? 2 : 0, 0);
+    device.VersionText = receiverVer;
+    DeviceList list;
+    for (int i = 0; i < devices; ++i)
+        list << device;
+    FoundDeviceList.set(list);
+    PairChosen.store(true);
+
+    QCOMPARE(modalOpenedBy([&] { QTest::keyClick(window, Qt::Key_Space); }), shown);
+    if (shown == QLatin1String("Match"))
+        QVERIFY(!PairChosen.load()); // from the choice page the first listed device is paired
+}
+
+void TestDialogMain::offlineNoticeOnce()
+{
+    DialogMain* window = makeWindow();
+    window->show();
+    OfflineCheckPending.store(0);
+    RestartWorkerPending.store(0);
+    int notices = 0;
+    TestEnv::AnswerNextModal([&](QWidget* notice) {
+        ++notices;
+        // A second report while this notice is open does not stack another one.
+        PostMsg::instance()->EmitMouseOffLineo(1);
+        QCOMPARE(int(OfflineCheckPending.load()), 1);
+        QCOMPARE(int(RestartWorkerPending.load()), 1);
+        notice->close();
+    }, "MouseOffLine");
+    PostMsg::instance()->EmitMouseOffLineo(0);
+    QCOMPARE(notices, 1);
+    QVERIFY(!OfflineNoticeGuard::IsOpen());
+}
+
+void TestDialogMain::drag_data()
+{
+    QTest::addColumn<int>("buttons");
+    QTest::addColumn<bool>("moves");
+    QTest::newRow("left button") << int(Qt::LeftButton) << true;
+    QTest::newRow("left and right buttons") << int(Qt::LeftButton | Qt::RightButton) << false;
+}
+
+void TestDialogMain::drag()
+{
+    QFETCH(int, buttons);
+    QFETCH(bool, moves);
+    DialogMain* window = makeWindow();
+    window->move(100, 100);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    const QPoint start = window->pos();
+    const QPoint grab = start + QPoint(500, 5);
+    QMouseEvent press(QEvent::MouseButtonPress, QPoint(500, 5), grab, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &press);
+    QMouseEvent move(QEvent::MouseMove, QPoint(530, 45), grab + QPoint(30, 40), Qt::NoButton,
+                     Qt::MouseButtons(buttons), Qt::NoModifier);
+    QApplication::sendEvent(window, &move);
+    QCOMPARE(window->pos(), moves ? start + QPoint(30, 40) : start);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPoint(530, 45), grab + QPoint(30, 40), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &release);
+    // After the release a move is no drag.
+    QApplication::sendEvent(window, &move);
+    QCOMPARE(window->pos(), moves ? start + QPoint(30, 40) : start);
+}
+
+namespace {
+
+QToolButton* deviceButton(DialogMain* window, int index)
+{
+    return window->findChild<QToolButton*>(QStringLiteral("btn%1").arg(index));
+}
+
+int shownPage(DialogMain* window)
+{
+    return window->findChild<QStackedWidget*>(QStringLiteral("stackedWidgetMain"))->currentIndex();
+}
+
+} // namespace
+
+void TestDialogMain::openReadBackOpenOther()
+{
+    // A second mouse, behind its 4 kHz receiver; its firmware is recorded as current and the
+    // receiver has a newer image, so a click opens it on the plain road.
+    m_fixture->add(DeviceLinkFixture::Receiver("r4", "0x5141", 4, 0x12, 0x34, 0x56));
+    m_fixture->add(DeviceLinkFixture::ReceiverMouse("m2", "r4"));
+    WriteMouseVer(QStringLiteral("36"), QStringLiteral("2"), QStringLiteral("v1.3"));
+    HubRecorder pages;
+    DialogMain* window = makeWindow();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QTRY_VERIFY(deviceButton(window, 0) && deviceButton(window, 1));
+
+    // Open the cable mouse: the frame shows and its settings are read and shown.
+    QTest::mouseClick(deviceButton(window, 0), Qt::LeftButton);
+    QCOMPARE(shownPage(window), int(DialogMain::FramePage));
+    QTRY_VERIFY(DeviceConfigPath.get() == m_path && DeviceDataLoaded.load() && pages.count(QStringLiteral("Form")) == 1);
+    QTRY_VERIFY(!QApplication::activeModalWidget()); // the update dialog closed itself
+    QCOMPARE(pages.last(QStringLiteral("Sensor"))->record, DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m1")));
+
+    // Back to the choice page.
+    QTest::mouseClick(window->findChild<QToolButton*>(QStringLiteral("UpArrow")), Qt::LeftButton);
+    QTRY_COMPARE(shownPage(window), int(DialogMain::ChoicePage));
+    QCOMPARE(MainPageActive.load(), 0);
+    QTRY_VERIFY(deviceButton(window, 1));
+
+    // Open the other mouse; it goes out of reach while its settings are asked for.
+    pages.clear();
+    bool sleptAway = false;
+    const QMetaObject::Connection atRead = connect(PostMsg::instance(), &PostMsg::SigUpDataParam, this, [&] {
+        if (!sleptAway) {
+            sleptAway = true;
+            QVERIFY(HidSim::SetAwake("m2", false));
+        }
+    });
+    HidSim::Costs slow;
+    slow.answerMs = 5000; // the dump is still on its way when the mouse goes
+    HidSim::SetCosts(slow);
+    bool noticeSeen = false;
+    TestEnv::AnswerNextModal([&](QWidget*) {
+        // The notice stays until the mouse is back, then closes itself.
+        noticeSeen = true;
+        HidSim::SetCosts(HidSim::Costs());
+        QVERIFY(HidSim::SetAwake("m2", true));
+    }, "MouseOffLine", 20000);
+    QTest::mouseClick(deviceButton(window, 1), Qt::LeftButton);
+    QCOMPARE(shownPage(window), int(DialogMain::FramePage));
+    QTRY_VERIFY_WITH_TIMEOUT(noticeSeen, 20000);
+    // Back again: read anew, the pages filled with the second mouse's settings.
+    const QByteArray pathM2 = QByteArray::fromStdString(HidSim::PathOf("r4"));
+    QTRY_VERIFY_WITH_TIMEOUT(DeviceConfigPath.get() == pathM2 && pages.count(QStringLiteral("Form")) >= 1, 20000);
+    QTRY_VERIFY(!QApplication::activeModalWidget());
+    QCOMPARE(pages.last(QStringLiteral("Sensor"))->record, DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m2")));
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m2")));
+    disconnect(atRead);
+}
+
+void TestDialogMain::closeWhileReadIsBlocked()
+{
+    // A report handler waits on the GUI thread (a blocking signal) when the user closes.
+    DialogMain* window = makeWindow();
+    window->show();
+    showFrame();
+    QTRY_VERIFY(!QApplication::activeModalWidget());
+    HidSim::HoldPoint hold;
+    hold.command = HIDUSB_CMD_SETTINGS;
+    hold.subCommand = HIDUSB_SUB_DPI_LIGHT;
+    HidSim::HoldDelivery(hold);
+    QVERIFY(UsbServer_ReadDPILed());
+    QVERIFY(HidSim::WaitUntilHeld());
+    HidSim::ReleaseHold();
+    // The report is now on its way to a page through a blocking signal, and this thread does
+    // not serve it: the close must not wait for it forever.
+    QElapsedTimer clock;
+    clock.start();
+    PostMsg::instance()->EmitChangeSize(CloseFromFrame);
+    m_window.reset();
+    QVERIFY2(clock.elapsed() < 5000, "closing waited for the blocked read");
+    QTRY_COMPARE(HidSim::PendingAnswers(), 0);
+    FlashDataMap cached = ZeroFlashDataMap();
+    QVERIFY(LoadDeviceInfoCache(DeviceInfoCacheName.get(), &cached));
+    QCOMPARE(DeviceLinkFixture::Bytes(cached), DeviceLinkFixture::Bytes(DeviceConfig.get()));
+}
+
+VEXO_TEST_MAIN(TestDialogMain)
+#include "tst_dialogmain.moc"
