@@ -66,7 +66,6 @@ private slots:
     void loadBlocks();
     void profileCheck_data();
     void profileCheck();
-    void profileCheckMissingFile();
 
 private:
     QString writeFile(const QByteArray& bytes);
@@ -143,13 +142,11 @@ void TestDeviceInfoCache::saveWithoutName()
 {
     SaveDeviceInfoCache(QString(), sampleRecord());
     QVERIFY(QDir(DeviceCacheFolder()).entryList(QDir::Files).isEmpty());
-    FlashDataMap out = ZeroFlashDataMap();
-    QVERIFY(!LoadDeviceInfoCache(QStringLiteral("missing.bin"), &out));
 }
 
 void TestDeviceInfoCache::loadBlocks_data()
 {
-    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("file"); // null: no file at all
     QTest::addColumn<bool>("loaded");
     const QByteArray rec = recordBytes(sampleRecord());
     QTest::newRow("exact block") << block(rec) << true;
@@ -159,17 +156,19 @@ void TestDeviceInfoCache::loadBlocks_data()
     QTest::newRow("empty block") << block(QByteArray()) << false;
     QTest::newRow("2 GiB declared, 4 bytes there") << HugeLength + QByteArray("abcd") << false;
     QTest::newRow("2 GiB declared, whole record there") << HugeLength + rec << false;
-    QTest::newRow("empty file") << QByteArray() << false;
+    QTest::newRow("empty file") << QByteArray("") << false;
+    QTest::newRow("no file") << QByteArray() << false;
 }
 
 void TestDeviceInfoCache::loadBlocks()
 {
     QFETCH(QByteArray, file);
     QFETCH(bool, loaded);
-    QFile f(DeviceCacheFolder() + QStringLiteral("c.bin"));
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(file);
-    f.close();
+    if (!file.isNull()) {
+        QFile f(DeviceCacheFolder() + QStringLiteral("c.bin"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(file);
+    }
     FlashDataMap out;
     std::memset(&out, 0x55, sizeof out);
     QCOMPARE(LoadDeviceInfoCache(QStringLiteral("c.bin"), &out), loaded);
@@ -185,7 +184,7 @@ void TestDeviceInfoCache::loadBlocks()
 void TestDeviceInfoCache::profileCheck_data()
 {
     QTest::addColumn<int>("driveIndex");
-    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("file"); // null: no file at all
     QTest::addColumn<int>("result");
     QTest::addColumn<bool>("copied");
 
@@ -209,6 +208,7 @@ void TestDeviceInfoCache::profileCheck_data()
     QTest::newRow("record short") << 0 << marker + sensor + block(recordBytes(sampleRecord()).left(9000)) << 1 << false;
     QTest::newRow("record cut off") << 0 << (marker + sensor + good).left(6000) << 1 << false;
     QTest::newRow("not an export file") << 0 << QByteArray("hello world") << 1 << false;
+    QTest::newRow("no file") << 0 << QByteArray() << 1 << false;
     QTest::newRow("marker declares 2 GiB") << 0 << HugeLength + padded12("Dovoz") + sensor + good << 1 << false;
     QTest::newRow("sensor declares 2 GiB") << 0 << marker + HugeLength + "PAW3395-LONG" + good << 1 << false;
     QTest::newRow("record declares 2 GiB") << 0 << marker + sensor + HugeLength + recordBytes(sampleRecord()) << 1
@@ -236,14 +236,9 @@ void TestDeviceInfoCache::profileCheck()
     CurrentDevice.update([&](DeviceAllInfo& d) { d.DriveIndex = quint32(driveIndex); });
     FlashDataMap out;
     std::memset(&out, 0x55, sizeof out);
-    QCOMPARE(CheckProfileFile(writeFile(file), &out), result);
+    const QString path = file.isNull() ? m_home->path() + QStringLiteral("/nothing.bin") : writeFile(file);
+    QCOMPARE(CheckProfileFile(path, &out), result);
     QCOMPARE(out.reportRate == 0x01, copied);
-}
-
-void TestDeviceInfoCache::profileCheckMissingFile()
-{
-    FlashDataMap out = ZeroFlashDataMap();
-    QCOMPARE(CheckProfileFile(m_home->path() + QStringLiteral("/nothing.bin"), &out), 1);
 }
 
 VEXO_TEST_CORE_MAIN(TestDeviceInfoCache)

@@ -273,7 +273,15 @@ void TestDiscovery::onlineRefreshWithAddress()
     QVERIFY(HidSim::SetAwake("m2", false));
     RefreshDeviceOnline(0);
     QCOMPARE(int(FoundDeviceList.get().first().Online), 0);
-    RefreshDeviceOnline(5); // outside the list: nothing happens
+
+    // An index outside the list refreshes no entry and asks the library nothing.
+    QVERIFY(HidSim::SetAwake("m2", true));
+    HidSim::ClearCalls();
+    for (int index : {1, 5, -1})
+        RefreshDeviceOnline(index);
+    QCOMPARE(int(HidSim::Calls().size()), 0);
+    QCOMPARE(FoundDeviceList.get().size(), 1);
+    QCOMPARE(int(FoundDeviceList.get().first().Online), 0);
 }
 
 void TestDiscovery::reidentifyReplacesByPath()
@@ -321,7 +329,7 @@ void TestDiscovery::noticesReachGuiThreadCoalesced()
     QVERIFY(notifier->wait(5000));
     delete notifier;
     QVERIFY(ranOn.isEmpty()); // nothing runs on the notifier's thread
-    QVERIFY(TestEnv::WaitFor([&ranOn] { return !ranOn.isEmpty(); }));
+    QTRY_VERIFY(!ranOn.isEmpty());
     QCoreApplication::processEvents();
     SetRebuildDeviceListHook(nullptr);
     QCOMPARE(ranOn, QList<QThread*>{QThread::currentThread()});
@@ -365,7 +373,7 @@ void TestDiscovery::followMouseToCable()
     QCOMPARE(CurrentDevice.get().Path, cablePath);
     QCOMPARE(CurrentDevicePath.get(), cablePath);
     QCOMPARE(int(CurrentDevice.get().Wired), 1);
-    QVERIFY(TestEnv::WaitFor([worker] { return worker->isFinished() && !DeviceReloadPending.load(); }));
+    QTRY_VERIFY_WITH_TIMEOUT(worker->isFinished() && !DeviceReloadPending.load(), 15000);
     QCOMPARE(QByteArray::fromStdString(HidSim::Calls("UsbServerC_Start").back().arguments).left(cablePath.size()), cablePath);
 }
 
@@ -445,11 +453,7 @@ void TestDiscovery::firmwareCheck()
     CurrentDevice.set(chosen);
     MainPageHotplugCallback();
     QCoreApplication::processEvents();
-    QStringList labels;
-    for (const QString& n : m_hub->names())
-        if (n.startsWith(QLatin1String("LabelTextB:")))
-            labels << n;
-    QCOMPARE(labels, QStringList{expected});
+    QCOMPARE(m_hub->namesStartingWith(QStringLiteral("LabelTextB:")), QStringList{expected});
 }
 
 VEXO_TEST_CORE_MAIN(TestDiscovery)

@@ -76,6 +76,24 @@ struct Recorder
         std::lock_guard<std::mutex> lock(mu);
         return upgrade;
     }
+    // The n-th report (counted from 1); an empty one while there is none.
+    Report at(int n)
+    {
+        std::lock_guard<std::mutex> lock(mu);
+        return n >= 1 && size_t(n) <= reports.size() ? reports[size_t(n - 1)] : Report();
+    }
+    // The last report is the given command: with a marker sent last, nothing else is on its way.
+    bool lastIs(int command)
+    {
+        std::lock_guard<std::mutex> lock(mu);
+        return !reports.empty() && reports.back().command == command;
+    }
+    // The last upgrade report is a result, which ends a flash.
+    bool flashEnded()
+    {
+        std::lock_guard<std::mutex> lock(mu);
+        return !upgrade.empty() && upgrade.back()[1] == 2;
+    }
 };
 
 Recorder& rec()
@@ -121,27 +139,15 @@ void onUpgrade(const uint8_t* report)
     rec().upgradeThreads.push_back(std::this_thread::get_id());
 }
 
-// Waits for the n-th report (counted from 1) and returns it.
-Report waitReport(int n)
-{
-    if (!TestEnv::WaitFor([&]() { return rec().count() >= n; }))
-        return Report();
-    return rec().copy()[size_t(n - 1)];
-}
-
-// Waits until every answer asked for so far has been handed over.
-bool settle()
-{
-    return TestEnv::WaitFor([]() { return HidSim::PendingAnswers() == 0; });
-}
-
-bool readAll(FlashDataMap* out)
+// Reads the bound mouse's settings dump into out (run with VEXO_CHECKED).
+void readAll(FlashDataMap* out)
 {
     const int before = rec().count();
-    if (!UsbServer_ReadAllFlashData())
-        return false;
-    const Report r = waitReport(before + 1);
-    return r.command == HIDUSB_CMD_SETTINGS && ProtocolDataParser(r.data.data(), int(r.data.size()), out) == 1;
+    QVERIFY(UsbServer_ReadAllFlashData());
+    QTRY_VERIFY(rec().count() > before);
+    const Report r = rec().at(before + 1);
+    QCOMPARE(r.command, int(HIDUSB_CMD_SETTINGS));
+    QCOMPARE(ProtocolDataParser(r.data.data(), int(r.data.size()), out), 1);
 }
 
 QString path(const char* id)
@@ -257,6 +263,7 @@ private slots:
     void flashStartedFromItsOwnCallback();
     void failedFlashLeavesBootModeUntilRepaired();
     void receiverOptions();
+    void screenExchange_data();
     void screenExchange();
 
     void bindingNumbers();
@@ -430,7 +437,8 @@ void TestHidUsb::answers()
         {"ReadReportRate", UsbServer_ReadReportRate},     {"ReadDPILed", UsbServer_ReadDPILed},
         {"ReadLedBar", UsbServer_ReadLedBar}};
     QCOMPARE(requests.value(request)(), 1);
-    const Report r = waitReport(1);
+    QTRY_VERIFY(rec().count() >= 1);
+    const Report r = rec().at(1);
     QCOMPARE(r.headLength, int(HIDUSB_HEAD_LENGTH));
     QCOMPARE(r.command, command);
     QCOMPARE(r.sub, sub);
@@ -448,7 +456,7 @@ void TestHidUsb::answersComeOnTheServiceThreadInOrder()
     QVERIFY(UsbServer_ReadVersion());
     QVERIFY(UsbServer_ReadConfig());
     QVERIFY(UsbServer_ReadCurrentDPI());
-    QVERIFY(settle());
+    QTRY_COMPARE(HidSim::PendingAnswers(), 0);
     const std::vector<Report> reports = rec().copy();
     QCOMPARE(int(reports.size()), 5);
     const int order[5] = {8, 4, 18, 14, 8};
@@ -469,7 +477,7 @@ void TestHidUsb::scriptedReportsArriveAsTheyAre()
     QVERIFY(HidSim::SendReport({0xA5, 4}, {50}));
     QVERIFY(HidSim::SendCommand(8, 0x4C, {1, 2, 3}, 1));
     QVERIFY(HidSim::SendReport({}, {}));
-    QVERIFY(settle());
+    QTRY_COMPARE(HidSim::PendingAnswers(), 0);
     const std::vector<Report> reports = rec().copy();
     QCOMPARE(int(reports.size()), 3);
     QCOMPARE(reports[0].headLength, 2);
@@ -487,7 +495,7 @@ void TestHidUsb::writeChangesOneFieldWithOneReport()
     const QByteArray p = path("drive2-receiver").toLatin1();
     UsbServerC_Start(p.constData(), p.constData(), onData);
     FlashDataMap m;
-    QVERIFY(readAll(&m));
+    VEXO_CHECKED(readAll(&m));
     // Drive2's factory settings follow the installation's defaults.
     QCOMPARE(int(m.dpiLevelCount), 8);
     QCOMPARE(int(m.dpiLevels[7].code[2]), 0x88); // 26000 DPI on the 3395
@@ -506,7 +514,7 @@ void TestHidUsb::writeChangesOneFieldWithOneReport()
     QCOMPARE(HidSim::Calls("ProtocolDataUpdate")[1].reports, 0); // nothing changed, nothing sent
 
     FlashDataMap back;
-    QVERIFY(readAll(&back));
+    VEXO_CHECKED(readAll(&back));
     QVERIFY(std::memcmp(&back, &m, sizeof m) == 0);
 }
 
@@ -548,7 +556,7 @@ void TestHidUsb::exitAndRebindDoNotWaitForABlockedCallback()
     UsbServerC_Start(p.constData(), p.constData(), onData);
     rec().block = true;
     QVERIFY(UsbServer_ReadVersion());
-    QVERIFY(TestEnv::WaitFor([]() { return rec().blocked.load(); }));
+    QTRY_VERIFY(rec().blocked.load());
     QVERIFY(UsbServer_ReadBatteryLevel()); // queued behind the blocked callback
 
     auto exitCall = std::async(std::launch::async, []() { UsbServer_Exit(); });
@@ -565,7 +573,7 @@ void TestHidUsb::exitAndRebindDoNotWaitForABlockedCallback()
         rec().cv.notify_all();
     }
     QVERIFY(UsbServer_ReadConfig());
-    QVERIFY(settle());
+    QTRY_COMPARE(HidSim::PendingAnswers(), 0);
     const std::vector<Report> reports = rec().copy();
     // The blocked answer ends; the battery answer of the old binding is dropped.
     QCOMPARE(int(reports.size()), 2);
@@ -578,7 +586,7 @@ void TestHidUsb::secondInstanceSeesTheSettings()
     const QByteArray p = path("drive2-receiver").toLatin1();
     UsbServerC_Start(p.constData(), p.constData(), onData);
     FlashDataMap m;
-    QVERIFY(readAll(&m));
+    VEXO_CHECKED(readAll(&m));
     m.lod = 3;
     m.lightColor[0] = 11;
     m.lightColor[1] = 22;
@@ -607,7 +615,7 @@ void TestHidUsb::factoryResetReportsReady()
     const QByteArray p = path("drive1-mouse").toLatin1();
     UsbServerC_Start(p.constData(), p.constData(), onData);
     FlashDataMap m;
-    QVERIFY(readAll(&m));
+    VEXO_CHECKED(readAll(&m));
     FlashDataMap factory;
     QVERIFY(HidSim::GetFactorySettings("drive1-mouse", &factory));
     QVERIFY(std::memcmp(&m, &factory, sizeof m) == 0);
@@ -617,7 +625,7 @@ void TestHidUsb::factoryResetReportsReady()
     QVERIFY(UsbServer_SetCurrentConfig(3));
     QCOMPARE(ProtocolDataUpdate(&m), 1);
 
-    QVERIFY(settle());
+    QTRY_COMPARE(HidSim::PendingAnswers(), 0);
     rec().clear();
     // The mouse takes a moment to restart; a rebind meanwhile still gets its ready report.
     HidSim::Costs costs;
@@ -626,8 +634,8 @@ void TestHidUsb::factoryResetReportsReady()
     QCOMPARE(UsbServer_SetBatteryOptimizeEnable(0), 1);
     QCOMPARE(UsbServer_SetClearSetting(), 1);
     QCOMPARE(UsbServerC_Start(p.constData(), p.constData(), onData), 1);
-    const Report ready = waitReport(1);
-    QCOMPARE(ready.command, int(HIDUSB_CMD_DEVICE_READY));
+    QTRY_VERIFY(rec().count() >= 1);
+    QCOMPARE(rec().at(1).command, int(HIDUSB_CMD_DEVICE_READY));
     QCOMPARE(HidSim::BatteryOptimize("drive1-mouse"), 0);
     QCOMPARE(HidSim::ActiveProfile("drive1-mouse"), 0);
     for (int profile = 0; profile < 4; ++profile) {
@@ -642,11 +650,12 @@ void TestHidUsb::profileSwitchReportsConfigAndStatus()
     const QByteArray p = path("drive2-receiver").toLatin1();
     UsbServerC_Start(p.constData(), p.constData(), onData);
     FlashDataMap first;
-    QVERIFY(readAll(&first));
+    VEXO_CHECKED(readAll(&first));
     rec().clear();
     QCOMPARE(UsbServer_SetCurrentConfig(2), 1);
-    const Report config = waitReport(1);
-    const Report status = waitReport(2);
+    QTRY_VERIFY(rec().count() >= 2);
+    const Report config = rec().at(1);
+    const Report status = rec().at(2);
     QCOMPARE(config.command, 14);
     QCOMPARE(config.data, std::vector<uint8_t>{2});
     QCOMPARE(status.command, 10);
@@ -671,13 +680,15 @@ void TestHidUsb::buttonPressIsReported()
     UsbServerC_Start(p.constData(), p.constData(), onData);
     QVERIFY(!HidSim::PressButton("drive2-mouse", 0)); // a plain click keeps nothing
     QVERIFY(HidSim::PressButton("drive2-mouse", 5));  // DPI cycle
-    const Report status = waitReport(1);
-    QCOMPARE(status.command, 10);
-    QCOMPARE(int(status.data[0]), 1);
+    QTRY_VERIFY(rec().count() >= 1);
+    QCOMPARE(rec().at(1).command, 10);
+    QCOMPARE(int(rec().at(1).data.at(0)), 1);
     QVERIFY(UsbServer_ReadCurrentDPI());
-    QCOMPARE(waitReport(2).data, std::vector<uint8_t>{2});
+    QTRY_VERIFY(rec().count() >= 2);
+    QCOMPARE(rec().at(2).data, std::vector<uint8_t>{2});
     HidSim::SetBattery("drive2-mouse", 15, false, true);
-    QCOMPARE(int(waitReport(3).data[6]), 1);
+    QTRY_VERIFY(rec().count() >= 3);
+    QCOMPARE(int(rec().at(3).data.at(6)), 1);
 }
 
 void TestHidUsb::hotplugFirstNoticeThenNotifierThread_data()
@@ -710,7 +721,7 @@ void TestHidUsb::hotplugFirstNoticeThenNotifierThread()
         HidSim::RemoveDevice("drive1-receiver");
     else
         HidSim::SetBootMode("drive1-mouse", true);
-    QVERIFY(TestEnv::WaitFor([]() { return rec().hotplugs() == 2; }));
+    QTRY_COMPARE(rec().hotplugs(), 2);
     QVERIFY(rec().hotplugThreads[1] != std::this_thread::get_id());
     QVERIFY(rec().hotplugThreads[1] == HidSim::NotifierThreadId());
 
@@ -731,8 +742,9 @@ void TestHidUsb::wakingMouseReportsReady()
     QCOMPARE(UsbServer_ReadVersion(), 0); // nobody answers
     HidSim::SetAwake("drive2-mouse", true);
     QCOMPARE(UsbFinderC_GetDeviceOnLine(p.constData()), 1);
-    QCOMPARE(waitReport(1).command, int(HIDUSB_CMD_DEVICE_READY));
-    QVERIFY(settle());
+    QTRY_VERIFY(rec().count() >= 1);
+    QCOMPARE(rec().at(1).command, int(HIDUSB_CMD_DEVICE_READY));
+    QTRY_COMPARE(HidSim::PendingAnswers(), 0);
     QCOMPARE(rec().count(), 1);
 }
 
@@ -760,24 +772,19 @@ void TestHidUsb::pairing()
     QCOMPARE(UsbFinderC_GetDeviceOnLine(p.constData()), 0);
     UsbServerC_Start(p.constData(), p.constData(), onData);
     QCOMPARE(UsbServer_EnterDonglePairOnlyCid(36), 1);
+    const auto pairStates = [] {
+        QVector<int> seen;
+        for (const Report& r : rec().copy())
+            if (r.command == 6)
+                seen << r.data[0];
+        return seen;
+    };
     if (!states.isEmpty())
-        QVERIFY(TestEnv::WaitFor([&]() {
-            for (const Report& r : rec().copy())
-                if (r.command == 6 && r.data[0] == states.last())
-                    return true;
-            return false;
-        }));
+        QTRY_VERIFY(pairStates().contains(states.last()));
     // A marker report shows that nothing else was on its way before it.
     HidSim::SendCommand(99, 0, {});
-    QVERIFY(TestEnv::WaitFor([]() {
-        const auto r = rec().copy();
-        return !r.empty() && r.back().command == 99;
-    }));
-    QVector<int> seen;
-    for (const Report& r : rec().copy())
-        if (r.command == 6)
-            seen << r.data[0];
-    QCOMPARE(seen, states);
+    QTRY_VERIFY(rec().lastIs(99));
+    QCOMPARE(pairStates(), states);
     QCOMPARE(HidSim::ReceiverAddress("new") == HidSim::ReceiverAddress("rx"), paired);
     QCOMPARE(UsbFinderC_GetDeviceOnLine(p.constData()), paired ? 1 : 0);
 }
@@ -829,12 +836,9 @@ void TestHidUsb::flash()
     if (early)
         QCOMPARE(int(rec().upgrades().back()[1]), 2);
     if (result >= 0)
-        QVERIFY(TestEnv::WaitFor([]() {
-            const auto u = rec().upgrades();
-            return !u.empty() && u.back()[1] == 2;
-        }));
+        QTRY_VERIFY(rec().flashEnded());
     else if (started)
-        QVERIFY(TestEnv::WaitFor([]() { return QByteArray(UsbUpgradeC_GetLogs()[7]) == "result: none"; }));
+        QTRY_COMPARE(QByteArray(UsbUpgradeC_GetLogs()[7]), QByteArray("result: none"));
 
     const auto reports = rec().upgrades();
     int progress = -1;
@@ -856,8 +860,8 @@ void TestHidUsb::flash()
     if (result == 1) {
         QCOMPARE(HidSim::FirmwareVersion("drive1-mouse"), 0x0102);
         const QByteArray p = path("drive1-mouse").toLatin1();
-        QVERIFY(TestEnv::WaitFor([&]() { return UsbFinderC_GetVersion(p.constData()) == 0x0102; }));
-        QVERIFY(TestEnv::WaitFor([]() { return rec().hotplugs() >= 2; })); // re-enumerated
+        QTRY_COMPARE(UsbFinderC_GetVersion(p.constData()), 0x0102);
+        QTRY_VERIFY(rec().hotplugs() >= 2); // re-enumerated
     } else {
         QCOMPARE(HidSim::FirmwareVersion("drive1-mouse"), 0x0100);
     }
@@ -884,19 +888,18 @@ void TestHidUsb::flashStartedFromItsOwnCallback()
     g_secondStart = -1;
     const std::vector<uint8_t> rx = image(211, 36, 1, "VEXO_S1_RX1K", 0x0103);
     QCOMPARE(UsbUpgrade_Start(rx.data(), twoStages, 10000), 1);
-    QVERIFY(TestEnv::WaitFor([]() {
-        int results = 0;
+    const auto results = [] {
+        int n = 0;
         for (const auto& r : rec().upgrades())
-            results += r[1] == 2;
-        return results == 2;
-    }));
+            n += r[1] == 2;
+        return n;
+    };
+    QTRY_COMPARE(results(), 2);
     QCOMPARE(g_secondStart.load(), 1);
     QCOMPARE(HidSim::FirmwareVersion("drive1-receiver"), 0x0103);
     QCOMPARE(HidSim::FirmwareVersion("drive1-mouse"), 0x0105);
     int version = 0;
-    QVERIFY(TestEnv::WaitFor([&]() {
-        return UsbFinderC_GetSlaveVersion(path("drive1-receiver").toLatin1().constData(), &version) == 1;
-    }));
+    QTRY_COMPARE(UsbFinderC_GetSlaveVersion(path("drive1-receiver").toLatin1().constData(), &version), 1);
     QCOMPARE(version, 0x0103);
     QCOMPARE(UsbUpgrade_Start(nullptr, onUpgrade, 10000), 0);
 }
@@ -906,11 +909,11 @@ void TestHidUsb::failedFlashLeavesBootModeUntilRepaired()
     const std::vector<uint8_t> rx = image(211, 36, 2, "VEXO_P2_RX4K", 0x0200);
     HidSim::ScriptFlash(HidSim::FlashOutcome::FailAt, 30);
     QCOMPARE(UsbUpgrade_Start(rx.data(), onUpgrade, 10000), 1);
-    QVERIFY(TestEnv::WaitFor([]() { return HidSim::InBootMode("drive2-receiver"); }));
+    QTRY_VERIFY(HidSim::InBootMode("drive2-receiver"));
     int count = 5;
     UsbFinderC_FindHidDevicesByDefaultDeviceId(Vid, "0x5141", &count);
     QCOMPARE(count, 0); // off the bus while it waits
-    QVERIFY(TestEnv::WaitFor([]() { return QByteArray(UsbUpgradeC_GetLogs()[7]).startsWith("result: failure"); }));
+    QTRY_VERIFY(QByteArray(UsbUpgradeC_GetLogs()[7]).startsWith("result: failure"));
     char** logs = UsbUpgradeC_GetLogs();
     for (int i = 0; i < HIDUSB_UPGRADE_LOG_LINES; ++i)
         QVERIFY(logs[i] && *logs[i]);
@@ -918,11 +921,12 @@ void TestHidUsb::failedFlashLeavesBootModeUntilRepaired()
     // Nothing else takes another model's image; the waiting receiver takes its own.
     QCOMPARE(UsbUpgrade_Start(image(211, 36, 2, "VEXO_S1_RX1K", 0x0200).data(), onUpgrade, 10000), 0);
     QCOMPARE(UsbUpgrade_Start(rx.data(), onUpgrade, 10000), 1);
-    QVERIFY(TestEnv::WaitFor([]() {
+    const auto listed = [] {
         int count = 5;
         UsbFinderC_FindHidDevicesByDefaultDeviceId(Vid, "0x5141", &count);
-        return count == 1;
-    }));
+        return count;
+    };
+    QTRY_COMPARE(listed(), 1);
     QCOMPARE(HidSim::InBootMode("drive2-receiver"), false);
     QCOMPARE(HidSim::FirmwareVersion("drive2-receiver"), 0x0200);
     uint8_t attributes[12];
@@ -952,14 +956,16 @@ void TestHidUsb::receiverOptions()
     rgb.mode = 3;
     rgb.data[4] = 0x99;
     QCOMPARE(UsbFinderC_Set4KDongleRGB(rx2.constData(), &rgb), 1);
-    const Report light = waitReport(1);
+    QTRY_VERIFY(rec().count() >= 1);
+    const Report light = rec().at(1);
     QCOMPARE(light.command, int(HIDUSB_CMD_RECEIVER_LIGHT));
     QCOMPARE(int(light.data.size()), 10);
     QCOMPARE(int(light.data[0]), 3);
     QCOMPARE(UsbFinderC_SetLongRangeMode(rx2.constData(), 1), 1);
     QCOMPARE(HidSim::LongRangeMode("drive2-receiver"), 1);
     QCOMPARE(UsbFinderC_SetLongRangeMode(rx2.constData(), 0), 1);
-    const Report off = waitReport(2);
+    QTRY_VERIFY(rec().count() >= 2);
+    const Report off = rec().at(2);
     QCOMPARE(off.command, int(HIDUSB_CMD_LONG_RANGE));
     QCOMPARE(int(off.data.size()), 10);
     DongleRGB kept;
@@ -967,38 +973,51 @@ void TestHidUsb::receiverOptions()
     QCOMPARE(int(kept.data[4]), 0x99);
 }
 
+void TestHidUsb::screenExchange_data()
+{
+    // The clock command the program sends (2026-12-08 23:59:30), its last byte making the sum 0x55.
+    const QByteArray clock = QByteArray::fromHex("0a001007ea0c08173b1e02") + QByteArray(28, '\0')
+        + QByteArray::fromHex("c4");
+    QByteArray badSum = clock;
+    badSum[39] = char(0xC5);
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<int>("badReplies"); // replies the screen garbles before a good one
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("taken, echoed with its checksum") << "screen" << clock << 0 << true;
+    QTest::newRow("a garbled reply, then the echo") << "screen" << clock << 1 << true;
+    QTest::newRow("wrong checksum refused") << "screen" << badSum << 0 << false;
+    QTest::newRow("a mouse without a screen") << "drive1-mouse" << clock << 0 << false;
+}
+
 void TestHidUsb::screenExchange()
 {
+    QFETCH(QString, device);
+    QFETCH(QByteArray, command);
+    QFETCH(int, badReplies);
+    QFETCH(bool, taken);
     HidSim::DeviceSpec screen;
     screen.id = "screen";
     screen.kind = HidSim::Kind::Screen;
     screen.pid = "0x5101";
     QVERIFY(HidSim::AddDevice(screen));
-    uint8_t command[40] = {0x0A, 0x00, 0x10, 0x07, 0xEA, 0x0C, 0x08, 0x17, 0x3B, 0x1E, 0x02};
-    uint8_t sum = 0;
-    for (int i = 0; i < 39; ++i)
-        sum = uint8_t(sum + command[i]);
-    command[39] = uint8_t(0x55 - sum);
-    QCOMPARE(int(command[39]), 0xC4);
-
-    QCOMPARE(UsbFinderC_OpenDevice(path("screen").toLatin1().constData()), 1);
-    HidSim::ScriptBadScreenReplies(1);
+    QCOMPARE(UsbFinderC_OpenDevice(path(device.toLatin1().constData()).toLatin1().constData()), 1);
+    HidSim::ScriptBadScreenReplies(badReplies);
+    uint8_t request[40];
+    std::memcpy(request, command.constData(), 40);
     uint8_t reply[40];
-    UsbFinderC_ReadWriteDeviceData(command, reply, 40);
-    QVERIFY(std::memcmp(reply, command, 7) != 0);
-    QCOMPARE(UsbFinderC_ReadWriteDeviceData(command, reply, 40), 1);
-    QVERIFY(std::memcmp(reply, command, 7) == 0);
-    uint8_t check = 0;
-    for (int i = 0; i < 39; ++i)
-        check = uint8_t(check + reply[i]);
-    QCOMPARE(int(reply[39]), int(uint8_t(0x55 - check)));
-    uint8_t clock[40];
-    QVERIFY(HidSim::GetScreenClock("screen", clock));
-    QVERIFY(std::memcmp(clock, command, 40) == 0);
-
-    // A mouse without a screen does not take the command.
-    QCOMPARE(UsbFinderC_OpenDevice(path("drive1-mouse").toLatin1().constData()), 1);
-    QCOMPARE(UsbFinderC_ReadWriteDeviceData(command, reply, 40), 0);
+    for (int i = 0; i < badReplies; ++i) {
+        QCOMPARE(UsbFinderC_ReadWriteDeviceData(request, reply, 40), 0);
+        QVERIFY(std::memcmp(reply, request, 7) != 0);
+    }
+    QCOMPARE(UsbFinderC_ReadWriteDeviceData(request, reply, 40), taken ? 1 : 0);
+    uint8_t kept[40] = {};
+    QCOMPARE(HidSim::GetScreenClock("screen", kept), taken);
+    if (!taken)
+        return;
+    // The echo of this frame is the frame itself: its head, zeros, the same checksum.
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(reply), 40).toHex(), command.toHex());
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(kept), 40).toHex(), command.toHex());
 }
 
 namespace {
@@ -1020,10 +1039,10 @@ bool act(const QString& action)
     if (verb == QLatin1String("remove"))
         return HidSim::RemoveDevice(id);
     if (verb == QLatin1String("add")) {
-        HidSim::DeviceSpec spec;
-        spec.id = id;
-        spec.pid = "0x5101";
-        return HidSim::AddDevice(spec);
+        HidSim::DeviceSpec mouse;
+        mouse.id = id;
+        mouse.pid = "0x5101";
+        return HidSim::AddDevice(mouse);
     }
     return false;
 }
@@ -1062,7 +1081,8 @@ void TestHidUsb::bindingNumbers()
     const uint32_t bound = UsbServer_GetBinding();
     QVERIFY(bound > first);
     QVERIFY(UsbServer_ReadVersion());
-    QCOMPARE(waitReport(1).binding, bound);
+    QTRY_VERIFY(rec().count() >= 1);
+    QCOMPARE(rec().at(1).binding, bound);
 
     // A report taken before a rebind and handed over after it names the binding it came on.
     HidSim::HoldDelivery(holdAt(HIDUSB_CMD_CONFIG));
@@ -1072,8 +1092,9 @@ void TestHidUsb::bindingNumbers()
     const uint32_t rebound = UsbServer_GetBinding();
     QVERIFY(rebound > bound);
     HidSim::ReleaseHold();
-    QCOMPARE(waitReport(2).command, int(HIDUSB_CMD_CONFIG));
-    QCOMPARE(waitReport(2).binding, bound);
+    QTRY_VERIFY(rec().count() >= 2);
+    QCOMPARE(rec().at(2).command, int(HIDUSB_CMD_CONFIG));
+    QCOMPARE(rec().at(2).binding, bound);
     UsbServer_Exit();
     QVERIFY(UsbServer_GetBinding() > rebound);
 }
@@ -1093,7 +1114,7 @@ void TestHidUsb::reportPredatesWrite()
     const QByteArray p = path("drive2-receiver").toLatin1();
     UsbServerC_Start(p.constData(), p.constData(), onData);
     FlashDataMap m;
-    QVERIFY(readAll(&m));
+    VEXO_CHECKED(readAll(&m));
     rec().clear();
     HidSim::HoldDelivery(holdAt(HIDUSB_CMD_SETTINGS, HIDUSB_SUB_ALL));
     QVERIFY(UsbServer_ReadAllFlashData()); // asked before the write
@@ -1103,8 +1124,9 @@ void TestHidUsb::reportPredatesWrite()
     QCOMPARE(ProtocolDataUpdate(&m), 1);
     QVERIFY(UsbServer_ReadAllFlashData()); // asked after it
     HidSim::ReleaseHold();
-    QCOMPARE(waitReport(1).predates, predates);
-    QCOMPARE(waitReport(2).predates, 0);
+    QTRY_VERIFY(rec().count() >= 2);
+    QCOMPARE(rec().at(1).predates, predates);
+    QCOMPARE(rec().at(2).predates, 0);
 }
 
 void TestHidUsb::writeOnBinding_data()
@@ -1192,10 +1214,7 @@ void TestHidUsb::answersLeaveWithTheirDevice()
     QVERIFY(act(back));
     // A marker queued now comes after anything still on its way.
     QVERIFY(HidSim::SendCommand(99, 0, {}));
-    QVERIFY(TestEnv::WaitFor([]() {
-        const auto r = rec().copy();
-        return !r.empty() && r.back().command == 99;
-    }));
+    QTRY_VERIFY(rec().lastIs(99));
     for (const Report& r : rec().copy())
         QVERIFY(r.command != command);
 }
@@ -1245,7 +1264,7 @@ void TestHidUsb::unplugHalfWayFailsTheWrite()
     QCOMPARE(QString::fromStdString(writes[0].device), mouse);
     QCOMPARE(UsbFinderC_GetDeviceOnLine(p.constData()), result);
     if (!result) {
-        QVERIFY(TestEnv::WaitFor([]() { return rec().hotplugs() == 2; }));
+        QTRY_COMPARE(rec().hotplugs(), 2);
         return;
     }
     // Still armed for the device it names.
@@ -1330,10 +1349,7 @@ void TestHidUsb::unplugDuringAFlashLeavesBootMode()
     QVERIFY(HidSim::WaitUntilHeld());
     QVERIFY(HidSim::Unplug(device));
     HidSim::ReleaseHold();
-    QVERIFY(TestEnv::WaitFor([]() {
-        const auto u = rec().upgrades();
-        return !u.empty() && u.back()[1] == 2;
-    }));
+    QTRY_VERIFY(rec().flashEnded());
     const auto reports = rec().upgrades();
     QCOMPARE(reports.back(), (std::vector<uint8_t>{7, 2, 0}));
     for (size_t i = 0; i + 1 < reports.size(); ++i)
@@ -1351,10 +1367,7 @@ void TestHidUsb::unplugDuringAFlashLeavesBootMode()
     QCOMPARE(UsbUpgradeC_FindBootDevices(img.data(), &waiting), 1);
     rec().clear();
     QCOMPARE(UsbUpgrade_Start(img.data(), onUpgrade, 10000), 1);
-    QVERIFY(TestEnv::WaitFor([]() {
-        const auto u = rec().upgrades();
-        return !u.empty() && u.back()[1] == 2;
-    }));
+    QTRY_VERIFY(rec().flashEnded());
     QCOMPARE(rec().upgrades().back(), (std::vector<uint8_t>{7, 2, 1}));
     QVERIFY(!HidSim::InBootMode(device));
     QCOMPARE(HidSim::FirmwareVersion(device), 0x0300);
@@ -1378,7 +1391,7 @@ void TestHidUsb::holdBeforeTheCallback()
     HidSim::HoldDelivery(holdAt(99));
     QVERIFY(!HidSim::WaitUntilHeld(20));
     HidSim::ReleaseHold(); // disarms it
-    QVERIFY(settle());
+    QTRY_COMPARE(HidSim::PendingAnswers(), 0);
     const std::vector<Report> reports = rec().copy();
     QCOMPARE(int(reports.size()), 4);
     const int order[4] = {18, 8, 14, 4};
@@ -1386,7 +1399,8 @@ void TestHidUsb::holdBeforeTheCallback()
         QCOMPARE(reports[size_t(i)].command, order[i]);
     QCOMPARE(reports[1].sub, int(HIDUSB_SUB_DPI_LIGHT));
     QVERIFY(HidSim::SendCommand(99, 0, {}));
-    QCOMPARE(waitReport(5).command, 99);
+    QTRY_VERIFY(rec().count() >= 5);
+    QCOMPARE(rec().at(5).command, 99);
 }
 
 namespace {
@@ -1445,7 +1459,7 @@ void TestHidUsb::holdInsideTheCallback()
     else if (!meanwhile.isEmpty())
         QVERIFY(act(meanwhile));
     HidSim::ReleaseHold();
-    QVERIFY(TestEnv::WaitFor([]() { return g_seen >= 0; }));
+    QTRY_VERIFY(g_seen >= 0);
     QCOMPARE(g_seen.load(), seen);
     FlashDataMap stored;
     QVERIFY(HidSim::GetSettings("drive2-mouse", -1, &stored));

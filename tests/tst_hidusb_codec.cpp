@@ -37,16 +37,14 @@ int dumps()
     return g_dumps;
 }
 
-// Reads the mouse's whole settings through the service and parses them.
-bool readBack(FlashDataMap* out)
+// Reads the mouse's whole settings through the service and parses them (run with VEXO_CHECKED).
+void readBack(FlashDataMap* out)
 {
     const int before = dumps();
-    if (!UsbServer_ReadAllFlashData())
-        return false;
-    if (!TestEnv::WaitFor([&]() { return dumps() > before; }))
-        return false;
+    QVERIFY(UsbServer_ReadAllFlashData());
+    QTRY_VERIFY(dumps() > before);
     std::lock_guard<std::mutex> lock(g_mu);
-    return ProtocolDataParser(g_dump.data(), int(g_dump.size()), out) == 1;
+    QCOMPARE(ProtocolDataParser(g_dump.data(), int(g_dump.size()), out), 1);
 }
 
 HidSim::DeviceSpec cableMouse()
@@ -184,7 +182,7 @@ void TestHidUsbCodec::roundTrip()
     QCOMPARE(ProtocolDataUpdate(&record), 1);
     FlashDataMap back;
     std::memset(&back, 0xCD, sizeof back);
-    QVERIFY(readBack(&back));
+    VEXO_CHECKED(readBack(&back));
     QVERIFY(std::memcmp(&back, &record, sizeof record) == 0);
 }
 
@@ -213,7 +211,7 @@ void TestHidUsbCodec::refusedRecordKeepsSettings()
     QCOMPARE(ProtocolDataUpdate(&record), 0);
     QCOMPARE(HidSim::ReportsSent(), 0);
     FlashDataMap back;
-    QVERIFY(readBack(&back));
+    VEXO_CHECKED(readBack(&back));
     QVERIFY(std::memcmp(&back, &kept, sizeof kept) == 0);
 }
 

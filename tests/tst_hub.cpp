@@ -18,7 +18,6 @@ public slots:
     {
         ranOn = QThread::currentThread();
         reportRate = DataMap.reportRate;
-        DataMap.reportRate = 99; // a page's copy, never the sender's
     }
 };
 
@@ -30,7 +29,6 @@ private slots:
     void connectionKinds_data();
     void connectionKinds();
     void blockingEmitWaitsForSlot();
-    void singleInstance();
 };
 
 static const char* const kTable[] = {
@@ -105,13 +103,13 @@ void TestHub::blockingEmitWaitsForSlot()
         returnedAfterSlot = receiver.ranOn != nullptr;
     });
     emitter->start();
-    QVERIFY(TestEnv::WaitFor([&] { return emitter->isFinished(); }));
+    // The slot runs in this thread's event loop, so wait processing events.
+    QTRY_VERIFY(emitter->isFinished());
     emitter->wait();
     delete emitter;
     QVERIFY(returnedAfterSlot);
     QCOMPARE(receiver.ranOn, QThread::currentThread());
     QCOMPARE(receiver.reportRate, 8);
-    QCOMPARE(int(sent.reportRate), 8);
 
     // Once shutdown has begun the emitter never waits.
     receiver.ranOn = nullptr;
@@ -123,12 +121,6 @@ void TestHub::blockingEmitWaitsForSlot()
     PostMsg::EndShutdown();
     QVERIFY(receiver.ranOn == nullptr);
     QObject::disconnect(PostMsg::instance(), nullptr, &receiver, nullptr);
-}
-
-void TestHub::singleInstance()
-{
-    QCOMPARE(PostMsg::instance(), PostMsg::instance());
-    QVERIFY(PostMsg::instance()->parent() == nullptr);
 }
 
 VEXO_TEST_CORE_MAIN(TestHub)

@@ -254,14 +254,17 @@ void TestNotices::languageChangeWhileOpen()
     if (auto* question = qobject_cast<ContainReset*>(window.get()))
         question->SetMessage(QStringLiteral("A message of the caller's"));
     QPointer<QDialog> open = window.get();
+    bool checked = false;
     TestEnv::AnswerNextModal([&](QWidget* modal) {
         applySetup(setupAfter);
         PostMsg::instance()->EmitAllLanguage(1);
         QCOMPARE(captionOf(modal, QStringLiteral("label")), LangText(table, 1, position));
+        checked = true;
         modal->close();
     });
     QTimer::singleShot(5000, open.data(), [&] { if (open) open->reject(); });
     window->exec();
+    QVERIFY2(checked, "the open notice was never looked at");
 }
 
 void TestNotices::skin_data()
@@ -345,7 +348,7 @@ void TestNotices::answers()
     QPointer<QDialog> open = window.get();
     TestEnv::AnswerNextModal([&](QWidget* modal) {
         QVERIFY(modal == open);
-        modal->activateWindow();
+        QVERIFY(modal->isActiveWindow()); // keys and the Return shortcut reach only the active window
         if (action == QLatin1String("Escape"))
             QTest::keyClick(modal, Qt::Key_Escape);
         else if (action == QLatin1String("Return"))

@@ -6,16 +6,11 @@
 #include <QCoreApplication>
 #include <QtTest>
 
-#include <cstddef>
-
 class TestRecord : public QObject
 {
     Q_OBJECT
 private slots:
-    void layout_data();
-    void layout();
-    void recordSize();
-    void deviceDefaults();
+    void nestedFields();
     void wired_data();
     void wired();
     void versionText_data();
@@ -23,85 +18,28 @@ private slots:
     void stateStartValues();
 };
 
-void TestRecord::layout_data()
+// The header pins every field's offset and every struct's size at compile time; what it leaves
+// open is where the fields inside the nested blocks sit, which the device reads byte for byte.
+void TestRecord::nestedFields()
 {
-    QTest::addColumn<int>("offset");
-    QTest::addColumn<int>("expected");
-    QTest::addColumn<int>("size");
-    QTest::addColumn<int>("expectedSize");
-#define FIELD(f, off, sz) \
-    QTest::newRow(#f) << int(offsetof(FlashDataMap, f)) << (off) << int(sizeof(FlashDataMap::f)) << (sz)
-    FIELD(reportRate, 0x000, 1);
-    FIELD(dpiLevelCount, 0x001, 1);
-    FIELD(currentDpiLevel, 0x002, 1);
-    FIELD(configByte3, 0x003, 1);
-    FIELD(configByte4, 0x004, 1);
-    FIELD(lod, 0x005, 1);
-    FIELD(debounceTime, 0x006, 1);
-    FIELD(motionSync, 0x007, 1);
-    FIELD(stopCloseTime, 0x008, 1);
-    FIELD(straightLine, 0x009, 1);
-    FIELD(rippeControl, 0x00A, 1);
-    FIELD(lightOffWhileMoving, 0x00B, 1);
-    FIELD(performance, 0x00C, 1);
-    FIELD(performanceOpen, 0x00D, 1);
-    FIELD(modelChoose, 0x00E, 1);
-    FIELD(dpiLevels, 0x00F, 48);
-    FIELD(dpiEffectMode, 0x03F, 1);
-    FIELD(dpiEffectBrightness, 0x040, 1);
-    FIELD(dpiEffectSpeed, 0x041, 1);
-    FIELD(dpiEffectOn, 0x042, 1);
-    FIELD(lightMode, 0x043, 1);
-    FIELD(lightColor, 0x044, 3);
-    FIELD(lightSpeed, 0x047, 1);
-    FIELD(lightBrightness, 0x048, 1);
-    FIELD(lightOn, 0x049, 1);
-    FIELD(buttonFunctions, 0x04A, 48);
-    FIELD(reserved, 0x07A, 2);
-    FIELD(keyActions, 0x07C, 832);
-    FIELD(macros, 0x3BC, 9472);
-#undef FIELD
-}
-
-void TestRecord::layout()
-{
-    QFETCH(int, offset);
-    QFETCH(int, expected);
-    QFETCH(int, size);
-    QFETCH(int, expectedSize);
-    QCOMPARE(offset, expected);
-    QCOMPARE(size, expectedSize);
-}
-
-void TestRecord::recordSize()
-{
-    QCOMPARE(int(sizeof(FlashDataMap)), 10428);
-    QCOMPARE(int(offsetof(FlashDataMap, macros) + 16 * sizeof(MacroRecord)), 10428);
-    // Multi-byte fields are little-endian on the wire and in files.
     FlashDataMap m = ZeroFlashDataMap();
     m.keyActions[1].count = 0x04030201;
-    m.keyActions[1].events[0].usage = 0x0605;
-    const auto* bytes = reinterpret_cast<const unsigned char*>(&m);
-    QCOMPARE(int(bytes[0x07C + 52]), 0x01);
-    QCOMPARE(int(bytes[0x07C + 52 + 3]), 0x04);
-    QCOMPARE(int(bytes[0x07C + 52 + 4 + 2]), 0x05);
-    QCOMPARE(int(bytes[0x07C + 52 + 4 + 3]), 0x06);
-}
-
-void TestRecord::deviceDefaults()
-{
-    const DeviceAllInfo d;
-    QVERIFY(d.Path.isEmpty());
-    QCOMPARE(d.VidText, QStringLiteral("0"));
-    QCOMPARE(d.PidText, QStringLiteral("0"));
-    QCOMPARE(int(d.CidMid), 0);
-    QCOMPARE(int(d.ConnectionType), 0);
-    QCOMPARE(int(d.DriveIndex), 0);
-    QCOMPARE(int(d.Online), 0);
-    QCOMPARE(int(d.Wired), 0);
-    QVERIFY(d.VersionText.isEmpty());
-    QVERIFY(d.FirmwareVersionText.isEmpty());
-    QVERIFY(d.ReceiverAddress.isEmpty());
+    m.keyActions[1].events[2] = {0x11, 0x22, 0x4433, 0x88776655};
+    m.macros[3].nameLength = 0x99;
+    m.macros[3].eventCount = 0x9A;
+    m.macros[3].events[1] = {0x21, 0x22, 0x2423, 0x28272625};
+    const QByteArray bytes(reinterpret_cast<const char*>(&m), int(sizeof m));
+    const int key = 0x07C + 52;          // keyActions[1]
+    const int keyEvent = key + 4 + 2 * 8; // its events[2]
+    const int macro = 0x3BC + 3 * 592;    // macros[3]
+    const int macroEvent = macro + 32 + 8; // its events[1]
+    QCOMPARE(bytes.mid(key, 4).toHex(), QByteArray("01020304"));
+    QCOMPARE(bytes.mid(keyEvent, 8).toHex(), QByteArray("1122334455667788"));
+    QCOMPARE(bytes.mid(macro, 1).toHex(), QByteArray("99"));
+    QCOMPARE(bytes.mid(macro + 31, 1).toHex(), QByteArray("9a"));
+    QCOMPARE(bytes.mid(macroEvent, 8).toHex(), QByteArray("2122232425262728"));
+    // Nothing else was touched.
+    QCOMPARE(bytes.count('\0'), int(sizeof m) - 4 - 8 - 1 - 1 - 8);
 }
 
 void TestRecord::wired_data()

@@ -45,7 +45,6 @@ private slots:
     void stylesParse();
     void optionColorsFromConfig();
     void folders();
-    void windowFlags();
     void placement_data();
     void placement();
     void moveCenteredOverWidget();
@@ -232,18 +231,6 @@ void TestSkin::folders()
     TestEnv::Installation install(TestEnv::Installation::PrivateCopy);
     QCOMPARE(Skin::Folder(QStringLiteral("Sensor")), install.path() + QStringLiteral("/Picture/Sensor/"));
     QCOMPARE(Skin::WarningDialogFolder(), install.path() + QStringLiteral("/Picture/WarningDialog/"));
-}
-
-void TestSkin::windowFlags()
-{
-    QCOMPARE(Skin::DialogWindowFlagBits, 0x6C12);
-    // 0x6C12 without the window-manager bypass, which would cost the notices their keyboard focus.
-    QCOMPARE(int(Skin::DialogWindowFlags()), 0x6C12 & ~0x400);
-    QCOMPARE(Skin::DialogWindowFlags(), Qt::SubWindow | Qt::FramelessWindowHint
-                                            | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
-    QCOMPARE(int(Skin::MainWindowFlags()), 0x6800);
-    QCOMPARE(Skin::MainWindowFlags(),
-             Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
 }
 
 void TestSkin::placement_data()

@@ -3,6 +3,7 @@
 #include "core/postmsg.h"
 #include "core/timing.h"
 #include "helpers/devicelinkfixture.h"
+#include "helpers/hubrecorder.h"
 #include "helpers/testenv.h"
 #include "helpers/testwidgets.h"
 #include "ui/lang/langtext.h"
@@ -56,67 +57,6 @@ QString cachePath()
 
 } // namespace
 
-// Stands in for the pages and the top-level window: records what the update dialog tells them,
-// and whether the dialog was still open at that moment.
-class UpdateRecorder : public QObject
-{
-    Q_OBJECT
-public:
-    struct Event {
-        QString name;
-        QByteArray record;
-        bool dialogOpen;
-        qint64 at;
-    };
-    QList<Event> events;
-    QPointer<QWidget> dialog;
-    std::function<void()> onSetver;
-
-    UpdateRecorder()
-    {
-        PostMsg::Connect(SIGNAL(SigSetver(int)), this, SLOT(SlotSetver(int)));
-        PostMsg::Connect(SIGNAL(SigUpDataLightUIA(FlashDataMap)), this, SLOT(SlotLight(FlashDataMap)));
-        PostMsg::Connect(SIGNAL(SigUpDataSensorUIB(FlashDataMap)), this, SLOT(SlotSensor(FlashDataMap)));
-        PostMsg::Connect(SIGNAL(SigUpDataButtonUIC(FlashDataMap)), this, SLOT(SlotButton(FlashDataMap)));
-        PostMsg::Connect(SIGNAL(SigFormB()), this, SLOT(SlotFormB()));
-        PostMsg::Connect(SIGNAL(SigMouseOffLineo(int)), this, SLOT(SlotOffline(int)));
-    }
-    QStringList names() const
-    {
-        QStringList out;
-        for (const Event& e : events)
-            out << e.name;
-        return out;
-    }
-    const Event* find(const QString& name) const
-    {
-        for (const Event& e : events)
-            if (e.name == name)
-                return &e;
-        return nullptr;
-    }
-
-public slots:
-    void SlotSetver(int index)
-    {
-        add(QStringLiteral("Setver:%1").arg(index));
-        if (onSetver)
-            onSetver();
-    }
-    void SlotLight(FlashDataMap m) { add(QStringLiteral("Light"), &m); }
-    void SlotSensor(FlashDataMap m) { add(QStringLiteral("Sensor"), &m); }
-    void SlotButton(FlashDataMap m) { add(QStringLiteral("Button"), &m); }
-    void SlotFormB() { add(QStringLiteral("FormB")); }
-    void SlotOffline(int index) { add(QStringLiteral("Offline:%1").arg(index)); }
-
-private:
-    void add(const QString& name, const FlashDataMap* record = nullptr)
-    {
-        events << Event{name, record ? DeviceLinkFixture::Bytes(*record) : QByteArray(), dialog && dialog->isVisible(),
-                        Timing::MonotonicMs()};
-    }
-};
-
 class TestUpDataParam : public QObject
 {
     Q_OBJECT
@@ -137,15 +77,13 @@ private slots:
     void importRefused_data();
     void importRefused();
     void importWithDeviceGone();
-    void importNotTakenByDevice_data();
-    void importNotTakenByDevice();
 
 private:
     // Runs the dialog modally until its timer has done its work.
     void run(UpDataParam& dialog);
 
     std::unique_ptr<DeviceLinkFixture> m_fixture;
-    std::unique_ptr<UpdateRecorder> m_recorder;
+    std::unique_ptr<HubRecorder> m_recorder;
     std::unique_ptr<TestEnv::TimeScale> m_time;
     FlashDataMap m_device;
 };
@@ -166,7 +104,8 @@ void TestUpDataParam::init()
     m_device = DeviceLinkFixture::StoredRecord("m1");
     DeviceDataLoaded.store(1);
     ImportCheckResult = 0;
-    m_recorder = std::make_unique<UpdateRecorder>();
+    m_recorder = std::make_unique<HubRecorder>();
+    m_recorder->setsLoadedFlags = false; // each test sets the pages' flags itself
 }
 
 void TestUpDataParam::cleanup()
@@ -179,7 +118,8 @@ void TestUpDataParam::cleanup()
 
 void TestUpDataParam::run(UpDataParam& dialog)
 {
-    m_recorder->dialog = &dialog;
+    const QPointer<QWidget> shown = &dialog;
+    m_recorder->windowShown = [shown] { return shown && shown->isVisible(); };
     // A dialog whose timer never closes it is rejected later, so the test fails instead of hanging.
     bool stuck = false;
     QTimer::singleShot(20000, &dialog, [&] { if (dialog.isVisible()) { stuck = true; dialog.reject(); } });
@@ -212,7 +152,10 @@ void TestUpDataParam::waitsForThePages()
     QFETCH(bool, flagsAfter);
     setLoadedFlags(pages == QLatin1String("before") ? 1 : 0);
     if (pages == QLatin1String("during"))
-        m_recorder->onSetver = [] { QTimer::singleShot(0, [] { setLoadedFlags(1); }); };
+        m_recorder->onEvent = [](const QString& name) {
+            if (name.startsWith(QLatin1String("Setver:")))
+                QTimer::singleShot(0, [] { setLoadedFlags(1); });
+        };
     UpDataParam dialog(nullptr);
     dialog.StartForReadPass(passIndex);
     const qint64 start = Timing::MonotonicMs();
@@ -222,7 +165,7 @@ void TestUpDataParam::waitsForThePages()
     QCOMPARE(m_recorder->names(), told);
     QCOMPARE(anyLoadedFlag(), flagsAfter);
     if (told.size() > 1) {
-        QVERIFY2(!m_recorder->find(told.last())->dialogOpen, "the dialog must be closed before the notice opens");
+        QVERIFY2(!m_recorder->last(told.last())->windowShown, "the dialog must be closed before the notice opens");
         // Twelve waits of 500 ms, after the first 2,500 ms.
         QVERIFY(took >= Timing::Scaled(Timing::UpdateFirstCheck)
                            + Timing::UpdateWaitSteps * Timing::Scaled(Timing::UpdateWaitStep));
@@ -309,14 +252,14 @@ void TestUpDataParam::cachedRecordWhenNotLoaded()
     run(dialog);
 
     if (cached) {
-        QCOMPARE(m_recorder->names(), (QStringList{"Setver:4", "Light", "Sensor", "Button", "FormB", "Offline:0"}));
-        for (const QString& page : {QStringLiteral("Light"), QStringLiteral("Sensor"), QStringLiteral("Button")})
-            QCOMPARE(m_recorder->find(page)->record, DeviceLinkFixture::Bytes(cache));
+        QCOMPARE(m_recorder->names(), (QStringList{"Setver:4", "LightUIA", "SensorUIB", "ButtonUIC", "FormB", "Offline:0"}));
+        for (const QString& page : {QStringLiteral("LightUIA"), QStringLiteral("SensorUIB"), QStringLiteral("ButtonUIC")})
+            QCOMPARE(m_recorder->last(page)->record, DeviceLinkFixture::Bytes(cache));
     } else {
         QCOMPARE(m_recorder->names(), (QStringList{"Setver:4", "Offline:0"}));
     }
     // The notice opens over the dialog, which closes when it has been dismissed.
-    QVERIFY(m_recorder->find(QStringLiteral("Offline:0"))->dialogOpen);
+    QVERIFY(m_recorder->last(QStringLiteral("Offline:0"))->windowShown);
     QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(m_device));
     QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0);
 }
@@ -353,11 +296,11 @@ void TestUpDataParam::importAccepted()
              DeviceLinkFixture::Bytes(record));
     QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m1")), DeviceLinkFixture::Bytes(record));
     QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(record));
-    QCOMPARE(m_recorder->names(), (QStringList{"Setver:4", "Light", "Sensor", "Button", "FormB"}));
-    for (const QString& page : {QStringLiteral("Light"), QStringLiteral("Sensor"), QStringLiteral("Button")})
-        QCOMPARE(m_recorder->find(page)->record, DeviceLinkFixture::Bytes(record));
+    QCOMPARE(m_recorder->names(), (QStringList{"Setver:4", "LightUIA", "SensorUIB", "ButtonUIC", "FormB"}));
+    for (const QString& page : {QStringLiteral("LightUIA"), QStringLiteral("SensorUIB"), QStringLiteral("ButtonUIC")})
+        QCOMPARE(m_recorder->last(page)->record, DeviceLinkFixture::Bytes(record));
     // The pages get five waits to redraw, however fast they are.
-    QVERIFY(closed - m_recorder->find(QStringLiteral("FormB"))->at >= 5 * Timing::Scaled(Timing::UpdateWaitStep));
+    QVERIFY(closed - m_recorder->last(QStringLiteral("FormB"))->at >= 5 * Timing::Scaled(Timing::UpdateWaitStep));
 }
 
 void TestUpDataParam::importRefused_data()
@@ -366,14 +309,21 @@ void TestUpDataParam::importRefused_data()
     QTest::addColumn<QByteArray>("sensor");
     QTest::addColumn<int>("levels");
     QTest::addColumn<int>("recordBytes");
+    QTest::addColumn<QString>("device"); // what keeps the device from taking a good file
     QTest::addColumn<int>("result");
     const int whole = int(sizeof(FlashDataMap));
-    QTest::newRow("no such file") << QByteArray() << QByteArray("VXP3311") << 6 << whole << 1;
-    QTest::newRow("not an export file") << QByteArray("dovoz") << QByteArray("VXP3311") << 6 << whole << 1;
-    QTest::newRow("record cut short") << QByteArray("Dovoz") << QByteArray("VXP3311") << 6 << 4000 << 1;
-    QTest::newRow("another sensor") << QByteArray("Dovoz") << QByteArray("3395") << 6 << whole << 2;
-    QTest::newRow("more DPI levels than the device") << QByteArray("Dovoz") << QByteArray("VXP3311") << 7 << whole
-                                                     << 2;
+    const QByteArray ok("Dovoz");
+    const QByteArray sensor("VXP3311");
+    QTest::newRow("no such file") << QByteArray() << sensor << 6 << whole << "" << 1;
+    QTest::newRow("not an export file") << QByteArray("dovoz") << sensor << 6 << whole << "" << 1;
+    QTest::newRow("record cut short") << ok << sensor << 6 << 4000 << "" << 1;
+    QTest::newRow("another sensor") << ok << QByteArray("3395") << 6 << whole << "" << 2;
+    QTest::newRow("more DPI levels than the device") << ok << sensor << 7 << whole << "" << 2;
+    QTest::newRow("the record does not fit the device") << ok << sensor << 6 << whole << "full"
+                                                        << ImportRefusedByDevice;
+    QTest::newRow("the device's own read has not arrived") << ok << sensor << 6 << whole << "unread"
+                                                           << ImportRefusedByDevice;
+    QTest::newRow("the write fails") << ok << sensor << 6 << whole << "fails" << ImportRefusedByDevice;
 }
 
 void TestUpDataParam::importRefused()
@@ -382,11 +332,26 @@ void TestUpDataParam::importRefused()
     QFETCH(QByteArray, sensor);
     QFETCH(int, levels);
     QFETCH(int, recordBytes);
+    QFETCH(QString, device);
     QFETCH(int, result);
     FlashDataMap record = m_device;
     record.lightColor[0] = 99;
     record.dpiLevelCount = quint8(levels);
     record.currentDpiLevel = 0;
+    if (device == QLatin1String("full")) {
+        // Sixteen macros of seventy events each are more than the device's memory holds.
+        for (MacroRecord& macro : record.macros) {
+            macro.nameLength = 1;
+            macro.name[0] = 'm';
+            macro.eventCount = 70;
+            for (quint32 e = 0; e < 70; ++e)
+                macro.events[e] = {quint8(e % 2), 1, quint16(4 + e % 20), quint32(10 + e)};
+        }
+    } else if (device == QLatin1String("unread")) {
+        DeviceConfigPath.set(QByteArray());
+    } else if (device == QLatin1String("fails")) {
+        HidSim::FailNextWrites(1);
+    }
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("profile.bin"));
     if (!marker.isEmpty())
@@ -413,7 +378,8 @@ void TestUpDataParam::importRefused()
     QCOMPARE(noticeAt, dialogAt); // same size: centred means the same corner
     QVERIFY(!dialog.ImportMode);
     QCOMPARE(m_recorder->names(), QStringList{"Setver:4"});
-    QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0);
+    if (device.isEmpty())
+        QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0); // refused before the device was asked
     QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(m_device));
     QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m1")), DeviceLinkFixture::Bytes(m_device));
 }
@@ -431,65 +397,16 @@ void TestUpDataParam::importWithDeviceGone()
     dialog.ImportMode = true;
     dialog.ImportFilePath = file;
     // The cable comes out while the dialog waits.
-    m_recorder->onSetver = [] { QVERIFY(HidSim::Unplug("m1")); };
+    m_recorder->onEvent = [](const QString& name) {
+        if (name.startsWith(QLatin1String("Setver:")))
+            QVERIFY(HidSim::Unplug("m1"));
+    };
     run(dialog);
 
     QCOMPARE(ImportCheckResult.load(), 0);
     QVERIFY(!dialog.ImportMode);
     QCOMPARE(m_recorder->names(), (QStringList{"Setver:4", "Offline:0"}));
     QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0);
-    QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(m_device));
-    QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m1")), DeviceLinkFixture::Bytes(m_device));
-}
-
-void TestUpDataParam::importNotTakenByDevice_data()
-{
-    QTest::addColumn<QString>("why");
-    QTest::newRow("the record does not fit the device") << "full";
-    QTest::newRow("the device's own read has not arrived") << "unread";
-    QTest::newRow("the write fails") << "fails";
-}
-
-void TestUpDataParam::importNotTakenByDevice()
-{
-    QFETCH(QString, why);
-    FlashDataMap record = m_device;
-    record.lightColor[0] = 42;
-    if (why == QLatin1String("full")) {
-        // Sixteen macros of seventy events each are more than the device's memory holds.
-        for (MacroRecord& macro : record.macros) {
-            macro.nameLength = 1;
-            macro.name[0] = 'm';
-            macro.eventCount = 70;
-            for (quint32 e = 0; e < 70; ++e)
-                macro.events[e] = {quint8(e % 2), 1, quint16(4 + e % 20), quint32(10 + e)};
-        }
-    } else if (why == QLatin1String("unread")) {
-        DeviceConfigPath.set(QByteArray());
-    } else {
-        HidSim::FailNextWrites(1);
-    }
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("profile.bin"));
-    writeExportFile(file, "Dovoz", "VXP3311", DeviceLinkFixture::Bytes(record));
-
-    UpDataParam dialog(nullptr);
-    dialog.StartTimer();
-    dialog.ImportMode = true;
-    dialog.ImportFilePath = file;
-    QString message;
-    TestEnv::AnswerNextModal([&](QWidget* notice) {
-        message = notice->findChild<QLabel*>(QStringLiteral("label"))->text();
-        QTest::mouseClick(notice->findChild<QToolButton*>(QStringLiteral("NewHong")), Qt::LeftButton);
-    }, "InportFail");
-    run(dialog);
-
-    QCOMPARE(ImportCheckResult.load(), ImportRefusedByDevice);
-    QVERIFY(!message.isEmpty());
-    QCOMPARE(message, LangText(LangTable::InportFailTexts, 0, 2));
-    QVERIFY(!dialog.ImportMode);
-    QVERIFY(!m_recorder->names().contains(QStringLiteral("Light")));
-    QVERIFY(!m_recorder->names().contains(QStringLiteral("Offline:0")));
     QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(m_device));
     QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m1")), DeviceLinkFixture::Bytes(m_device));
 }

@@ -17,16 +17,28 @@
 #include <QSettings>
 #include <QtTest>
 
+#include <thread>
+
 namespace {
 
-QStringList libraryCalls(const QStringList& wanted)
+// The wanted library calls in the order they were logged, of every thread or only of those on
+// (or off) one thread. The library logs a call after queuing its answer, so across threads an
+// answer's handler may be logged first: only one thread's order is the order of its calls.
+enum class Threads { All, On, Off };
+QStringList libraryCalls(const QStringList& wanted, Threads which = Threads::All,
+                         std::thread::id thread = std::thread::id())
 {
     QStringList out;
-    for (const HidSim::Call& c : HidSim::Calls())
-        if (wanted.contains(QString::fromStdString(c.function)))
+    for (const HidSim::Call& c : HidSim::Calls()) {
+        const bool keep = which == Threads::All || (c.thread == thread) == (which == Threads::On);
+        if (keep && wanted.contains(QString::fromStdString(c.function)))
             out << QString::fromStdString(c.function);
+    }
     return out;
 }
+
+// A whole read pass runs at the program's own timing on the worker thread: slow on a busy machine.
+constexpr int ReadPassMs = 15000;
 
 } // namespace
 
@@ -97,9 +109,9 @@ void TestWorker::openAndRead(const DeviceAllInfo& info, bool expectFullRead)
 {
     PostMsg::instance()->EmitSelectMouseInfo(info);
     StartWorkerPass();
-    QVERIFY(TestEnv::WaitFor([this] { return m_worker->isFinished(); }));
+    QTRY_VERIFY_WITH_TIMEOUT(m_worker->isFinished(), ReadPassMs);
     if (expectFullRead)
-        QVERIFY(TestEnv::WaitFor([this] { return m_pages->count(QStringLiteral("Form")) > 0 && DeviceDataLoaded.load(); }));
+        QTRY_VERIFY_WITH_TIMEOUT(m_pages->count(QStringLiteral("Form")) > 0 && DeviceDataLoaded.load(), ReadPassMs);
 }
 
 void TestWorker::readPassPresent()
@@ -107,14 +119,15 @@ void TestWorker::readPassPresent()
     const QByteArray path = m_fixture->add(DeviceLinkFixture::CableMouse());
     const DeviceAllInfo info = DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0);
     HidSim::ClearCalls();
-    openAndRead(info);
+    VEXO_CHECKED(openAndRead(info));
 
-    QCOMPARE(libraryCalls({"UsbServerC_Start", "UsbServer_SetPCDriverStatus", "UsbServer_ReadAllFlashData",
-                           "UsbServer_ReadDPILed", "UsbServer_ReadBatteryLevel", "UsbServer_ReadVersion",
-                           "UsbServer_ReadConfig", "ProtocolDataUpdate"}),
-             (QStringList{"UsbServerC_Start", "UsbServer_SetPCDriverStatus", "UsbServer_ReadAllFlashData",
-                          "UsbServer_ReadDPILed", "UsbServer_ReadBatteryLevel", "UsbServer_ReadVersion",
-                          "UsbServer_ReadConfig", "ProtocolDataUpdate"}));
+    // The pass asks for the dump; the dump's handler, on the service thread, asks for the rest.
+    const QStringList pass{"UsbServerC_Start", "UsbServer_SetPCDriverStatus", "UsbServer_ReadAllFlashData"};
+    const QStringList handler{"UsbServer_ReadDPILed", "UsbServer_ReadBatteryLevel", "UsbServer_ReadVersion",
+                              "UsbServer_ReadConfig", "ProtocolDataUpdate"};
+    const std::thread::id service = HidSim::ServiceThreadId();
+    QCOMPARE(libraryCalls(pass + handler, Threads::Off, service), pass);
+    QCOMPARE(libraryCalls(pass + handler, Threads::On, service), handler);
     QCOMPARE(QByteArray::fromStdString(HidSim::Calls("UsbServerC_Start").front().arguments).left(path.size()), path);
 
     const QStringList order = m_pages->names();
@@ -154,7 +167,7 @@ void TestWorker::readPassAbsent()
     if (cached)
         SaveDeviceInfoCache(QStringLiteral("Device_CID24_MID01.bin"), cache);
     HidSim::ClearCalls();
-    openAndRead(DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0), false);
+    VEXO_CHECKED(openAndRead(DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0), false));
 
     if (cached) {
         QCOMPARE(m_pages->names(), (QStringList{"Button", "Light", "Sensor", "Form"}));
@@ -174,7 +187,7 @@ void TestWorker::deviceBackAfterAbsentPass()
 {
     const QByteArray path = m_fixture->add(DeviceLinkFixture::CableMouse());
     QVERIFY(HidSim::Unplug("m1"));
-    openAndRead(DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0), false);
+    VEXO_CHECKED(openAndRead(DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0), false));
     m_pages->clear();
 
     // Still absent: the timer only looks.
@@ -184,7 +197,7 @@ void TestWorker::deviceBackAfterAbsentPass()
 
     QVERIFY(HidSim::Plug("m1"));
     QMetaObject::invokeMethod(m_worker, "SlotCheckOnline");
-    QVERIFY(TestEnv::WaitFor([this] { return m_pages->count(QStringLiteral("Form")) > 0 && DeviceDataLoaded.load(); }));
+    QTRY_VERIFY_WITH_TIMEOUT(m_pages->count(QStringLiteral("Form")) > 0 && DeviceDataLoaded.load(), ReadPassMs);
     QCOMPARE(m_pages->names().first(), QStringLiteral("CloseOffline"));
     QCOMPARE(int(OfflineCheckPending.load()), 0);
     QCOMPARE(m_pages->last(QStringLiteral("Button"))->record, DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m1")));
@@ -196,7 +209,7 @@ void TestWorker::passWithoutDevicePages()
     const QByteArray path = m_fixture->add(DeviceLinkFixture::CableMouse());
     MainPageActive.store(0);
     HidSim::ClearCalls();
-    openAndRead(DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0), false);
+    VEXO_CHECKED(openAndRead(DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0), false));
     QCOMPARE(HidSim::CallCount("UsbServerC_Start"), 0);
     QCOMPARE(int(DeviceDataLoaded.load()), int(DeviceOnline.load()));
     QCOMPARE(int(DeviceReloadPending.load()), 0);
@@ -263,7 +276,7 @@ void TestWorker::commandTable()
     const QByteArray before = DeviceLinkFixture::Bytes(DeviceConfig.get());
     QVERIFY(HidSim::SendReport(std::vector<uint8_t>(head.begin(), head.end()),
                                std::vector<uint8_t>(data.begin(), data.end())));
-    QVERIFY(TestEnv::WaitFor([] { return HidSim::PendingAnswers() == 0; }));
+    QTRY_COMPARE(HidSim::PendingAnswers(), 0);
     QCoreApplication::processEvents();
     QCOMPARE(m_pages->names(), events);
     QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), writes);
@@ -288,7 +301,7 @@ void TestWorker::deviceReadyReceiver()
     const QByteArray path = QByteArray::fromStdString(HidSim::PathOf("r4"));
     m_fixture->chooseFullyRead("m2", DeviceLinkFixture::InfoFor(path, 36, 2, 1, 1));
     QVERIFY(HidSim::ReportDeviceReady());
-    QVERIFY(TestEnv::WaitFor([this] { return m_pages->count(QStringLiteral("Form")) > 0; }));
+    QTRY_VERIFY_WITH_TIMEOUT(m_pages->count(QStringLiteral("Form")) > 0, ReadPassMs);
     const QStringList names = m_pages->names();
     QCOMPARE(names.mid(0, 2), (QStringList{"RGB:1", "LongRange:0"}));
     QCOMPARE(HidSim::CallCount("UsbFinderC_Set4KDongleRGB"), 1);
@@ -321,9 +334,9 @@ void TestWorker::keyParameterCheck()
         for (const QString& key : keyActionParams)
             config.setValue(QStringLiteral("Drive1/") + key, QStringList{"0x05", "0x00", "0x00"});
     }
-    HidSim::DeviceSpec spec = DeviceLinkFixture::CableMouse();
+    HidSim::DeviceSpec mouse = DeviceLinkFixture::CableMouse();
     FlashDataMap stored = ZeroFlashDataMap();
-    m_fixture->add(spec);
+    m_fixture->add(mouse);
     QVERIFY(HidSim::GetSettings("m1", -1, &stored));
     for (int b = 0; b < 16; ++b) {
         stored.keyActions[b].count = 1;
@@ -338,7 +351,7 @@ void TestWorker::keyParameterCheck()
     m_fixture->chooseFullyRead("m1", DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0));
 
     QVERIFY(HidSim::ReportDeviceReady());
-    QVERIFY(TestEnv::WaitFor([this] { return m_pages->count(QStringLiteral("Form")) > 0; }));
+    QTRY_VERIFY_WITH_TIMEOUT(m_pages->count(QStringLiteral("Form")) > 0, ReadPassMs);
     const FlashDataMap after = DeviceConfig.get();
     for (int b = 0; b < 16; ++b) {
         const bool keep = kept.contains(b);
@@ -355,7 +368,7 @@ void TestWorker::versionReport()
     m_fixture->chooseFullyRead("m1", DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0));
     QVERIFY(HidSim::SetFirmwareVersion("m1", 0x0210));
     QVERIFY(HidSim::SendCommand(18, 0, {0x10, 0x02}));
-    QVERIFY(TestEnv::WaitFor([this] { return m_pages->count(QStringLiteral("Setver:0")) > 0; }));
+    QTRY_VERIFY(m_pages->count(QStringLiteral("Setver:0")) > 0);
     QCOMPARE(CurrentDevice.get().FirmwareVersionText, QStringLiteral("v2.10"));
     QCOMPARE(RegistryStore::instance()->value(RegistryStore::ProgramKey(), QStringLiteral("MouseVer361")).toString(),
              QStringLiteral("v2.10"));
@@ -366,15 +379,17 @@ void TestWorker::statusChangesSpaced()
     const QByteArray path = m_fixture->add(DeviceLinkFixture::CableMouse());
     m_fixture->chooseFullyRead("m1", DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0));
     const std::vector<uint8_t> settingsChanged{0, 0, 1, 0, 0, 0, 0};
+    // Reports the change and waits until the device link has handled it.
     auto report = [&]() {
         RestartWorkerPending.store(0);
         DeviceSettingsChanged.store(0);
         QVERIFY(HidSim::ReportStatusChange(settingsChanged));
-        QVERIFY(TestEnv::WaitFor([] { return HidSim::PendingAnswers() == 0; }));
+        QTRY_COMPARE(HidSim::PendingAnswers(), 0);
     };
+    const auto spacingOver = [] { return StatusChangeTimer.elapsed() > Timing::Scaled(Timing::StatusChangeSpacing); };
     {
         TestEnv::TimeScale fast(0.001); // spacing of 3 ms
-        QTest::qWait(10);
+        QTRY_VERIFY(spacingOver());
         report();
         QCOMPARE(int(RestartWorkerPending.load()), 1);
         QCOMPARE(int(DeviceSettingsChanged.load()), 1);
@@ -383,14 +398,14 @@ void TestWorker::statusChangesSpaced()
     QCOMPARE(int(RestartWorkerPending.load()), 0);
     {
         TestEnv::TimeScale fast(0.001);
-        QTest::qWait(10);
+        QTRY_VERIFY(spacingOver());
         report();
         QCOMPARE(int(RestartWorkerPending.load()), 1);
     }
     // Other items are asked for in the stated order.
     HidSim::ClearCalls();
     QVERIFY(HidSim::ReportStatusChange({1, 1, 0, 1, 0, 1, 1}));
-    QVERIFY(TestEnv::WaitFor([] { return HidSim::PendingAnswers() == 0; }));
+    QTRY_COMPARE(HidSim::PendingAnswers(), 0);
     QCOMPARE(libraryCalls({"UsbServer_ReadCurrentDPI", "UsbServer_ReadReportRate", "UsbServer_ReadBatteryLevel",
                            "UsbServer_ReadLedBar", "UsbServer_ReadDPILed"}),
              (QStringList{"UsbServer_ReadCurrentDPI", "UsbServer_ReadReportRate", "UsbServer_ReadBatteryLevel",
@@ -409,14 +424,14 @@ void TestWorker::neverSendsOneDevicesRecordToAnother()
     ownB.lightColor[0] = 0xB1;
     ownB.dpiLevels[1].green = 0xB2;
     QVERIFY(HidSim::SetSettings("b", -1, ownB));
-    openAndRead(DeviceLinkFixture::InfoFor(pathA, 36, 1, 2, 0));
+    VEXO_CHECKED(openAndRead(DeviceLinkFixture::InfoFor(pathA, 36, 1, 2, 0)));
     QVERIFY(SetLightColor(9, 9, 9)); // A's record now differs from B's
     const QByteArray recordA = DeviceLinkFixture::Bytes(DeviceConfig.get());
 
     // Back to the device choice page, then B is opened while it is absent.
     PostMsg::instance()->EmitMainPageChange();
     m_pages->clear();
-    openAndRead(DeviceLinkFixture::InfoFor(pathB, 36, 1, 2, 0), false);
+    VEXO_CHECKED(openAndRead(DeviceLinkFixture::InfoFor(pathB, 36, 1, 2, 0), false));
     FlashDataMap originalB = DeviceLinkFixture::StoredRecord("b");
 
     // B is plugged in and the user changes a setting, maybe before B's own read arrived.
@@ -428,8 +443,8 @@ void TestWorker::neverSendsOneDevicesRecordToAnother()
 
     // Whatever was sent, and after the read pass the change asked for, B holds only its own record.
     QMetaObject::invokeMethod(m_worker, "SlotCheckOnline");
-    QVERIFY(TestEnv::WaitFor([this] { return m_pages->count(QStringLiteral("Form")) > 0 && DeviceDataLoaded.load(); }));
-    QVERIFY(TestEnv::WaitFor([] { return HidSim::PendingAnswers() == 0; }));
+    QTRY_VERIFY_WITH_TIMEOUT(m_pages->count(QStringLiteral("Form")) > 0 && DeviceDataLoaded.load(), ReadPassMs);
+    QTRY_COMPARE(HidSim::PendingAnswers(), 0);
     QVERIFY(SetLightColor(1, 2, 3));
     FlashDataMap changedB = originalB;
     changedB.lightColor[0] = 1;
@@ -452,7 +467,7 @@ void TestWorker::neverSendsOneDevicesRecordToAnother()
 void TestWorker::selectReadChangeHold()
 {
     const QByteArray path = m_fixture->add(DeviceLinkFixture::CableMouse());
-    openAndRead(DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0));
+    VEXO_CHECKED(openAndRead(DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0)));
     HidSim::ClearCalls();
     QVERIFY(SetDpiLevelColor(2, 10, 20, 30));
     QVERIFY(SetReportRate(0x02));
@@ -467,7 +482,7 @@ void TestWorker::selectReadChangeHold()
 void TestWorker::factoryResetReadsAgain()
 {
     const QByteArray path = m_fixture->add(DeviceLinkFixture::CableMouse());
-    openAndRead(DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0));
+    VEXO_CHECKED(openAndRead(DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0)));
     QVERIFY(SetLightColor(1, 2, 3));
     m_pages->clear();
 
@@ -480,12 +495,13 @@ void TestWorker::factoryResetReadsAgain()
     StartWorkerPass();
     FlashDataMap factory = ZeroFlashDataMap();
     QVERIFY(HidSim::GetFactorySettings("m1", &factory));
-    QVERIFY(TestEnv::WaitFor([&] {
+    const auto factoryShown = [&] {
         const HubRecorder::Event* e = m_pages->last(QStringLiteral("Button"));
         return e && e->record == DeviceLinkFixture::Bytes(factory);
-    }));
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(factoryShown(), ReadPassMs);
     // Device ready follows: battery optimisation back on.
-    QVERIFY(TestEnv::WaitFor([] { return HidSim::BatteryOptimize("m1") == 1 && HidSim::PendingAnswers() == 0; }));
+    QTRY_VERIFY(HidSim::BatteryOptimize("m1") == 1 && HidSim::PendingAnswers() == 0);
     QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(factory));
     QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m1")), DeviceLinkFixture::Bytes(factory));
 }
@@ -545,8 +561,11 @@ void TestWorker::switchWhileDumpIsHandled()
     QFETCH(QString, atEvent);
     TwoMice mice(*m_fixture);
     bool switched = false;
-    // What going back and opening B does; the worker binds B and asks for B's dump.
+    // What going back and opening B does; the worker binds B and asks for B's dump. A's pass has
+    // asked for its dump and only has to return, which it does long before a user's clicks: a
+    // pass asked for while one still runs would be lost (QThread::start on a running thread).
     const auto switchToB = [&] {
+        QVERIFY(m_worker->wait(ReadPassMs));
         switched = true;
         HidSim::ClearCalls();
         PostMsg::instance()->EmitMainPageChange();
@@ -602,7 +621,7 @@ void TestWorker::changeDuringRead()
     QFETCH(QString, setting);
     QFETCH(QString, point);
     const QByteArray path = m_fixture->add(DeviceLinkFixture::CableMouse());
-    openAndRead(DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0));
+    VEXO_CHECKED(openAndRead(DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0)));
     QTRY_COMPARE(HidSim::PendingAnswers(), 0);
     FlashDataMap expected = DeviceConfig.get();
 

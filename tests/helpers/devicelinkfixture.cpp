@@ -68,11 +68,11 @@ HidSim::DeviceSpec DeviceLinkFixture::Receiver(const std::string& id, const std:
     return receiver;
 }
 
-QByteArray DeviceLinkFixture::add(const HidSim::DeviceSpec& spec)
+QByteArray DeviceLinkFixture::add(const HidSim::DeviceSpec& device)
 {
-    if (!HidSim::AddDevice(spec))
+    if (!HidSim::AddDevice(device))
         return QByteArray();
-    return QByteArray::fromStdString(HidSim::PathOf(spec.id));
+    return QByteArray::fromStdString(HidSim::PathOf(device.id));
 }
 
 DeviceAllInfo DeviceLinkFixture::InfoFor(const QByteArray& path, quint8 cid, quint8 mid, quint8 kind,

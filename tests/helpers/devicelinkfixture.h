@@ -27,7 +27,7 @@ public:
     static HidSim::DeviceSpec Receiver(const std::string& id, const std::string& pid, int type,
                                        uint8_t a0, uint8_t a1, uint8_t a2);
 
-    QByteArray add(const HidSim::DeviceSpec& spec);
+    QByteArray add(const HidSim::DeviceSpec& device);
     // The device record discovery would make for a path (identified as the library answers).
     static DeviceAllInfo InfoFor(const QByteArray& path, quint8 cid, quint8 mid, quint8 kind, quint32 driveIndex);
     // Makes the device the chosen one, binds the service and marks DeviceConfig as its full

@@ -2,6 +2,7 @@
 
 #include "core/devicestate.h"
 #include "core/postmsg.h"
+#include "core/timing.h"
 
 #include "hidusb/hidsim.h"
 
@@ -14,7 +15,11 @@ HubRecorder::HubRecorder(QObject* parent)
     PostMsg::Connect(SIGNAL(SigUpDataLightLight(FlashDataMap)), this, SLOT(SlotLight(FlashDataMap)));
     PostMsg::Connect(SIGNAL(SigUpDataLightSensor(FlashDataMap)), this, SLOT(SlotSensor(FlashDataMap)));
     PostMsg::Connect(SIGNAL(SigUpDataDPILed(FlashDataMap)), this, SLOT(SlotDpiLed(FlashDataMap)));
+    PostMsg::Connect(SIGNAL(SigUpDataLightUIA(FlashDataMap)), this, SLOT(SlotLightUIA(FlashDataMap)));
+    PostMsg::Connect(SIGNAL(SigUpDataSensorUIB(FlashDataMap)), this, SLOT(SlotSensorUIB(FlashDataMap)));
+    PostMsg::Connect(SIGNAL(SigUpDataButtonUIC(FlashDataMap)), this, SLOT(SlotButtonUIC(FlashDataMap)));
     PostMsg::Connect(SIGNAL(SigForm()), this, SLOT(SlotForm()));
+    PostMsg::Connect(SIGNAL(SigFormB()), this, SLOT(SlotFormB()));
     PostMsg::Connect(SIGNAL(SigFormReset()), this, SLOT(SlotFormReset()));
     PostMsg::Connect(SIGNAL(SigUpDataParam(int)), this, SLOT(SlotParam(int)));
     PostMsg::Connect(SIGNAL(SigUpDataReportRate(int)), this, SLOT(SlotReportRate(int)));
@@ -54,6 +59,15 @@ const HubRecorder::Event* HubRecorder::last(const QString& name) const
     return nullptr;
 }
 
+QStringList HubRecorder::namesStartingWith(const QString& prefix) const
+{
+    QStringList out;
+    for (const Event& e : events)
+        if (e.name.startsWith(prefix))
+            out << e.name;
+    return out;
+}
+
 void HubRecorder::add(const QString& name, const FlashDataMap* record)
 {
     Event e;
@@ -62,6 +76,8 @@ void HubRecorder::add(const QString& name, const FlashDataMap* record)
         e.record = QByteArray(reinterpret_cast<const char*>(record), int(sizeof *record));
     e.libraryCallbackRunning = HidSim::PendingAnswers() > 0;
     e.onGuiThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+    e.windowShown = windowShown && windowShown();
+    e.at = Timing::MonotonicMs();
     events << e;
     if (onEvent)
         onEvent(name);
@@ -89,6 +105,10 @@ void HubRecorder::SlotSensor(FlashDataMap DataMap)
 }
 
 void HubRecorder::SlotDpiLed(FlashDataMap DataMap) { add(QStringLiteral("DpiLed"), &DataMap); }
+void HubRecorder::SlotLightUIA(FlashDataMap DataMap) { add(QStringLiteral("LightUIA"), &DataMap); }
+void HubRecorder::SlotSensorUIB(FlashDataMap DataMap) { add(QStringLiteral("SensorUIB"), &DataMap); }
+void HubRecorder::SlotButtonUIC(FlashDataMap DataMap) { add(QStringLiteral("ButtonUIC"), &DataMap); }
+void HubRecorder::SlotFormB() { add(QStringLiteral("FormB")); }
 void HubRecorder::SlotForm() { add(QStringLiteral("Form")); }
 void HubRecorder::SlotFormReset() { add(QStringLiteral("FormReset")); }
 void HubRecorder::SlotParam(int index) { add(QStringLiteral("Param:%1").arg(index)); }

@@ -18,10 +18,13 @@ class HubRecorder : public QObject
     Q_OBJECT
 public:
     struct Event {
-        QString name;          // "Button", "Light", "Sensor", "Form", "FormReset", "Param:0", ...
+        QString name;          // "Button", "Light", "Sensor", "Form", "FormReset", "Param:0", ...,
+                               // and the update dialog's "LightUIA", "SensorUIB", "ButtonUIC", "FormB"
         QByteArray record;     // the record carried, if any
         bool libraryCallbackRunning; // a library callback was still running (waiting) meanwhile
         bool onGuiThread;
+        bool windowShown;      // what windowShown() said at that moment (false without it)
+        qint64 at;             // Timing::MonotonicMs() when it arrived
     };
 
     explicit HubRecorder(QObject* parent = nullptr);
@@ -31,11 +34,15 @@ public:
     // Runs after each recorded event, on the thread of the slot (the GUI thread), while the
     // emitter waits: a test acts here at a chosen point of the device link's work.
     std::function<void(const QString& name)> onEvent;
+    // Asked with each event, e.g. whether a dialog was still open when the pages were told.
+    std::function<bool()> windowShown;
 
     QList<Event> events;
     QStringList names() const;
     int count(const QString& name) const;
     const Event* last(const QString& name) const;
+    // The events' names that start with prefix, in order.
+    QStringList namesStartingWith(const QString& prefix) const;
     void clear() { events.clear(); }
 
 public slots:
@@ -43,6 +50,10 @@ public slots:
     void SlotLight(FlashDataMap DataMap);
     void SlotSensor(FlashDataMap DataMap);
     void SlotDpiLed(FlashDataMap DataMap);
+    void SlotLightUIA(FlashDataMap DataMap);
+    void SlotSensorUIB(FlashDataMap DataMap);
+    void SlotButtonUIC(FlashDataMap DataMap);
+    void SlotFormB();
     void SlotForm();
     void SlotFormReset();
     void SlotParam(int index);

@@ -76,9 +76,19 @@ public:
 };
 
 // Waits (processing events) until cond() holds or timeoutMs of real time passed.
+// Superseded by QTRY_VERIFY / QTRY_COMPARE, which report what they waited for.
 bool WaitFor(const std::function<bool()>& cond, int timeoutMs = 5000);
 
 } // namespace TestEnv
+
+// Runs a void helper that checks with QVERIFY / QTRY_*, whose failure only returns from the
+// helper, and ends the calling test function when the helper failed.
+#define VEXO_CHECKED(call)                  \
+    do {                                    \
+        call;                               \
+        if (QTest::currentTestFailed())     \
+            return;                         \
+    } while (false)
 
 // A Qt Test main without widgets, for the device link's tests.
 #define VEXO_TEST_CORE_MAIN(TestClass)                                             \

@@ -11,27 +11,49 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <QtTest>
+
 #include <cstdio>
+#include <memory>
+
+#include <signal.h>
+#include <sys/prctl.h>
+#include <unistd.h>
 
 namespace TestEnv {
+
+static QByteArray currentTest()
+{
+    return QByteArray(QTest::currentTestFunction()) + '/' + QTest::currentDataTag();
+}
 
 void AnswerNextModal(std::function<void(QWidget*)> answer, const char* className, int timeoutMs)
 {
     auto* timer = new QTimer(QCoreApplication::instance());
-    auto* clock = new QElapsedTimer;
+    auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
     const QByteArray wanted = className ? QByteArray(className) : QByteArray();
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, answer, wanted, timeoutMs]() {
+    // A poll left over from a finished test must not answer the next test's dialogs.
+    const QByteArray test = currentTest();
+    QObject::connect(timer, &QTimer::timeout, [timer, clock, answer, wanted, timeoutMs, test]() {
         QWidget* modal = QApplication::activeModalWidget();
-        const bool match = modal && modal->isVisible()
+        const bool found = modal && modal->isVisible()
             && (wanted.isEmpty() || modal->inherits(wanted.constData()));
-        if (match || clock->elapsed() > timeoutMs) {
-            timer->stop();
-            timer->deleteLater();
-            delete clock;
-            if (match)
-                answer(modal);
-        }
+        // The platform activates a shown window later, and keys (with the dialogs' shortcuts)
+        // reach only the active window: answer once it is active.
+        if (found && !modal->isActiveWindow())
+            modal->activateWindow();
+        const bool ready = found && modal->isActiveWindow();
+        const bool sameTest = currentTest() == test;
+        if (!ready && sameTest && clock->elapsed() <= timeoutMs)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (ready && sameTest)
+            answer(modal);
+        else if (sameTest)
+            QTest::qFail(found ? "the modal dialog never became the active window" : "no modal dialog appeared",
+                         __FILE__, __LINE__);
     });
     timer->start(5);
 }
@@ -67,6 +89,11 @@ int RunAppChildIfAsked(int argc, char** argv)
 {
     if (argc < 2 || qstrcmp(argv[1], "--run-app") != 0)
         return -1;
+    // A test that dies (a crash, a time-out kill) takes its child along instead of leaving it running.
+    const pid_t parent = getppid();
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent)
+        return 1;
     AppPaths::SetInstallFolder(BuiltInstallFolder());
     qAddPreRoutine(installWatcher);
     char* args[] = {argv[0], nullptr};

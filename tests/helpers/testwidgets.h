@@ -10,8 +10,9 @@ class QWidget;
 
 namespace TestEnv {
 
-// Calls answer with the next modal widget that appears (optionally of the given class),
-// polling the event loop; gives up after timeoutMs of real time.
+// Calls answer with the next modal widget that appears (optionally of the given class) once it
+// is the active window, polling the event loop. Fails the running test when none is ready
+// within timeoutMs of real time; stops silently when that test has ended.
 void AnswerNextModal(std::function<void(QWidget*)> answer, const char* className = nullptr,
                      int timeoutMs = 10000);
 
