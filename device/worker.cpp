@@ -23,6 +23,11 @@ std::atomic<quint8> DongleQuerySkip{0};
 
 namespace {
 std::mutex g_statusClockMutex;
+// Requests for a pass, counted; a pass serves the requests made before it began. A request
+// made while a pass runs is served by another pass when that one ends (a running thread
+// ignores start(), and the ending pass would clear the pending flag).
+std::atomic<unsigned> g_passRequests{0};
+std::atomic<unsigned> g_passesServed{0};
 
 bool presentNow()
 {
@@ -65,6 +70,7 @@ void CancelWorkerRun()
 void StartWorkerPass()
 {
     DeviceReloadPending.store(1);
+    g_passRequests.fetch_add(1);
     if (Worker* w = WorkerThread.load())
         w->start();
 }
@@ -87,6 +93,10 @@ Worker::Worker(QObject*)
     WorkerPollTimer = new QTimer(this);
     WorkerPollTimer->setInterval(Timing::Scaled(Timing::PresencePoll));
     connect(WorkerPollTimer, &QTimer::timeout, this, &Worker::SlotCheckOnline);
+    connect(this, &QThread::finished, this, [this] {
+        if (g_passRequests.load() != g_passesServed.load() && DeviceReloadPending.load())
+            start();
+    });
     WorkerPollTimer->start();
     PostMsg::Connect(SIGNAL(SigSelectMouseInfo(DeviceAllInfo)), this, SLOT(SlotSelectMouseInfo(DeviceAllInfo)));
     PostMsg::Connect(SIGNAL(SigMainPageChange()), this, SLOT(SlotMainPageChange()));
@@ -109,8 +119,11 @@ void Worker::WaitProcessingEvents()
 
 void Worker::run()
 {
-    if (!DeviceReloadPending.load())
+    const unsigned requests = g_passRequests.load();
+    if (!DeviceReloadPending.load()) {
+        g_passesServed.store(requests);
         return;
+    }
     if (!DeviceOnline.load())
         DeviceOnline.store(presentNow() ? 1 : 0);
 
@@ -150,7 +163,10 @@ void Worker::run()
         qDebug() << "OnlinB";
     }
     DeviceDataLoaded.store(DeviceOnline.load());
-    DeviceReloadPending.store(0);
+    g_passesServed.store(requests);
+    // A request made during this pass keeps the flag for the pass that serves it.
+    if (g_passRequests.load() == requests)
+        DeviceReloadPending.store(0);
 }
 
 void Worker::SlotSelectMouseInfo(DeviceAllInfo SelectInfo)
@@ -190,7 +206,6 @@ void Worker::SlotCheckOnline()
     }
     if (DeviceOnline.load() && RestartWorkerPending.load()) {
         RestartWorkerPending.store(0);
-        DeviceReloadPending.store(1);
-        start();
+        StartWorkerPass();
     }
 }

@@ -72,6 +72,7 @@ private slots:
     void undecodableDumpChangesNothing();
     void oneByteReportOfAnotherDevice_data();
     void oneByteReportOfAnotherDevice();
+    void passAskedForDuringAPass();
     void selectReadChangeHold();
     void factoryResetReadsAgain();
 
@@ -733,6 +734,27 @@ void TestWorker::oneByteReportOfAnotherDevice()
     QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(mice.recordA));
     QVERIFY(m_pages->events.isEmpty());
     QCOMPARE(int(RestartWorkerPending.load()), 1);
+}
+
+void TestWorker::passAskedForDuringAPass()
+{
+    TwoMice mice(*m_fixture);
+    // A's pass is held inside, just before it asks for the dump.
+    HidSim::HoldPoint hold;
+    hold.atCall = "UsbServer_ReadAllFlashData";
+    HidSim::HoldDelivery(hold);
+    PostMsg::instance()->EmitSelectMouseInfo(mice.infoA);
+    StartWorkerPass();
+    QVERIFY(HidSim::WaitUntilHeld());
+    // Meanwhile the user goes back and opens B: its pass is asked for while A's still runs.
+    PostMsg::instance()->EmitMainPageChange();
+    PostMsg::instance()->EmitSelectMouseInfo(mice.infoB);
+    StartWorkerPass();
+    HidSim::ReleaseHold();
+    QTRY_VERIFY_WITH_TIMEOUT(DeviceConfigPath.get() == mice.pathB && m_worker->isFinished()
+                                 && HidSim::PendingAnswers() == 0, 15000);
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(mice.recordB));
+    QCOMPARE(int(DeviceReloadPending.load()), 0);
 }
 
 VEXO_TEST_CORE_MAIN(TestWorker)
