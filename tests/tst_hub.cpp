@@ -3,8 +3,11 @@
 
 #include <QCoreApplication>
 #include <QMetaMethod>
+#include <QProcess>
 #include <QThread>
 #include <QtTest>
+
+#include <cstdio>
 
 // Receives one blocking signal and records which thread ran it.
 class Receiver : public QObject
@@ -29,6 +32,8 @@ private slots:
     void connectionKinds_data();
     void connectionKinds();
     void blockingEmitWaitsForSlot();
+    void mistypedConnectionFailsLoudly_data();
+    void mistypedConnectionFailsLoudly();
 };
 
 static const char* const kTable[] = {
@@ -123,5 +128,66 @@ void TestHub::blockingEmitWaitsForSlot()
     QObject::disconnect(PostMsg::instance(), nullptr, &receiver, nullptr);
 }
 
-VEXO_TEST_CORE_MAIN(TestHub)
+namespace {
+
+// A receiver with one slot, for connections made in a child process.
+class HubListener : public QObject
+{
+    Q_OBJECT
+public slots:
+    void SlotAny(int) {}
+};
+
+// Child mode: makes the connection named by argv[2] and says whether it held.
+int connectInChild(const char* which)
+{
+    HubListener listener;
+    const bool good = qstrcmp(which, "good") == 0;
+    const bool connected = good ? PostMsg::Connect(SIGNAL(SigAllLanguage(int)), &listener, SLOT(SlotAny(int)))
+        : qstrcmp(which, "signal") == 0 ? PostMsg::Connect(SIGNAL(SigAllLanguag(int)), &listener, SLOT(SlotAny(int)))
+                                        : PostMsg::Connect(SIGNAL(SigAllLanguage(int)), &listener, SLOT(SlotAnny(int)));
+    std::printf("connected %d\n", connected ? 1 : 0);
+    return 0;
+}
+
+} // namespace
+
+void TestHub::mistypedConnectionFailsLoudly_data()
+{
+    QTest::addColumn<QString>("which");
+    QTest::addColumn<bool>("ends");
+    QTest::newRow("a connection that holds") << "good" << false;
+    QTest::newRow("a mistyped signal") << "signal" << true;
+    QTest::newRow("a mistyped slot") << "slot" << true;
+}
+
+void TestHub::mistypedConnectionFailsLoudly()
+{
+    QFETCH(QString, which);
+    QFETCH(bool, ends);
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--connect"), which});
+    QVERIFY(child.waitForFinished(30000));
+    const QByteArray out = child.readAllStandardOutput();
+    const QByteArray err = child.readAllStandardError();
+    if (ends) {
+        // A debug build stops at once, naming the connection.
+        QVERIFY(child.exitStatus() == QProcess::CrashExit || child.exitCode() != 0);
+        QVERIFY2(err.contains("hub connection failed"), err.constData());
+        QVERIFY(!out.contains("connected"));
+    } else {
+        QCOMPARE(child.exitCode(), 0);
+        QCOMPARE(out.trimmed(), QByteArray("connected 1"));
+    }
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc > 2 && qstrcmp(argv[1], "--connect") == 0)
+        return connectInChild(argv[2]);
+    TestHub tc;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&tc, argc, argv);
+}
 #include "tst_hub.moc"

@@ -155,17 +155,4 @@ SimulatedDevices::~SimulatedDevices()
     HidSim::Reset(HidSim::Start::Empty);
 }
 
-bool WaitFor(const std::function<bool()>& cond, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!cond()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
-}
-
 } // namespace TestEnv

@@ -75,10 +75,6 @@ public:
     SimulatedDevices& operator=(const SimulatedDevices&) = delete;
 };
 
-// Waits (processing events) until cond() holds or timeoutMs of real time passed.
-// Superseded by QTRY_VERIFY / QTRY_COMPARE, which report what they waited for.
-bool WaitFor(const std::function<bool()>& cond, int timeoutMs = 5000);
-
 } // namespace TestEnv
 
 // Runs a void helper that checks with QVERIFY / QTRY_*, whose failure only returns from the
