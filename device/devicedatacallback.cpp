@@ -213,6 +213,7 @@ void fullDump(quint32 binding, const uint8_t* data, int dataLength)
                              &PostMsg::EmitUpDataLightSensor}))
         return;
     hub->EmitForm();
+    qCDebug(lcDevice) << "settings read and shown";
     DeviceDataLoaded.store(1);
     DeviceReloadPending.store(0);
 }

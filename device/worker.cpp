@@ -3,6 +3,7 @@
 #include "core/configini.h"
 #include "core/deviceinfocache.h"
 #include "core/devicestate.h"
+#include "core/logcategories.h"
 #include "core/postmsg.h"
 #include "core/timing.h"
 #include "device/devicedatacallback.h"
@@ -156,11 +157,11 @@ void Worker::run()
         OpenedPath = device.Path;
         OpenedConnectionType = device.ConnectionType;
         BindDeviceService(CurrentDevicePath.get());
-        qDebug() << "OnlinA";
+        qCDebug(lcDevice) << "OnlinA";
         UsbServer_SetPCDriverStatus(1);
         UsbServer_ReadAllFlashData();
         ServerOnlineState.store(DeviceOnline.load());
-        qDebug() << "OnlinB";
+        qCDebug(lcDevice) << "OnlinB";
     }
     DeviceDataLoaded.store(DeviceOnline.load());
     g_passesServed.store(requests);
