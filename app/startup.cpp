@@ -21,6 +21,10 @@ int VexoMain(int argc, char** argv)
     PurgeOldFiles(base + QStringLiteral("/Log"));
     PurgeOldFiles(base + QStringLiteral("/Exception"));
 
+    // The windows are drawn by the raster engine: loading the X server's OpenGL stack would
+    // only delay the first window.
+    if (qEnvironmentVariableIsEmpty("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
     QApplication app(argc, argv);
     // After the application object: the installation is found from the executable's folder.
     CheckInstallation();
