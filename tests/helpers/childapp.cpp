@@ -13,8 +13,7 @@ ChildApp::ChildApp(const TestEnv::TempHome& home)
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     // The child reports texts in the locale's encoding: make that UTF-8.
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    // The single-instance segment is keyed under the temporary folder: a private one keeps
-    // these instances apart from those of other suites running at the same time.
+    // Whatever the child leaves in the temporary folder goes with this test's own one.
     env.insert(QStringLiteral("TMPDIR"), home.path());
     m_process.setProcessEnvironment(env);
     m_process.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--run-app")});

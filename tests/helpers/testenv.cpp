@@ -14,10 +14,6 @@
 
 #include <cstdlib>
 
-#include <sys/ipc.h>
-#include <sys/sem.h>
-#include <sys/shm.h>
-
 namespace TestEnv {
 
 QString BuiltInstallFolder()
@@ -49,29 +45,8 @@ TempHome::TempHome()
         qputenv(it.key().constData(), it.value());
 }
 
-// A program run with TMPDIR here (ChildApp) keys its single-instance segment and semaphore on
-// files here; the kernel keeps both after the program ends, killed or not.
-static void removeIpcKeyedIn(const QString& folder)
-{
-    const QDir dir(folder);
-    const auto keyOf = [&dir](const QString& name) {
-        return ftok(QFile::encodeName(dir.filePath(name)).constData(), 'Q');
-    };
-    for (const QString& name : dir.entryList({QStringLiteral("qipc_sharedmemory_*")}, QDir::Files | QDir::Hidden)) {
-        const int id = shmget(keyOf(name), 0, 0);
-        if (id != -1)
-            shmctl(id, IPC_RMID, nullptr);
-    }
-    for (const QString& name : dir.entryList({QStringLiteral("qipc_systemsem_*")}, QDir::Files | QDir::Hidden)) {
-        const int id = semget(keyOf(name), 0, 0);
-        if (id != -1)
-            semctl(id, 0, IPC_RMID);
-    }
-}
-
 TempHome::~TempHome()
 {
-    removeIpcKeyedIn(m_dir.path());
     for (auto it = m_saved.constBegin(); it != m_saved.constEnd(); ++it) {
         if (it.value().isEmpty())
             qunsetenv(it.key().constData());
