@@ -25,7 +25,6 @@
 
 #include <QDir>
 #include <QLabel>
-#include <QListView>
 #include <QSignalBlocker>
 #include <QVector>
 
@@ -149,9 +148,6 @@ DialogChange::DialogChange(QWidget* parent)
     m_ui->setupUi(this);
 
     ImageFolder = Skin::Folder(QStringLiteral("DialogChange"));
-    const QString comboText = Skin::OptionColor(QStringLiteral("ComboxTextColor"));
-    const QString comboButton = Skin::OptionColor(QStringLiteral("ComboxBackGroundColor"));
-    const QString comboSelection = Skin::OptionColor(QStringLiteral("ComboxSelectColor"));
     m_ui->frameChange->setStyleSheet(QStringLiteral("#frameChange{border-image: ")
                                      + url(ImageFolder, QStringLiteral("MainBack.png")) + QStringLiteral(";}"));
     m_ui->CloseButton->setStyleSheet(Skin::CloseButtonStyle(ImageFolder));
@@ -161,10 +157,7 @@ DialogChange::DialogChange(QWidget* parent)
                                 + QStringLiteral(";background-position:center;background-repeat:no-repeat;}"));
     m_ui->RightButton->setStyleSheet(ArrowStyle(ImageFolder, QStringLiteral("Right")));
     m_ui->LeftButton->setStyleSheet(ArrowStyle(ImageFolder, QStringLiteral("Left")));
-    m_ui->comboBox->setStyleSheet(Skin::ComboBoxStyle(ImageFolder, comboText, comboButton, comboSelection));
-    auto* popup = new QListView(m_ui->comboBox);
-    popup->setStyleSheet(Skin::ComboListViewStyle(comboSelection));
-    m_ui->comboBox->setView(popup);
+    Skin::ApplyComboSkin(m_ui->comboBox, ImageFolder);
     m_ui->comboBox->setMaxVisibleItems(5);
 
     m_ui->label_2->show();

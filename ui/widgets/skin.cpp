@@ -3,8 +3,10 @@
 #include "core/apppaths.h"
 #include "core/configini.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFont>
+#include <QListView>
 #include <QWidget>
 
 namespace {
@@ -132,6 +134,22 @@ QString Skin::ComboListViewStyle(const QString& selection)
         return QString();
     return QStringLiteral("QListView::item:selected{background-color: rgb(") + selection
         + QStringLiteral(");}QListView::item:hover{background-color: rgb(") + selection + QStringLiteral(");}");
+}
+
+QListView* Skin::ApplyComboSkin(QComboBox* box, const QString& folder, bool ownListView, const QString& extra)
+{
+    if (!box)
+        return nullptr;
+    const QString selection = OptionColor(QStringLiteral("ComboxSelectColor"));
+    box->setStyleSheet(ComboBoxStyle(folder, OptionColor(QStringLiteral("ComboxTextColor")),
+                                     OptionColor(QStringLiteral("ComboxBackGroundColor")), selection)
+                       + extra);
+    if (!ownListView)
+        return nullptr;
+    auto* view = new QListView(box);
+    view->setStyleSheet(ComboListViewStyle(selection));
+    box->setView(view);
+    return view;
 }
 
 QString Skin::SliderPagesStyle(const QString& rgb)

@@ -15,6 +15,8 @@
 #include <QStringList>
 #include <Qt>
 
+class QComboBox;
+class QListView;
 class QWidget;
 
 class Skin
@@ -76,6 +78,13 @@ public:
                                  const QString& selection);
     // The QListView most pages give such a combo box as its drop-down view.
     static QString ComboListViewStyle(const QString& selection);
+    // The pages' combo box skin with the [Option] colours ComboxTextColor, ComboxBackGroundColor
+    // and ComboxSelectColor. With ownListView the box gets a new QListView as its drop-down,
+    // styled with ComboListViewStyle (most lists do; the sleep-time list keeps its own). The
+    // extra text follows the sheet (a frame's own rules, e.g. a disabled colour). Returns the
+    // new view, or null.
+    static QListView* ApplyComboSkin(QComboBox* box, const QString& folder, bool ownListView = true,
+                                     const QString& extra = QString());
     // What follows a page's own groove and handle text on its sliders.
     static QString SliderPagesStyle(const QString& rgb);
 
