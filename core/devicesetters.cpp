@@ -143,6 +143,13 @@ bool SwapDpiLevels(const DpiLevel* a, const DpiLevel* b, int indexB, int indexA,
     });
 }
 
+bool SetDpiLevelCount(int count)
+{
+    if (count < 1 || count > 8)
+        return false;
+    return apply([&](FlashDataMap& m) { m.dpiLevelCount = low(count); });
+}
+
 bool SetDpiEffectMode(int mode)
 {
     return apply([&](FlashDataMap& m) {

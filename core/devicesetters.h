@@ -15,6 +15,8 @@ bool SetCurrentDpiLevel(int level);
 bool SetDpiLevelValue(int level, int byte0, int byte1, int byte2);
 bool SetDpiLevelColor(int level, int red, int green, int blue);
 bool SwapDpiLevels(const DpiLevel* a, const DpiLevel* b, int indexB, int indexA, int n);
+// count 1 to 8 active levels; another count is refused without a write.
+bool SetDpiLevelCount(int count);
 bool SetDpiEffectMode(int mode);
 bool SetDpiEffectBrightness(int value);
 bool SetDpiEffectSpeed(int value);

@@ -215,8 +215,12 @@ void ReadSensorDefinitions(const QString& path, SensorDefinitionTable& table, Se
 
 void LoadSensorDefinitions()
 {
-    ReadSensorDefinitions(AppPaths::InstallFolder() + QStringLiteral("/driver_sensor.h"), SensorDefineTable,
-                          SensorFeatureSwitches);
+    // A fresh reading: a page built again does not stack a second copy of the file.
+    SensorDefinitionTable table;
+    SensorSwitchTexts switches;
+    ReadSensorDefinitions(AppPaths::InstallFolder() + QStringLiteral("/driver_sensor.h"), table, switches);
+    SensorDefineTable = table;
+    SensorFeatureSwitches = switches;
 }
 
 bool SensorSwitchOn(SensorSwitch which)

@@ -61,6 +61,7 @@ const QList<SetterCase>& cases()
          [](FlashDataMap& m) { m.dpiLevels[5] = kLevelA; m.dpiLevels[2] = kLevelB; m.currentDpiLevel = 4; m.dpiLevelCount = 5; }},
         {"swap same index ends as b", [] { return SwapDpiLevels(&kLevelA, &kLevelB, 1, 1, 0); },
          [](FlashDataMap& m) { m.dpiLevels[1] = kLevelB; m.currentDpiLevel = 0; m.dpiLevelCount = 1; }},
+        {"level count", [] { return SetDpiLevelCount(3); }, [](FlashDataMap& m) { m.dpiLevelCount = 3; }},
         {"dpi effect off keeps mode", [] { return SetDpiEffectMode(0); }, [](FlashDataMap& m) { m.dpiEffectOn = 0; }},
         {"dpi effect breathing", [] { return SetDpiEffectMode(2); },
          [](FlashDataMap& m) { m.dpiEffectOn = 1; m.dpiEffectMode = 2; }},
@@ -204,6 +205,8 @@ void TestSetters::outOfRange_data()
     QTest::newRow("level count 9") << 4;
     QTest::newRow("swap index 8") << 5;
     QTest::newRow("macro button 16") << 6;
+    QTest::newRow("dpi level count 0") << 7;
+    QTest::newRow("dpi level count 9") << 8;
 }
 
 void TestSetters::outOfRange()
@@ -225,6 +228,8 @@ void TestSetters::outOfRange()
         case 4: result = SwapDpiLevels(&kLevelA, &kLevelB, 0, 1, 8); break;
         case 5: result = SwapDpiLevels(&kLevelA, &kLevelB, 8, 1, 2); break;
         case 6: result = SetButtonMacro(16, &f, &m); break;
+        case 7: result = SetDpiLevelCount(0); break;
+        case 8: result = SetDpiLevelCount(9); break;
         }
         QVERIFY(!result);
     }

@@ -99,10 +99,10 @@ QString Skin::FrameStyle(const QString& frameName, const QString& folder, FrameI
         + url(folder, QStringLiteral("BackGround.png")) + end;
 }
 
-QString Skin::CheckBoxStyle(const QString& folder, const QString& rgb)
+QString Skin::CheckBoxStyle(const QString& folder, const QString& rgb, const QString& checkedImage)
 {
     return QStringLiteral("QCheckBox{") + colorDeclaration(rgb) + QStringLiteral("}QCheckBox::indicator:checked {image: ")
-        + url(folder, QStringLiteral("CheckBoxCheck.png"))
+        + url(folder, checkedImage)
         + QStringLiteral(";}QCheckBox::indicator:unchecked {image: ") + url(folder, QStringLiteral("CheckBox.png"))
         + QStringLiteral(";}");
 }

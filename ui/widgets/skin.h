@@ -72,7 +72,9 @@ public:
     static QString FrameStyle(const QString& frameName, const QString& folder,
                               FrameImage kind = FrameImage::Background);
     // Check boxes of the notices, indicators "CheckBoxCheck.png" and "CheckBox.png".
-    static QString CheckBoxStyle(const QString& folder, const QString& rgb);
+    // The sensor page's own images name the checked one "CheckBoxChecked.png".
+    static QString CheckBoxStyle(const QString& folder, const QString& rgb,
+                                 const QString& checkedImage = QStringLiteral("CheckBoxCheck.png"));
     // The pages' combo boxes: T text, B drop-down button background, S selection colour.
     static QString ComboBoxStyle(const QString& folder, const QString& text, const QString& buttonBackground,
                                  const QString& selection);
