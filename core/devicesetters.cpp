@@ -9,12 +9,6 @@
 
 namespace {
 
-bool devicePresent()
-{
-    const QByteArray path = CurrentDevicePath.get();
-    return (UsbFinderC_GetDeviceOnLine(path.constData()) & 0xFF) != 0;
-}
-
 void reportOffline()
 {
     if (!ButtonLoading.load() && !LightLoading.load() && !SensorLoading.load())
@@ -25,7 +19,7 @@ void reportOffline()
 // device always receives the record as stored and a read cannot slip in between.
 RecordWrite write(const std::function<void(FlashDataMap&)>& change)
 {
-    if (!devicePresent()) {
+    if (!DevicePresent()) {
         reportOffline();
         return RecordWrite::Offline;
     }
@@ -43,7 +37,7 @@ RecordWrite write(const std::function<void(FlashDataMap&)>& change)
         if (SendRecordToBoundDevice(after))
             return RecordWrite::Written;
         DeviceConfig.set(before);
-        lost = !devicePresent();
+        lost = !DevicePresent();
     }
     // Gone between the presence check and the write.
     if (lost) {
@@ -72,9 +66,15 @@ void RequestReadPass()
         OfflineCheckPending.store(1);
 }
 
+bool DevicePresent()
+{
+    const QByteArray path = CurrentDevicePath.get();
+    return (UsbFinderC_GetDeviceOnLine(path.constData()) & 0xFF) != 0;
+}
+
 bool CheckDeviceOnline()
 {
-    if (devicePresent())
+    if (DevicePresent())
         return true;
     reportOffline();
     return false;

@@ -8,6 +8,8 @@
 
 #include "hidusb/flashdatamap.h"
 
+// The library's presence test of the chosen device; no notice.
+bool DevicePresent();
 bool CheckDeviceOnline();
 
 bool SetReportRate(int code);

@@ -31,26 +31,6 @@ QComboBox* debounceList(const DebounceTime& frame)
     return frame.findChild<QComboBox*>(QStringLiteral("Debunce"));
 }
 
-QStringList itemTexts(const QComboBox* box)
-{
-    QStringList texts;
-    for (int i = 0; i < box->count(); ++i)
-        texts << box->itemText(i);
-    return texts;
-}
-
-// A user's choice: open the list, move to the item, press Return.
-void pick(QComboBox* box, int index)
-{
-    QVERIFY(box);
-    box->showPopup();
-    QAbstractItemView* view = box->view();
-    QTRY_VERIFY(view->isVisible());
-    view->setCurrentIndex(box->model()->index(index, box->modelColumn()));
-    QTest::keyClick(view, Qt::Key_Return);
-    QTRY_VERIFY(!view->isVisible());
-}
-
 // What the test saw of the low-debounce warning while it was open.
 struct WarningSeen
 {
@@ -204,7 +184,7 @@ void TestDebounceTime::choiceWrites()
     else
         unexpected = std::make_unique<UnexpectedModals>();
 
-    VEXO_CHECKED(pick(debounceList(*m_frame), index));
+    VEXO_CHECKED(TestEnv::PickComboItem(debounceList(*m_frame), index));
 
     FlashDataMap expected = m_start;
     expected.debounceTime = quint8(index);
@@ -227,7 +207,7 @@ void TestDebounceTime::sameItemWritesNothing()
 {
     VEXO_CHECKED(startFrom(5, 5));
     UnexpectedModals unexpected;
-    VEXO_CHECKED(pick(debounceList(*m_frame), 5));
+    VEXO_CHECKED(TestEnv::PickComboItem(debounceList(*m_frame), 5));
     QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0);
     QCOMPARE(unexpected.count, 0);
     QCOMPARE(debounceList(*m_frame)->currentIndex(), 5);
@@ -262,7 +242,7 @@ void TestDebounceTime::noWrite()
     UnexpectedModals unexpected;
 
     if (byUser)
-        VEXO_CHECKED(pick(debounceList(*m_frame), index));
+        VEXO_CHECKED(TestEnv::PickComboItem(debounceList(*m_frame), index));
     else
         m_frame->SetDebounceIndex(index);
 
@@ -297,7 +277,7 @@ void TestDebounceTime::offline()
     else
         unexpected = std::make_unique<UnexpectedModals>();
 
-    VEXO_CHECKED(pick(debounceList(*m_frame), index));
+    VEXO_CHECKED(TestEnv::PickComboItem(debounceList(*m_frame), index));
 
     QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0);
     QCOMPARE(offline.count(), 1);
@@ -341,7 +321,7 @@ void TestDebounceTime::itemText()
 
     m_frame->SetDebounceItemText(index, unit);
 
-    QCOMPARE(itemTexts(debounceList(*m_frame)), expected);
+    QCOMPARE(TestEnv::ComboItemTexts(debounceList(*m_frame)), expected);
     QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0);
 }
 

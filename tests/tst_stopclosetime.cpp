@@ -24,26 +24,6 @@ QComboBox* sleepList(const StopCloseTime& frame)
     return frame.findChild<QComboBox*>(QStringLiteral("StopClose"));
 }
 
-QStringList itemTexts(const QComboBox* box)
-{
-    QStringList texts;
-    for (int i = 0; i < box->count(); ++i)
-        texts << box->itemText(i);
-    return texts;
-}
-
-// A user's pick: open the list, move to the item, press Return (the list then emits activated).
-void pick(QComboBox* box, int index)
-{
-    QVERIFY(box);
-    box->showPopup();
-    QAbstractItemView* view = box->view();
-    QTRY_VERIFY(view->isVisible());
-    view->setCurrentIndex(box->model()->index(index, box->modelColumn()));
-    QTest::keyClick(view, Qt::Key_Return);
-    QTRY_VERIFY(!view->isVisible());
-}
-
 } // namespace
 
 class TestStopCloseTime : public QObject
@@ -134,7 +114,7 @@ void TestStopCloseTime::pickWrites()
     VEXO_CHECKED(startFrom(StopCloseTime::SleepTimeCodes[other], other));
     QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
 
-    VEXO_CHECKED(pick(sleepList(*m_frame), index));
+    VEXO_CHECKED(TestEnv::PickComboItem(sleepList(*m_frame), index));
 
     FlashDataMap expected = m_start;
     expected.stopCloseTime = quint8(value);
@@ -147,8 +127,8 @@ void TestStopCloseTime::pickWrites()
 void TestStopCloseTime::pickSameItemWritesAgain()
 {
     VEXO_CHECKED(startFrom(6, 2));
-    VEXO_CHECKED(pick(sleepList(*m_frame), 3));
-    VEXO_CHECKED(pick(sleepList(*m_frame), 3));
+    VEXO_CHECKED(TestEnv::PickComboItem(sleepList(*m_frame), 3));
+    VEXO_CHECKED(TestEnv::PickComboItem(sleepList(*m_frame), 3));
     QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 2);
     QCOMPARE(DeviceLinkFixture::StoredRecord("m1").stopCloseTime, quint8(30));
     QCOMPARE(sleepList(*m_frame)->currentIndex(), 3);
@@ -177,7 +157,7 @@ void TestStopCloseTime::pickGuards()
     ButtonLoading.store(buttonLoading ? 1 : 0);
     LightLoading.store(lightLoading ? 1 : 0);
 
-    VEXO_CHECKED(pick(sleepList(*m_frame), 10));
+    VEXO_CHECKED(TestEnv::PickComboItem(sleepList(*m_frame), 10));
 
     QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), writes);
     QCOMPARE(DeviceLinkFixture::StoredRecord("m1").stopCloseTime, quint8(writes ? 240 : 6));
@@ -207,7 +187,7 @@ void TestStopCloseTime::offline()
     HidSim::ClearCalls();
     QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
 
-    VEXO_CHECKED(pick(sleepList(*m_frame), 10));
+    VEXO_CHECKED(TestEnv::PickComboItem(sleepList(*m_frame), 10));
 
     QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0);
     QCOMPARE(offline.count(), 1);
@@ -274,7 +254,7 @@ void TestStopCloseTime::itemText()
 
     m_frame->SetStopCloseItemText(index, QStringLiteral("new text"));
 
-    QCOMPARE(itemTexts(sleepList(*m_frame)), expected);
+    QCOMPARE(TestEnv::ComboItemTexts(sleepList(*m_frame)), expected);
     QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0);
 }
 

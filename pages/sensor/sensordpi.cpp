@@ -7,8 +7,6 @@
 #include "device/sensordefinitions.h"
 #include "ui/widgets/skin.h"
 
-#include "hidusb/HIDUsb.h"
-
 #include "ui_sensordpi.h"
 
 #include <QButtonGroup>
@@ -62,13 +60,6 @@ QString colorDeclaration(const QString& rgb)
 QString url(const QString& folder, const QString& image)
 {
     return QStringLiteral("url(") + folder + image + QStringLiteral(")");
-}
-
-// Presence of the chosen device, as the setters test it.
-bool devicePresent()
-{
-    const QByteArray path = CurrentDevicePath.get();
-    return (UsbFinderC_GetDeviceOnLine(path.constData()) & 0xFF) != 0;
 }
 
 void reportOffline()
@@ -418,7 +409,7 @@ void SensorDPI::SetColor(QColor color)
 
 void SensorDPI::on_horizontalSliderC_valueChanged(int value)
 {
-    if (UiSendsChanges.load() && !SensorLoading.load() && !devicePresent()) {
+    if (UiSendsChanges.load() && !SensorLoading.load() && !DevicePresent()) {
         m_ui->spinBoxA->setValue(value);
         reportOffline();
         return;
@@ -448,7 +439,7 @@ void SensorDPI::on_horizontalSliderC_sliderMoved(int position)
 
 void SensorDPI::StepDpiUp()
 {
-    if (UiSendsChanges.load() && !devicePresent()) {
+    if (UiSendsChanges.load() && !DevicePresent()) {
         reportOffline();
         return;
     }
@@ -477,7 +468,7 @@ void SensorDPI::StepDpiUp()
 
 void SensorDPI::StepDpiDown()
 {
-    if (UiSendsChanges.load() && !devicePresent()) {
+    if (UiSendsChanges.load() && !DevicePresent()) {
         reportOffline();
         return;
     }
@@ -614,7 +605,7 @@ void SensorDPI::ReleaseMarkerAt(const QPoint& pos)
     }
     m_ui->label_8->move(slot.x() + LevelPitch * change, slot.y());
     currentLevel += change;
-    if (sends && !devicePresent())
+    if (sends && !DevicePresent())
         reportOffline();
     else
         SelectLevelQuietly(currentLevel);

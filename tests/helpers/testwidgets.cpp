@@ -4,7 +4,9 @@
 #include "core/apppaths.h"
 #include "helpers/testenv.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPointer>
@@ -21,6 +23,25 @@
 #include <unistd.h>
 
 namespace TestEnv {
+
+void PickComboItem(QComboBox* box, int index)
+{
+    QVERIFY(box);
+    box->showPopup();
+    QAbstractItemView* view = box->view();
+    QTRY_VERIFY(view->isVisible());
+    view->setCurrentIndex(box->model()->index(index, box->modelColumn()));
+    QTest::keyClick(view, Qt::Key_Return);
+    QTRY_VERIFY(!view->isVisible());
+}
+
+QStringList ComboItemTexts(const QComboBox* box)
+{
+    QStringList texts;
+    for (int i = 0; i < box->count(); ++i)
+        texts << box->itemText(i);
+    return texts;
+}
 
 static QByteArray currentTest()
 {

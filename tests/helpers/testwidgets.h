@@ -4,8 +4,11 @@
 // Test helpers for windows: answering modal dialogs, and the child-process mode that runs the
 // whole program.
 
+#include <QStringList>
+
 #include <functional>
 
+class QComboBox;
 class QWidget;
 
 namespace TestEnv {
@@ -15,6 +18,12 @@ namespace TestEnv {
 // within timeoutMs of real time; stops silently when that test has ended.
 void AnswerNextModal(std::function<void(QWidget*)> answer, const char* className = nullptr,
                      int timeoutMs = 10000);
+
+// A user's pick from a list: opens it, moves to the item and presses Return, so the list
+// emits what a real choice emits (activated, and an index change when it is one). Fails the
+// running test when the list does not open or close; call it through VEXO_CHECKED.
+void PickComboItem(QComboBox* box, int index);
+QStringList ComboItemTexts(const QComboBox* box);
 
 // Child-process mode for start-up tests: when argv[1] is "--run-app", runs the program
 // against the build's installation, reporting on stdout "MODAL <object name>|<texts>"
