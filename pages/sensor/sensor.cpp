@@ -140,6 +140,7 @@ void Sensor::ApplySkin()
         w->setStyleSheet(mark);
     // The list pop-ups of every frame on the page take this scroll bar.
     m_ui->SenSorPage->setStyleSheet(QStringLiteral(
+        "#SenSorPage{border: 0px;}"
         "QScrollBar:vertical{background: rgb(30,30,30); width: 13px; margin: 25px 0px 25px 0px;}"
         "QScrollBar::handle:vertical{background: rgb(117,117,117); border-radius: 3px; min-height: 30px;"
         " margin: 2px 0px 2px 0px;}"

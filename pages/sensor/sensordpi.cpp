@@ -80,6 +80,7 @@ SensorDPI::SensorDPI(QWidget* parent)
     , m_ui(new Ui::SensorDPI)
 {
     m_ui->setupUi(this);
+    Skin::DropFrameBorder(this);
     levelButtons = {m_ui->BlueButton,  m_ui->BrightRedButton, m_ui->RedButton,       m_ui->YellowButton,
                     m_ui->GreenButton, m_ui->PurpleButton,    m_ui->LightBlueButton, m_ui->LightYellowButton};
     swatches = {m_ui->BlueButtonA,  m_ui->BrightRedButtonA, m_ui->RedButtonA,       m_ui->YellowButtonA,

@@ -36,6 +36,7 @@ SensorEffect::SensorEffect(QWidget* parent)
     , m_ui(new Ui::SensorEffect)
 {
     m_ui->setupUi(this);
+    Skin::DropFrameBorder(this);
     ImageFolder = Skin::Folder(QStringLiteral("Sensor"));
     ApplySkin();
 }

@@ -17,6 +17,7 @@ SensorLOD::SensorLOD(QWidget* parent)
     , m_ui(new Ui::SensorLOD)
 {
     m_ui->setupUi(this);
+    Skin::DropFrameBorder(this);
     ImageFolder = Skin::Folder(QStringLiteral("Sensor"));
     ApplySkin();
 }

@@ -32,6 +32,7 @@ SensorRate::SensorRate(QWidget* parent)
     , ui(new Ui::SensorRate)
 {
     ui->setupUi(this);
+    Skin::DropFrameBorder(this);
     ImageFolder = Skin::Folder(QStringLiteral("Sensor"));
     RateGroup = new QButtonGroup(this);
     RateGroup->setExclusive(true);

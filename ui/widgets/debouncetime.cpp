@@ -14,6 +14,7 @@ DebounceTime::DebounceTime(QWidget* parent)
     , m_ui(new Ui::DebounceTime)
 {
     m_ui->setupUi(this);
+    Skin::DropFrameBorder(this);
     ImageFolder = Skin::Folder(QStringLiteral("Buttoninterface"));
     Skin::ApplyComboSkin(m_ui->Debunce, ImageFolder);
 }

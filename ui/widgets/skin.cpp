@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFont>
+#include <QFrame>
 #include <QListView>
 #include <QWidget>
 
@@ -150,6 +151,12 @@ QListView* Skin::ApplyComboSkin(QComboBox* box, const QString& folder, bool ownL
     view->setStyleSheet(ComboListViewStyle(selection));
     box->setView(view);
     return view;
+}
+
+void Skin::DropFrameBorder(QFrame* frame)
+{
+    if (frame)
+        frame->setStyleSheet(QLatin1String(frame->metaObject()->className()) + QStringLiteral("{border: 0px;}"));
 }
 
 QString Skin::SliderPagesStyle(const QString& rgb)

@@ -16,6 +16,7 @@
 #include <Qt>
 
 class QComboBox;
+class QFrame;
 class QListView;
 class QWidget;
 
@@ -87,6 +88,9 @@ public:
     // new view, or null.
     static QListView* ApplyComboSkin(QComboBox* box, const QString& folder, bool ownListView = true,
                                      const QString& extra = QString());
+    // The option frames are styled panels in their forms; on the pages they show no border of
+    // their own, whoever hosts them.
+    static void DropFrameBorder(QFrame* frame);
     // What follows a page's own groove and handle text on its sliders.
     static QString SliderPagesStyle(const QString& rgb);
 

@@ -31,6 +31,7 @@ StopCloseTime::StopCloseTime(QWidget* parent)
     , m_ui(new Ui::StopCloseTime)
 {
     m_ui->setupUi(this);
+    Skin::DropFrameBorder(this);
     // The settings page shows the same images as the lighting page.
     ImageFolder = Skin::Folder(QStringLiteral("Light"));
     // This list keeps the toolkit's own drop-down view.
