@@ -9,6 +9,8 @@
 #include <QMouseEvent>
 #include <QStyleFactory>
 #include <QStyleOptionComboBox>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QtTest>
 
 #include <climits>
@@ -54,6 +56,7 @@ class TestWidgets : public QObject
 private slots:
     void sliderJumpsToPress_data();
     void sliderJumpsToPress();
+    void sliderHandlePressDrags();
     void sliderWithoutWidth();
     void sliderWithoutParent();
 
@@ -71,16 +74,17 @@ void TestWidgets::sliderJumpsToPress_data()
     QTest::addColumn<int>("maximum");
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("x");
+    QTest::addColumn<int>("start"); // the value before the press; its handle lies away from x
     QTest::addColumn<int>("value");
-    QTest::newRow("last pixel") << Qt::Horizontal << 0 << 100 << 200 << 199 << 99;
-    QTest::newRow("first pixel is the minimum") << Qt::Horizontal << 0 << 100 << 200 << 0 << 0;
-    QTest::newRow("middle") << Qt::Horizontal << 0 << 100 << 200 << 100 << 50;
-    QTest::newRow("negative range") << Qt::Horizontal << -50 << 50 << 100 << 25 << -25;
-    QTest::newRow("truncates toward zero") << Qt::Horizontal << -10 << 0 << 3 << 1 << -6;
-    QTest::newRow("past the right edge: maximum") << Qt::Horizontal << 0 << 100 << 200 << 350 << 100;
-    QTest::newRow("left of the slider: minimum") << Qt::Horizontal << 10 << 100 << 200 << -40 << 10;
-    QTest::newRow("whole int range") << Qt::Horizontal << INT_MIN << INT_MAX << 2 << 1 << 0;
-    QTest::newRow("vertical slider uses its width") << Qt::Vertical << 0 << 100 << 40 << 10 << 25;
+    QTest::newRow("last pixel") << Qt::Horizontal << 0 << 100 << 200 << 199 << 0 << 99;
+    QTest::newRow("first pixel is the minimum") << Qt::Horizontal << 0 << 100 << 200 << 0 << 100 << 0;
+    QTest::newRow("middle") << Qt::Horizontal << 0 << 100 << 200 << 100 << 100 << 50;
+    QTest::newRow("negative range") << Qt::Horizontal << -50 << 50 << 100 << 25 << 50 << -25;
+    QTest::newRow("truncates toward zero") << Qt::Horizontal << -10 << 0 << 300 << 100 << 0 << -6;
+    QTest::newRow("past the right edge: maximum") << Qt::Horizontal << 0 << 100 << 200 << 350 << 0 << 100;
+    QTest::newRow("left of the slider: minimum") << Qt::Horizontal << 10 << 100 << 200 << -40 << 100 << 10;
+    QTest::newRow("whole int range") << Qt::Horizontal << INT_MIN << INT_MAX << 200 << 100 << INT_MAX << 0;
+    QTest::newRow("vertical slider uses its width") << Qt::Vertical << 0 << 100 << 40 << 10 << 0 << 25;
 }
 
 void TestWidgets::sliderJumpsToPress()
@@ -90,6 +94,7 @@ void TestWidgets::sliderJumpsToPress()
     QFETCH(int, maximum);
     QFETCH(int, width);
     QFETCH(int, x);
+    QFETCH(int, start);
     QFETCH(int, value);
     QWidget owner;
     ClickCounter counter;
@@ -97,15 +102,49 @@ void TestWidgets::sliderJumpsToPress()
     auto* slider = new MySlider(&owner);
     slider->setOrientation(orientation);
     slider->setRange(minimum, maximum);
-    slider->setValue(maximum);
+    slider->setValue(start);
     slider->resize(width, orientation == Qt::Horizontal ? 20 : 300);
     QSignalSpy changed(slider, &QSlider::valueChanged);
 
     sendMouse(slider, QEvent::MouseButtonPress, Qt::LeftButton, QPoint(x, 10));
     QCOMPARE(slider->value(), value);
     QCOMPARE(counter.count, 1);
-    if (value != maximum)
+    // One value per press: the jump, no page step on the way.
+    QCOMPARE(changed.count(), value != start ? 1 : 0);
+    if (value != start)
         QCOMPARE(changed.last().first().toInt(), value);
+    QVERIFY(!slider->isSliderDown());
+}
+
+void TestWidgets::sliderHandlePressDrags()
+{
+    QWidget owner;
+    ClickCounter counter;
+    owner.installEventFilter(&counter);
+    auto* slider = new MySlider(&owner);
+    slider->setOrientation(Qt::Horizontal);
+    slider->setRange(0, 100);
+    slider->setTracking(false);
+    slider->setValue(50);
+    slider->resize(200, 20);
+    QStyleOptionSlider option;
+    option.initFrom(slider);
+    option.orientation = Qt::Horizontal;
+    option.minimum = 0;
+    option.maximum = 100;
+    option.sliderPosition = 50;
+    option.sliderValue = 50;
+    const QPoint handle = slider->style()
+                              ->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider)
+                              .center();
+    QSignalSpy changed(slider, &QSlider::valueChanged);
+
+    // Off the handle's centre, so a jump would change the value.
+    sendMouse(slider, QEvent::MouseButtonPress, Qt::LeftButton, handle + QPoint(2, 0));
+    QVERIFY(slider->isSliderDown());
+    QCOMPARE(slider->value(), 50);
+    QCOMPARE(changed.count(), 0);
+    QCOMPARE(counter.count, 1);
 }
 
 void TestWidgets::sliderWithoutWidth()

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOptionSlider>
 
 #include <algorithm>
 #include <cmath>
@@ -26,8 +28,17 @@ void MySlider::mousePressEvent(QMouseEvent* e)
     // A slider without width has no position to jump to.
     if (width() <= 0)
         return;
-    QSlider::mousePressEvent(e);
-    setValue(ValueAt(e->pos().x(), width(), minimum(), maximum()));
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    if (style()->hitTestComplexControl(QStyle::CC_Slider, &option, e->pos(), this) == QStyle::SC_SliderHandle) {
+        // A press on the handle starts a drag: the value follows on release, once.
+        QSlider::mousePressEvent(e);
+    } else {
+        // Elsewhere the slider jumps to the press. The base class would first step a page
+        // towards it (and repeat while held), a value of its own that the jump then replaces.
+        e->accept();
+        setValue(ValueAt(e->pos().x(), width(), minimum(), maximum()));
+    }
     if (QWidget* owner = parentWidget()) {
         QEvent click(SliderClickEvent);
         QCoreApplication::sendEvent(owner, &click);

@@ -4,8 +4,9 @@
 #include <QEvent>
 #include <QSlider>
 
-// A slider that jumps to the clicked position. After the jump it tells its parent with a
-// SliderClickEvent; the new value itself reaches the owner through the slider's signals.
+// A slider that jumps to the clicked position; a press on the handle drags it instead. After
+// each press it tells its parent with a SliderClickEvent; the new value itself reaches the
+// owner through the slider's signals.
 class MySlider : public QSlider
 {
 public:
