@@ -52,16 +52,6 @@ namespace {
 constexpr int StripLeft = 15;
 constexpr int StripRight = 706;
 
-QString colorDeclaration(const QString& rgb)
-{
-    return rgb.isEmpty() ? QString() : QStringLiteral("color: rgb(") + rgb + QStringLiteral(");");
-}
-
-QString url(const QString& folder, const QString& image)
-{
-    return QStringLiteral("url(") + folder + image + QStringLiteral(")");
-}
-
 void reportOffline()
 {
     PostMsg::instance()->EmitMouseOffLineo(0);
@@ -118,9 +108,9 @@ void SensorDPI::ApplySkin()
     m_ui->label->setStyleSheet(Skin::LabelStyle(Skin::OptionColor(QStringLiteral("LabelColor"))));
     m_ui->label_8->setStyleSheet(QStringLiteral("QLabel{border:0px;background-position:center;background-repeat:no-repeat;"
                                                 "background-image: ")
-                                 + url(f, QStringLiteral("Level.png"))
+                                 + Skin::Url(f, QStringLiteral("Level.png"))
                                  + QStringLiteral(";}QLabel:hover{background-image: ")
-                                 + url(f, QStringLiteral("LevelHover.png")) + QStringLiteral(";}"));
+                                 + Skin::Url(f, QStringLiteral("LevelHover.png")) + QStringLiteral(";}"));
 
     Skin::ApplyComboSkin(m_ui->ChooseEvent, f);
     m_ui->ChooseEvent->setMaxVisibleItems(5);
@@ -128,11 +118,11 @@ void SensorDPI::ApplySkin()
     m_ui->horizontalSliderC->setStyleSheet(
         QStringLiteral("QSlider::handle:horizontal{width:6px;height:18px;margin:-7px 0px;background-position:center;"
                        "background-repeat:no-repeat;background-image: ")
-        + url(f, QStringLiteral("HuaKuai.png"))
+        + Skin::Url(f, QStringLiteral("HuaKuai.png"))
         + QStringLiteral(";}QSlider::groove:horizontal{height:5px;border-radius:2px;background: rgb(255,255,255")
         + Skin::SliderPagesStyle(Skin::OptionColor(QStringLiteral("SliderColor"))));
 
-    const QString spinColor = colorDeclaration(Skin::OptionColor(QStringLiteral("LinEditColorSecond")));
+    const QString spinColor = Skin::ColorDeclaration(Skin::OptionColor(QStringLiteral("LinEditColorSecond")));
     const QString spinLook = QStringLiteral("{background:transparent;") + spinColor
         + QStringLiteral("border:1px solid gray;}");
     m_ui->spinBoxA->setStyleSheet(QStringLiteral("QSpinBox") + spinLook + QStringLiteral("QSpinBox:hover") + spinLook);
@@ -140,7 +130,7 @@ void SensorDPI::ApplySkin()
     const auto imageButton = [&f](const QString& image) {
         return QStringLiteral("QToolButton{border:0px;background-position:center;background-repeat:no-repeat;"
                               "background-image: ")
-            + url(f, image) + QStringLiteral(";}");
+            + Skin::Url(f, image) + QStringLiteral(";}");
     };
     m_ui->ReduceLevelA->setStyleSheet(imageButton(QStringLiteral("Reduce.png")));
     m_ui->AddLevelA->setStyleSheet(imageButton(QStringLiteral("Add.png")));
@@ -149,7 +139,7 @@ void SensorDPI::ApplySkin()
     const QString firstSwatch =
         QStringLiteral("QToolButton{border:0px;border-radius:3px;background-position:center;"
                        "background-repeat:no-repeat;background-color:rgb(255,0,0);background-image: ")
-        + url(f, QStringLiteral("MinB.png")) + QStringLiteral(";}");
+        + Skin::Url(f, QStringLiteral("MinB.png")) + QStringLiteral(";}");
     for (int i = 0; i < LevelCount; ++i) {
         levelButtons[i]->setStyleSheet(LevelButtonStyle(QStringLiteral("MinA.png")));
         swatches[i]->setStyleSheet(firstSwatch);
@@ -158,16 +148,16 @@ void SensorDPI::ApplySkin()
 
 QString SensorDPI::LevelButtonStyle(const QString& image) const
 {
-    return QStringLiteral("QToolButton{border:0px;border-radius:3px;") + colorDeclaration(buttonColor)
+    return QStringLiteral("QToolButton{border:0px;border-radius:3px;") + Skin::ColorDeclaration(buttonColor)
         + QStringLiteral("background-position:center;background-repeat:no-repeat;background-image: ")
-        + url(pictureDir, image) + QStringLiteral(";}");
+        + Skin::Url(pictureDir, image) + QStringLiteral(";}");
 }
 
 QString SensorDPI::SwatchStyle(int level, const QString& image) const
 {
     return QStringLiteral("QToolButton{border:0px;border-radius:3px;background-position:center;"
                           "background-repeat:no-repeat;background-color:rgb(")
-        + levelColors[level] + QStringLiteral(");background-image: ") + url(pictureDir, image)
+        + levelColors[level] + QStringLiteral(");background-image: ") + Skin::Url(pictureDir, image)
         + QStringLiteral(";}");
 }
 

@@ -61,9 +61,8 @@ void SensorEffect::ApplySkin()
     m_ui->SpeedH->setStyleSheet(slider);
     m_ui->LightH->setStyleSheet(slider);
 
-    // A missing colour leaves the toolkit's text colour, as every skin text does.
     const QString rgb = Skin::OptionColor(QStringLiteral("LabelColor"));
-    const QString color = rgb.isEmpty() ? QString() : QStringLiteral("color: rgb(") + rgb + QStringLiteral(";);");
+    const QString color = Skin::ColorDeclaration(rgb);
     const QString number =
         QStringLiteral("QSpinBox{") + color + QStringLiteral("background-color: transparent;border: 0px;}");
     m_ui->SpeedSpinBox->setStyleSheet(number);

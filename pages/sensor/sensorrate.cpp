@@ -57,8 +57,7 @@ void SensorRate::ApplySkin()
 {
     ui->label->setStyleSheet(Skin::LabelStyle(Skin::OptionColor(QStringLiteral("LabelColor"))));
     const QString rgb = Skin::OptionColor(QStringLiteral("ButtonColor"));
-    // A missing colour leaves the toolkit's text colour, as every skin text does.
-    const QString color = rgb.isEmpty() ? QString() : QStringLiteral("color: rgb(") + rgb + QStringLiteral(";);");
+    const QString color = Skin::ColorDeclaration(rgb);
     const QString style = QStringLiteral("QToolButton{border:0px;padding-left:0px;") + color
         + QStringLiteral("background-image: url(") + ImageFolder + QStringLiteral("ReportRate.png")
         + QStringLiteral(");background-position:center;background-repeat:no-repeat;}"

@@ -15,12 +15,12 @@ namespace {
 // "color: rgb(" + RGB + ";);" or nothing when the colour is missing.
 QString colorDeclaration(const QString& rgb)
 {
-    return rgb.isEmpty() ? QString() : QStringLiteral("color: rgb(") + rgb + QStringLiteral(";);");
+    return Skin::ColorDeclaration(rgb);
 }
 
 QString url(const QString& folder, const QString& image)
 {
-    return QStringLiteral("url(") + folder + image + QStringLiteral(")");
+    return Skin::Url(folder, image);
 }
 
 // The forms name a Windows family; map it once, before the first window is built.
@@ -59,6 +59,16 @@ QString Skin::ColorText(const QStringList& items)
 QString Skin::OptionColor(const QString& key)
 {
     return ColorText(ConfigIni::instance()->valueList(QStringLiteral("Option"), key));
+}
+
+QString Skin::ColorDeclaration(const QString& rgb)
+{
+    return rgb.isEmpty() ? QString() : QStringLiteral("color: rgb(") + rgb + QStringLiteral(";);");
+}
+
+QString Skin::Url(const QString& folder, const QString& image)
+{
+    return QStringLiteral("url(") + folder + image + QStringLiteral(")");
 }
 
 QString Skin::LabelStyle(const QString& rgb)

@@ -53,6 +53,11 @@ public:
     // The same for an [Option] key of Config.ini ("LabelColor", "ButtonColor", ...).
     static QString OptionColor(const QString& key);
 
+    // "color: rgb(r,g,b;);" as every skin text writes it, or "" for an empty RGB.
+    static QString ColorDeclaration(const QString& rgb);
+    // "url(" + folder + image + ")".
+    static QString Url(const QString& folder, const QString& image);
+
     // Style-sheet texts. F is an image folder as returned by Folder(), RGB a ColorText().
     static QString LabelStyle(const QString& rgb);
     static QString LineEditStyle(const QString& rgb);
