@@ -1,0 +1,66 @@
+#ifndef KEYBOARDSOURCE_H
+#define KEYBOARDSOURCE_H
+
+// The application-wide key source behind KeyboardHook: while any hook is installed, one event
+// filter on the application object turns each key event that reaches a window of this program
+// into a Windows virtual key and a key message and hands it to every installed hook, in the
+// order they were installed. Keys are never consumed. GUI thread.
+//
+// Each key event is taken once, where its receiver is the QWindow: Qt passes an ignored key
+// event on from the focus widget to each of its parents, so a filter on widgets would see it
+// several times.
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QVector>
+
+#include <functional>
+
+class KeyboardHook;
+class QKeyEvent;
+
+class KeyboardSource : public QObject
+{
+    Q_OBJECT
+public:
+    // The one source of the process; never destroyed, so hooks may outlive the application.
+    static KeyboardSource* Instance();
+
+    // A hook installed twice is registered once. The filter is on the application object
+    // exactly while at least one hook is registered.
+    void Register(KeyboardHook* hook);
+    void Unregister(KeyboardHook* hook);
+    bool IsRegistered(const KeyboardHook* hook) const;
+    bool IsFiltering() const;
+
+    // Whether keys are reported now: by default while the application is the active one.
+    // Tests replace it; an empty function restores the default.
+    void SetActivePredicate(std::function<bool()> isActive);
+
+    // The Windows virtual key of a key event; 0 for a key that has none.
+    static int VirtualKey(const QKeyEvent& event);
+    // KeyboardHook::KeyDown/KeyUp, or SysKeyDown/SysKeyUp for Alt, for keys pressed while Alt
+    // is held without Ctrl, and for F10.
+    static int Message(const QKeyEvent& event, int virtualKey);
+    // The event's time in milliseconds (the window system's clock); an event without one takes
+    // the current time of a monotonic clock.
+    static quint32 EventTimeMs(const QKeyEvent& event);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    KeyboardSource();
+    void Dispatch(const QKeyEvent& event);
+    bool IsActive() const;
+
+    QVector<KeyboardHook*> m_hooks;
+    // The virtual key each held physical key (X keycode) was pressed as: its release reports
+    // the same one, even when Num Lock or the layout changed meanwhile.
+    QHash<quint32, int> m_heldKeys;
+    QPointer<QObject> m_filtered;
+    std::function<bool()> m_isActive;
+};
+
+#endif
