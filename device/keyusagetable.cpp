@@ -307,3 +307,20 @@ bool VirtualKeyHasRow(int virtualKey, VirtualKeySet set)
     }
     return false;
 }
+
+QStringList KeyCombinationNames(const QString& text)
+{
+    QStringList keys;
+    if (text.isEmpty())
+        return keys;
+    const QStringList parts = text.split(QLatin1Char('+'));
+    for (int i = 0; i < parts.size(); ++i) {
+        if (parts.at(i) == QLatin1String("Num") && i + 1 < parts.size() && parts.at(i + 1).isEmpty()) {
+            keys << QStringLiteral("Num+");
+            ++i;
+        } else {
+            keys << parts.at(i);
+        }
+    }
+    return keys;
+}

@@ -52,6 +52,11 @@ QString KeyCodeText(int code);
 // "F12" win over a mouse-button name of the same text (the button page's key codec).
 const KeyUsageRow* FindKeyUsageRow(const QString& name, bool functionKeysFirst = false);
 
+// The key names of a combination text such as "Shift+A": its parts between "+", where "Num"
+// followed by an empty part is the one key "Num+" ("A+Num++B" names A, Num+ and B). Any other
+// empty part counts as a name of its own, so a malformed text is never taken for a short one.
+QStringList KeyCombinationNames(const QString& text);
+
 // Which names a virtual key may take.
 enum class VirtualKeySet {
     Recorder,       // every row with a virtual key (104 names, 0x0C the empty one)

@@ -64,6 +64,8 @@ class TestKeyUsageTable : public QObject
 
 private slots:
     void cleanup();
+    void combinationNames_data();
+    void combinationNames();
     void conversions_data();
     void conversions();
     void tableShape();
@@ -400,6 +402,26 @@ void TestKeyUsageTable::virtualKeyCounts()
     }
     QCOMPARE(withRow, keys);
     QCOMPARE(named.size(), names);
+}
+
+void TestKeyUsageTable::combinationNames_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("empty") << "" << QStringList();
+    QTest::newRow("one key") << "Num1" << QStringList{"Num1"};
+    QTest::newRow("Num+ is one key") << "Shift+Ctrl+Num+" << QStringList{"Shift", "Ctrl", "Num+"};
+    QTest::newRow("Num+ in the middle") << "A+Num++B" << QStringList{"A", "Num+", "B"};
+    QTest::newRow("Num alone then a key") << "Num+A" << QStringList{"Num", "A"};
+    QTest::newRow("empty part counts") << "A++B" << QStringList{"A", "", "B"};
+    QTest::newRow("trailing plus") << "A+" << QStringList{"A", ""};
+}
+
+void TestKeyUsageTable::combinationNames()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, names);
+    QCOMPARE(KeyCombinationNames(text), names);
 }
 
 VEXO_TEST_CORE_MAIN(TestKeyUsageTable)

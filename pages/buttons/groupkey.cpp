@@ -15,32 +15,6 @@
 #include <array>
 #include <utility>
 
-namespace {
-
-// The keys a field text names: its parts between "+", where "Num" followed by an empty part
-// is the one key "Num+". Counting "+" characters or searching substrings would take Num+ for
-// two keys and 1 for part of Num1.
-QStringList fieldKeys(const QString& text)
-{
-    QStringList keys;
-    if (text.isEmpty())
-        return keys;
-    const QStringList parts = text.split(QLatin1Char('+'));
-    for (int i = 0; i < parts.size(); ++i) {
-        if (parts.at(i) == QLatin1String("Num") && i + 1 < parts.size() && parts.at(i + 1).isEmpty()) {
-            keys << QStringLiteral("Num+");
-            ++i;
-        } else {
-            // An empty part of a pasted text still counts: a refused combination beats a
-            // malformed one.
-            keys << parts.at(i);
-        }
-    }
-    return keys;
-}
-
-} // namespace
-
 GroupKey::GroupKey(QWidget* parent)
     : QDialog(parent)
     , m_ui(new Ui::GroupKey)
@@ -100,7 +74,7 @@ void GroupKey::on_NewHong_clicked()
         KeyText += QLatin1String(box.second);
     }
     const QString field = m_ui->lineEdit->text();
-    count += fieldKeys(field).size();
+    count += KeyCombinationNames(field).size();
 
     if (count > 3) {
         // The caught keys are dropped, the boxes kept; the dialog stays open with its hook.
@@ -144,7 +118,7 @@ void GroupKey::UpdateCapslockTip(int keyCode, bool downOrUp, bool aotu)
 
     const QString name = KeyNameFromVirtualKey(keyCode, VirtualKeySet::KeyCombination);
     const QString text = m_ui->lineEdit->text();
-    const QStringList keys = fieldKeys(text);
+    const QStringList keys = KeyCombinationNames(text);
     PlusCount = qMax(int(keys.size()) - 1, 0);
     if (PlusCount >= 2) {
         // Three keys shown: this key starts a new combination (a key without a name empties it).
