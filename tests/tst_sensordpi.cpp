@@ -590,11 +590,10 @@ void TestSensorDPI::colourChoice()
     QFETCH(bool, deviceAway);
     QFETCH(bool, written);
     QFETCH(int, notices);
-    auto* dialog = m_frame->findChild<QColorDialog*>();
-    QVERIFY(dialog);
-
     QTest::mouseClick(swatch(3), Qt::LeftButton);
     QCOMPARE(checkedLevel(), 3);
+    auto* dialog = m_frame->findChild<QColorDialog*>();
+    QVERIFY(dialog);
     QVERIFY(dialog->isVisible());
     QVERIFY(!dialog->isModal());
     QCOMPARE(writes(), 1); // the level the click selected

@@ -105,6 +105,17 @@ Sensor::Sensor(QWidget* parent)
     : QWidget(parent)
     , m_ui(new Ui::Sensor)
 {
+    // Set before the form is built, so the children are styled once as they are made. The
+    // list pop-ups of every frame on the page take this scroll bar.
+    setStyleSheet(QStringLiteral(
+        "#SenSorPage{border: 0px;}"
+        "QScrollBar:vertical{background: rgb(30,30,30); width: 13px; margin: 25px 0px 25px 0px;}"
+        "QScrollBar::handle:vertical{background: rgb(117,117,117); border-radius: 3px; min-height: 30px;"
+        " margin: 2px 0px 2px 0px;}"
+        "QScrollBar::sub-line:vertical, QScrollBar::add-line:vertical{height: 25px; background: rgb(30,30,30);"
+        " subcontrol-origin: margin;}"
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical{background: transparent;}"
+        "QScrollBar::up-arrow:vertical, QScrollBar::down-arrow:vertical{background: transparent;}"));
     m_ui->setupUi(this);
     FormReady = true;
     PictureFolder = Skin::Folder(QStringLiteral("Sensor"));
@@ -138,16 +149,7 @@ void Sensor::ApplySkin()
         + QStringLiteral("Title.png);}");
     for (QWidget* w : {m_ui->TitleButton, m_ui->TitleButton_2, m_ui->TitleButton_3, m_ui->TitleButton_4})
         w->setStyleSheet(mark);
-    // The list pop-ups of every frame on the page take this scroll bar.
-    m_ui->SenSorPage->setStyleSheet(QStringLiteral(
-        "#SenSorPage{border: 0px;}"
-        "QScrollBar:vertical{background: rgb(30,30,30); width: 13px; margin: 25px 0px 25px 0px;}"
-        "QScrollBar::handle:vertical{background: rgb(117,117,117); border-radius: 3px; min-height: 30px;"
-        " margin: 2px 0px 2px 0px;}"
-        "QScrollBar::sub-line:vertical, QScrollBar::add-line:vertical{height: 25px; background: rgb(30,30,30);"
-        " subcontrol-origin: margin;}"
-        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical{background: transparent;}"
-        "QScrollBar::up-arrow:vertical, QScrollBar::down-arrow:vertical{background: transparent;}"));
+
 }
 
 void Sensor::SlotUpDataSenSorUISensor(FlashDataMap DataMap)

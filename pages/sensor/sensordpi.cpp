@@ -69,8 +69,9 @@ SensorDPI::SensorDPI(QWidget* parent)
     : QFrame(parent)
     , m_ui(new Ui::SensorDPI)
 {
-    m_ui->setupUi(this);
+    // Before the form: its children are then styled once, as they are made.
     Skin::DropFrameBorder(this);
+    m_ui->setupUi(this);
     levelButtons = {m_ui->BlueButton,  m_ui->BrightRedButton, m_ui->RedButton,       m_ui->YellowButton,
                     m_ui->GreenButton, m_ui->PurpleButton,    m_ui->LightBlueButton, m_ui->LightYellowButton};
     swatches = {m_ui->BlueButtonA,  m_ui->BrightRedButtonA, m_ui->RedButtonA,       m_ui->YellowButtonA,
@@ -90,8 +91,6 @@ SensorDPI::SensorDPI(QWidget* parent)
         levelButtonGroup->addButton(levelButtons[i], i);
         swatchGroup->addButton(swatches[i], i);
     }
-    colorDialog = new QColorDialog(this);
-    connect(colorDialog, &QColorDialog::colorSelected, this, &SensorDPI::SetColor);
 
     ApplySkin();
     for (int i = 0; i < LevelCount; ++i) {
@@ -382,6 +381,11 @@ void SensorDPI::LevelButtonClicked(int level)
 
 void SensorDPI::SwatchClicked(int /*level*/)
 {
+    // Built on first use: the dialog costs more to build than the rest of the page.
+    if (!colorDialog) {
+        colorDialog = new QColorDialog(this);
+        connect(colorDialog, &QColorDialog::colorSelected, this, &SensorDPI::SetColor);
+    }
     colorDialog->show();
 }
 

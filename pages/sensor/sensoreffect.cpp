@@ -35,8 +35,9 @@ SensorEffect::SensorEffect(QWidget* parent)
     : QFrame(parent)
     , m_ui(new Ui::SensorEffect)
 {
-    m_ui->setupUi(this);
+    // Before the form: its children are then styled once, as they are made.
     Skin::DropFrameBorder(this);
+    m_ui->setupUi(this);
     ImageFolder = Skin::Folder(QStringLiteral("Sensor"));
     ApplySkin();
 }

@@ -16,8 +16,9 @@ SensorLOD::SensorLOD(QWidget* parent)
     : QFrame(parent)
     , m_ui(new Ui::SensorLOD)
 {
-    m_ui->setupUi(this);
+    // Before the form: its children are then styled once, as they are made.
     Skin::DropFrameBorder(this);
+    m_ui->setupUi(this);
     ImageFolder = Skin::Folder(QStringLiteral("Sensor"));
     ApplySkin();
 }

@@ -31,8 +31,9 @@ SensorRate::SensorRate(QWidget* parent)
     : QFrame(parent)
     , ui(new Ui::SensorRate)
 {
-    ui->setupUi(this);
+    // Before the form: its children are then styled once, as they are made.
     Skin::DropFrameBorder(this);
+    ui->setupUi(this);
     ImageFolder = Skin::Folder(QStringLiteral("Sensor"));
     RateGroup = new QButtonGroup(this);
     RateGroup->setExclusive(true);

@@ -13,8 +13,9 @@ DebounceTime::DebounceTime(QWidget* parent)
     : QFrame(parent)
     , m_ui(new Ui::DebounceTime)
 {
-    m_ui->setupUi(this);
+    // Before the form: its children are then styled once, as they are made.
     Skin::DropFrameBorder(this);
+    m_ui->setupUi(this);
     ImageFolder = Skin::Folder(QStringLiteral("Buttoninterface"));
     Skin::ApplyComboSkin(m_ui->Debunce, ImageFolder);
 }

@@ -30,8 +30,9 @@ StopCloseTime::StopCloseTime(QWidget* parent)
     : QFrame(parent)
     , m_ui(new Ui::StopCloseTime)
 {
-    m_ui->setupUi(this);
+    // Before the form: its children are then styled once, as they are made.
     Skin::DropFrameBorder(this);
+    m_ui->setupUi(this);
     // The settings page shows the same images as the lighting page.
     ImageFolder = Skin::Folder(QStringLiteral("Light"));
     // This list keeps the toolkit's own drop-down view.
