@@ -6,9 +6,13 @@
 
 #include "hidusb/HIDUsb.h"
 
+#include "ui_buttoninterface.h"
+
 Buttoninterface::Buttoninterface(QWidget* parent)
     : QWidget(parent)
+    , m_ui(new Ui::Buttoninterface)
 {
+    m_ui->setupUi(this);
     setObjectName(QStringLiteral("Buttoninterface"));
     // The button page is built first: it creates the worker.
     WorkerThread.store(new Worker(nullptr));
@@ -19,6 +23,9 @@ Buttoninterface::Buttoninterface(QWidget* parent)
     PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
     PostMsg::Connect(SIGNAL(SigAddMacroButton()), this, SLOT(SlotAddMacroButton()));
     PostMsg::Connect(SIGNAL(SigMouseIndex(int)), this, SLOT(SlotMouseIndex(int)));
+    // The page opens with the menu closed and the debounce setting in view.
+    m_ui->stackedWidget->setCurrentWidget(m_ui->page);
+    m_ui->stackedWidget_2->setCurrentWidget(m_ui->page_9);
 }
 
 Buttoninterface::~Buttoninterface()

@@ -3,7 +3,12 @@
 
 #include "hidusb/flashdatamap.h"
 
+#include <QScopedPointer>
 #include <QWidget>
+
+namespace Ui {
+class Buttoninterface;
+}
 
 // Button assignment page (placeholder until the page is built): takes the records the
 // device link hands over and owns the one worker thread object.
@@ -22,6 +27,9 @@ public slots:
     void SlotAllLanguage(int index);
     void SlotAddMacroButton();
     void SlotMouseIndex(int index);
+
+private:
+    const QScopedPointer<Ui::Buttoninterface> m_ui;
 };
 
 #endif
