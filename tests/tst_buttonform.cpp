@@ -27,7 +27,8 @@ const QString kYaHei = QStringLiteral("微软雅黑");
 const QString kYaHeiLight = QStringLiteral("Microsoft YaHei UI Light");
 const QString kViewport = QStringLiteral("qt_scrollarea_viewport");
 // x of a row whose widget a layout places: only its size limits are fixed.
-constexpr int kLaidOut = INT_MIN;
+// No form places a widget this far left; QRect arithmetic on it stays in range.
+constexpr int kLaidOut = -1000000;
 
 struct Control
 {
