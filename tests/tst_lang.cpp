@@ -1,4 +1,5 @@
 #include "core/apppaths.h"
+#include "device/buttoncatalogue.h"
 #include "helpers/testenv.h"
 #include "helpers/testwidgets.h"
 #include "ui/lang/exeisrunfile.h"
@@ -80,6 +81,8 @@ private slots:
     void windowPositions_data();
     void windowPositions();
     void sharedTextsAgree();
+    void buttonPageTexts_data();
+    void buttonPageTexts();
 
     // The second-instance notice's own files.
     void exeIsRunReader_data();
@@ -474,6 +477,41 @@ void TestLang::sharedTextsAgree()
     }
     // A text quoted for a position stands as it is.
     QCOMPARE(LangText(LangTable::UpDataParamTexts, 0, 0), QStringLiteral("Please wait, we are updating the setting"));
+}
+
+void TestLang::buttonPageTexts_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("english");
+    QTest::addColumn<QString>("chinese");
+
+    // The element names of this table are not the widgets that show the texts (the text of
+    // VolumeUp_14, for one, sits under the key VolumeUp_8): only the position counts. One text too
+    // many or too few in a file moves every later text onto the wrong caption.
+    const auto entry = [](const char* name) {
+        const CatalogueEntry* found = FindCatalogueEntry(QString::fromLatin1(name));
+        return found ? found->position : -1;
+    };
+    QTest::newRow("left button") << entry("LeftKey_3") << "Left button" << QString::fromUtf8("左键");
+    QTest::newRow("DPI cycle") << entry("VolumeUp_8") << "DPI cycle" << QString::fromUtf8("DPI循环");
+    QTest::newRow("scroll up") << entry("VolumeUp_14") << "Scroll up" << QString::fromUtf8("上滚");
+    QTest::newRow("scroll down") << entry("VolumeDown_14") << "Scroll down" << QString::fromUtf8("下滚");
+    // Also the macro page's MacroTexts 19 (sharedTextsAgree).
+    QTest::newRow("macro caption prefix")
+        << MacroCaptionPrefixPosition << "Macro: " << QString::fromUtf8("宏：");
+    QTest::newRow("profile prefix") << ProfileEntryPrefixPosition << "Profile " << QString::fromUtf8("配置");
+    QTest::newRow("debounce unit") << 50 << "ms" << QString::fromUtf8("毫秒");
+    QTest::newRow("home page, after the prefixes")
+        << entry("VolumeDown_8") << "Home page" << QString::fromUtf8("主页");
+}
+
+void TestLang::buttonPageTexts()
+{
+    QFETCH(int, position);
+    QFETCH(QString, english);
+    QFETCH(QString, chinese);
+    QCOMPARE(LangText(LangTable::ButtoninterfaceTexts, 0, position), english);
+    QCOMPARE(LangText(LangTable::ButtoninterfaceTexts, 1, position), chinese);
 }
 
 void TestLang::exeIsRunReader_data()
