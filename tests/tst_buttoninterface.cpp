@@ -1,0 +1,504 @@
+#include "core/configini.h"
+#include "core/devicestate.h"
+#include "core/postmsg.h"
+#include "device/buttoncatalogue.h"
+#include "device/keyactioncodec.h"
+#include "device/worker.h"
+#include "helpers/devicelinkfixture.h"
+#include "helpers/testenv.h"
+#include "helpers/testwidgets.h"
+#include "pages/buttons/buttoninterface.h"
+#include "ui/lang/languagefilereader.h"
+#include "ui/lang/langtext.h"
+
+#include "hidusb/hidsim.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QThread>
+#include <QtTest>
+
+#include <cstring>
+#include <functional>
+#include <memory>
+
+namespace {
+
+// Drive1 of the sample installation (the cable mouse): sensor VXP3311, six buttons.
+constexpr quint32 Drive1 = 0;
+
+// Selectors by UI slot.
+const char* const kSelectors[9] = {"FireKey",   "RightKey", "BackKey", "TopMusic", "StartPause",
+                                   "BackMusic", "Button9",  "Button7", "Button8"};
+
+QString Text(int language, int position)
+{
+    return LangText(LangTable::ButtoninterfaceTexts, language, position);
+}
+
+// Runs the emit on a thread of its own, as the worker and the library do, and waits for it.
+void EmitFromThread(const std::function<void()>& emitter)
+{
+    QThread* thread = QThread::create(emitter);
+    thread->start();
+    // The slot runs in this thread's event loop.
+    QTRY_VERIFY(thread->isFinished());
+    thread->wait();
+    delete thread;
+}
+
+void SetKeyNumber(const QString& installation, int drive, const QString& value)
+{
+    QFile file(installation + QStringLiteral("/usersetting/Config.ini"));
+    QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    file.close();
+    const QString section = QStringLiteral("[Drive%1]").arg(drive);
+    bool inSection = false;
+    bool replaced = false;
+    for (QString& line : lines) {
+        if (line.startsWith(QLatin1Char('[')))
+            inSection = line.trimmed() == section;
+        else if (inSection && line.startsWith(QStringLiteral("KeyNumber="))) {
+            line = QStringLiteral("KeyNumber=") + value;
+            replaced = true;
+        }
+    }
+    QVERIFY(replaced);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text));
+    file.write(lines.join(QLatin1Char('\n')).toUtf8());
+}
+
+} // namespace
+
+class TestButtoninterface : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+
+    void construction();
+    void loadCaptions_data();
+    void loadCaptions();
+    void loadHonoursKeyNumber();
+    void loadFlags_data();
+    void loadFlags();
+    void loadSelectsDebounceWithoutWriting_data();
+    void loadSelectsDebounceWithoutWriting();
+    void formReset();
+    void language_data();
+    void language();
+    void languageWithoutRecordKeepsCaptions();
+    void languageChangeEventKeepsProfile();
+    void destroyedDuringReadPass();
+
+private:
+    template <typename T = QWidget>
+    T* child(const char* name) const
+    {
+        T* w = m_page->findChild<T*>(QLatin1String(name));
+        if (!w)
+            qFatal("no child %s", name);
+        return w;
+    }
+    QString caption(int slot) const { return child<QAbstractButton>(kSelectors[slot])->text(); }
+    QComboBox* profiles() const { return child<QComboBox>("ProjectChoose"); }
+    FlashDataMap record() const;
+    void loadFullRead(const FlashDataMap& record);
+    void choose(quint32 drive);
+
+    std::unique_ptr<DeviceLinkFixture> m_fixture;
+    std::unique_ptr<Buttoninterface> m_page;
+    QByteArray m_path;
+};
+
+void TestButtoninterface::init()
+{
+    m_fixture = std::make_unique<DeviceLinkFixture>(TestEnv::Installation::PrivateCopy);
+    m_path = m_fixture->add(DeviceLinkFixture::CableMouse("m1"));
+    QVERIFY(!m_path.isEmpty());
+    LoadLanguageFiles();
+    CurrentLanguage.store(0);
+    UiSendsChanges.store(1);
+    m_page = std::make_unique<Buttoninterface>(nullptr);
+    // The page's worker starts with the device unchosen and polls for it; the tests feed the
+    // page themselves.
+    WorkerPollTimer->stop();
+    choose(Drive1);
+    m_page->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
+    HidSim::ClearCalls();
+}
+
+void TestButtoninterface::cleanup()
+{
+    m_page.reset();
+    UiSendsChanges.store(0);
+    ButtonLoading.store(0);
+    ButtonLoaded.store(0);
+    CurrentLanguage.store(0);
+    m_fixture.reset();
+}
+
+void TestButtoninterface::cleanupTestCase()
+{
+    LanguageTables::SetGlobal(LanguageTables());
+}
+
+void TestButtoninterface::choose(quint32 drive)
+{
+    m_fixture->chooseFullyRead("m1", DeviceLinkFixture::InfoFor(m_path, 36, 1, 2, drive));
+}
+
+// The stored record with nine plain functions, none the built-in ones.
+FlashDataMap TestButtoninterface::record() const
+{
+    FlashDataMap m = DeviceLinkFixture::StoredRecord("m1");
+    for (int slot = 0; slot < 9; ++slot) {
+        m.buttonFunctions[DeviceButtonOfSlot(slot)] = ButtonFunctionCode{MouseButtonFunction, 2, 0};
+        std::memset(&m.keyActions[DeviceButtonOfSlot(slot)], 0, sizeof(KeyActionRecord));
+        std::memset(&m.macros[DeviceButtonOfSlot(slot)], 0, sizeof(MacroRecord));
+    }
+    m.stopCloseTime = 6;
+    m.debounceTime = 4;
+    return m;
+}
+
+void TestButtoninterface::loadFullRead(const FlashDataMap& record)
+{
+    EmitFromThread([record] { PostMsg::instance()->EmitUpDataLightUIButton(record); });
+}
+
+void TestButtoninterface::construction()
+{
+    QVERIFY(WorkerThread.load() != nullptr);
+    QVERIFY(child("DPI_3")->isHidden());
+    QVERIFY(child("DPI_9")->isHidden());
+    QCOMPARE(child<QStackedWidget>("stackedWidget")->currentWidget(), child("page"));
+    QCOMPARE(child<QStackedWidget>("stackedWidget_2")->currentWidget(), child("page_9"));
+    const auto groups = m_page->findChildren<QButtonGroup*>();
+    QCOMPARE(groups.size(), 4);
+    for (const QButtonGroup* group : groups) {
+        QVERIFY(group->exclusive());
+        QVERIFY(group->checkedButton() == nullptr);
+    }
+    // Before any record the cache holds the functions the default captions stand for.
+    for (int slot = 0; slot < 9; ++slot) {
+        const ButtonFunctionCode f = FormResetFunction(slot);
+        const Buttoninterface::CachedFunction cached = m_page->CachedButtonFunction(slot);
+        QCOMPARE(cached.type, int(f.type));
+        QCOMPARE(cached.code, int(f.code));
+        QCOMPARE(cached.param, 0);
+    }
+    // Slots outside the nine are ignored.
+    m_page->SetButtonParam(9, 6, 6, 6);
+    m_page->SetButtonParam(-1, 6, 6, 6);
+    QCOMPARE(m_page->CachedButtonFunction(8).type, int(FormResetFunction(8).type));
+    m_page->SetButtonParam(8, 6, 5, 4);
+    QCOMPARE(m_page->CachedButtonFunction(8).param, 4);
+    QVERIFY(child("widget")->styleSheet().endsWith(QStringLiteral("/Picture/Buttoninterface/mouse0.png);}")));
+}
+
+void TestButtoninterface::loadCaptions_data()
+{
+    QTest::addColumn<int>("slot");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("param");
+    QTest::addColumn<QString>("extra"); // consumer / combination / macro name
+    QTest::addColumn<QString>("expected");
+
+    const QString form = QStringLiteral("<form>");
+    QTest::newRow("mouse button") << 0 << 1 << 4 << 0 << QString() << Text(0, 6);
+    QTest::newRow("DPI up keeps its form caption") << 7 << 2 << 2 << 0 << QString() << QStringLiteral("DPI+");
+    QTest::newRow("report rate switch") << 8 << 7 << 0 << 0 << QString() << Text(0, 10);
+    QTest::newRow("rapid fire") << 5 << 4 << 20 << 5 << QString() << Text(0, 12);
+    QTest::newRow("consumer key") << 1 << 5 << 0 << 0 << QStringLiteral("consumer") << Text(0, 27);
+    QTest::newRow("key combination") << 2 << 5 << 0 << 0 << QStringLiteral("combination") << QString();
+    QTest::newRow("macro") << 3 << 6 << 1 << 0 << QStringLiteral("Shot") << Text(0, 48) + QStringLiteral("Shot");
+    // VXP3311: 0x10 is 100 DPI, one more for each further 50.
+    QTest::newRow("DPI lock") << 4 << 10 << 0x1E << 0 << QString() << Text(0, 21) + QStringLiteral("-800");
+    QTest::newRow("DPI lock outside the table") << 4 << 10 << 0x02 << 0 << QString()
+                                                << Text(0, 21) + QStringLiteral("-0");
+    QTest::newRow("unknown function keeps the caption") << 6 << 12 << 1 << 0 << QString() << form;
+}
+
+// A device-fed load shows each slot's function and caches its bytes.
+void TestButtoninterface::loadCaptions()
+{
+    QFETCH(int, slot);
+    QFETCH(int, type);
+    QFETCH(int, code);
+    QFETCH(int, param);
+    QFETCH(QString, extra);
+    QFETCH(QString, expected);
+
+    SetKeyNumber(m_fixture->installation().path(), 1, QStringLiteral("9"));
+    emit PostMsg::instance()->SigAllLanguage(0);
+    const QString before = caption(slot);
+
+    FlashDataMap m = record();
+    const int button = DeviceButtonOfSlot(slot);
+    m.buttonFunctions[button] = ButtonFunctionCode{quint8(type), quint8(code), quint8(param)};
+    if (extra == QLatin1String("consumer")) {
+        m.keyActions[button] = ConsumerKeyRecord(0xE2);
+    } else if (extra == QLatin1String("combination")) {
+        m.keyActions[button] = ParseKeyCombination(QStringLiteral("Ctrl+A"));
+        expected = KeyCombinationCaption(m.keyActions[button]);
+        QVERIFY(!expected.isEmpty());
+    } else if (!extra.isEmpty()) {
+        const QByteArray name = extra.toLocal8Bit();
+        std::memcpy(m.macros[button].name, name.constData(), size_t(name.size()));
+        m.macros[button].nameLength = quint8(name.size());
+    }
+    if (expected == QLatin1String("<form>"))
+        expected = before;
+
+    loadFullRead(m);
+
+    QCOMPARE(caption(slot), expected);
+    const Buttoninterface::CachedFunction cached = m_page->CachedButtonFunction(slot);
+    QCOMPARE(cached.type, type);
+    QCOMPARE(cached.code, code);
+    QCOMPARE(cached.param, param);
+    QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0);
+}
+
+// The device section says how many selectors the mouse has; the rest keep caption and cache.
+void TestButtoninterface::loadHonoursKeyNumber()
+{
+    SetKeyNumber(m_fixture->installation().path(), 1, QStringLiteral("5"));
+    emit PostMsg::instance()->SigAllLanguage(0);
+    QStringList before;
+    for (int slot = 0; slot < 9; ++slot)
+        before << caption(slot);
+
+    loadFullRead(record());
+
+    for (int slot = 0; slot < 9; ++slot) {
+        const Buttoninterface::CachedFunction cached = m_page->CachedButtonFunction(slot);
+        if (slot < 5) {
+            QCOMPARE(caption(slot), Text(0, 5));
+            QCOMPARE(cached.type, int(MouseButtonFunction));
+            QCOMPARE(cached.code, 2);
+        } else {
+            QCOMPARE(caption(slot), before.at(slot));
+            QCOMPARE(cached.type, int(FormResetFunction(slot).type));
+            QCOMPARE(cached.code, int(FormResetFunction(slot).code));
+        }
+    }
+
+    // A count beyond the nine selectors loads the nine.
+    SetKeyNumber(m_fixture->installation().path(), 1, QStringLiteral("12"));
+    loadFullRead(record());
+    QCOMPARE(caption(8), Text(0, 5));
+}
+
+void TestButtoninterface::loadFlags_data()
+{
+    QTest::addColumn<bool>("fullRead");
+    QTest::newRow("full read") << true;
+    QTest::newRow("after apply") << false;
+}
+
+// While a loader runs ButtonLoading is set; only a device-fed load raises ButtonLoaded.
+void TestButtoninterface::loadFlags()
+{
+    QFETCH(bool, fullRead);
+    ButtonLoaded.store(0);
+    QList<QPair<int, int>> seen;
+    QList<int> times;
+    const QMetaObject::Connection c = connect(PostMsg::instance(), &PostMsg::SigLightToFrom, this, [&](int seconds) {
+        times << seconds;
+        seen << qMakePair(int(ButtonLoading.load()), int(ButtonLoaded.load()));
+    });
+    FlashDataMap m = record();
+    m.stopCloseTime = 30;
+    if (fullRead) {
+        ButtonLoaded.store(1);
+        // Blocking: the emitter goes on only after the page has taken the record.
+        int loadedWhenReturned = -1;
+        EmitFromThread([m, &loadedWhenReturned] {
+            ButtonLoaded.store(0);
+            PostMsg::instance()->EmitUpDataLightUIButton(m);
+            loadedWhenReturned = ButtonLoaded.load();
+        });
+        QCOMPARE(loadedWhenReturned, 1);
+    } else {
+        emit PostMsg::instance()->SigUpDataButtonUIC(m);
+    }
+    disconnect(c);
+
+    QCOMPARE(times, QList<int>{300});
+    QCOMPARE(seen.value(0).first, 1);
+    QCOMPARE(seen.value(0).second, 0);
+    QCOMPARE(int(ButtonLoading.load()), 0);
+    QCOMPARE(int(ButtonLoaded.load()), fullRead ? 1 : 0);
+    QCOMPARE(caption(0), QStringLiteral("右键"));
+    QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0);
+}
+
+void TestButtoninterface::loadSelectsDebounceWithoutWriting_data()
+{
+    QTest::addColumn<int>("debounce");
+    QTest::addColumn<int>("shown");
+    QTest::newRow("low value, no warning") << 2 << 2;
+    QTest::newRow("last item") << 15 << 15;
+    QTest::newRow("no such item") << 16 << -1;
+}
+
+void TestButtoninterface::loadSelectsDebounceWithoutWriting()
+{
+    QFETCH(int, debounce);
+    QFETCH(int, shown);
+    FlashDataMap m = record();
+    m.debounceTime = quint8(debounce);
+    const FlashDataMap stored = DeviceLinkFixture::StoredRecord("m1");
+    loadFullRead(m);
+    QCOMPARE(child<QComboBox>("Debunce")->currentIndex(), shown);
+    QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0);
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m1")), DeviceLinkFixture::Bytes(stored));
+    // No notice was opened.
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
+}
+
+// The reset brings back the built-in cache and defaults but leaves the captions.
+void TestButtoninterface::formReset()
+{
+    loadFullRead(record());
+    child<QStackedWidget>("stackedWidget")->setCurrentWidget(child("page_2"));
+    child<QStackedWidget>("stackedWidget_2")->setCurrentWidget(child("page_3"));
+    QStringList before;
+    for (int slot = 0; slot < 9; ++slot)
+        before << caption(slot);
+
+    QSignalSpy sleep(PostMsg::instance(), &PostMsg::SigLightToFrom);
+    QSignalSpy mouse(PostMsg::instance(), &PostMsg::SigMouseIndex);
+    EmitFromThread([] { PostMsg::instance()->EmitFormReset(); });
+
+    QCOMPARE(sleep.size(), 1);
+    QCOMPARE(sleep.at(0).at(0).toInt(), 60);
+    QCOMPARE(mouse.size(), 1);
+    QCOMPARE(mouse.at(0).at(0).toInt(), 0);
+    QCOMPARE(child<QStackedWidget>("stackedWidget")->currentWidget(), child("page"));
+    QCOMPARE(child<QStackedWidget>("stackedWidget_2")->currentWidget(), child("page_9"));
+    QCOMPARE(child<QComboBox>("Debunce")->currentIndex(), 8);
+    QCOMPARE(int(ButtonLoading.load()), 0);
+    for (int slot = 0; slot < 9; ++slot) {
+        QCOMPARE(caption(slot), before.at(slot));
+        const Buttoninterface::CachedFunction cached = m_page->CachedButtonFunction(slot);
+        QCOMPARE(cached.type, int(FormResetFunction(slot).type));
+        QCOMPARE(cached.code, int(FormResetFunction(slot).code));
+        QCOMPARE(cached.param, 0);
+    }
+    QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0);
+}
+
+void TestButtoninterface::language_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<int>("pointSize");
+    QTest::addColumn<bool>("toolTips");
+    QTest::newRow("English") << 0 << 9 << false;
+    QTest::newRow("Chinese") << 1 << 9 << false;
+    QTest::newRow("index 4") << 4 << 7 << false;
+    QTest::newRow("index 5") << 5 << 9 << true;
+}
+
+// With a device open the captions follow DeviceConfig (there is no cache file here), and the
+// profile list is renamed in place.
+void TestButtoninterface::language()
+{
+    QFETCH(int, language);
+    QFETCH(int, pointSize);
+    QFETCH(bool, toolTips);
+    QVERIFY(DeviceConfigHoldsChosenDevice());
+    QVERIFY(!QFile::exists(SelectedCacheName.get()) || SelectedCacheName.get().isEmpty());
+    DeviceConfig.update([](FlashDataMap& m) { m.buttonFunctions[0] = ButtonFunctionCode{MouseButtonFunction, 16, 0}; });
+    profiles()->addItems({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+    profiles()->setCurrentIndex(2);
+    QSignalSpy indexChanged(profiles(), qOverload<int>(&QComboBox::currentIndexChanged));
+
+    emit PostMsg::instance()->SigAllLanguage(language);
+
+    for (const char* name : {"LeftKey_3", "DPI_4", "DPI_10"})
+        QCOMPARE(child(name)->font().pointSize(), pointSize);
+    QCOMPARE(child("ImportData")->toolTip(), toolTips ? Text(language, 2) : QString());
+    QCOMPARE(child("OutputData")->toolTip(), toolTips ? Text(language, 3) : QString());
+    QCOMPARE(child<QAbstractButton>("Reset")->text(), Text(language, 1));
+    QCOMPARE(child<QLabel>("label_3")->text(), Text(language, 43));
+    QCOMPARE(child<QAbstractButton>("VolumeDown_8")->text(), Text(language, 51));
+    QCOMPARE(child<QAbstractButton>("Button9")->text(), QStringLiteral("DPI+"));
+    QCOMPARE(child<QAbstractButton>("Button7")->text(), QStringLiteral("DPI-"));
+    // Slot 0 from DeviceConfig: the forward button.
+    QCOMPARE(caption(0), Text(language, 7));
+    QCOMPARE(m_page->CachedButtonFunction(0).code, 16);
+    QCOMPARE(child<QComboBox>("Debunce")->itemText(15), QStringLiteral("15") + Text(language, 50));
+    QCOMPARE(profiles()->count(), 3);
+    QCOMPARE(profiles()->currentIndex(), 2);
+    QCOMPARE(profiles()->itemText(2), Text(language, 49) + QStringLiteral("3"));
+    QCOMPARE(indexChanged.size(), 0);
+    QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0);
+}
+
+// Without DeviceConfig for the chosen device and without a cache file, only texts change.
+void TestButtoninterface::languageWithoutRecordKeepsCaptions()
+{
+    DeviceConfig.update([](FlashDataMap& m) { m.buttonFunctions[0] = ButtonFunctionCode{MouseButtonFunction, 16, 0}; });
+    DeviceConfigPath.set(QByteArray());
+    QVERIFY(!DeviceConfigHoldsChosenDevice());
+    SelectedCacheName.set(QDir::tempPath() + QStringLiteral("/no-such-cache.bin"));
+    profiles()->addItems({QStringLiteral("a"), QStringLiteral("b")});
+    const QString before = caption(0);
+
+    emit PostMsg::instance()->SigAllLanguage(0);
+
+    // The language's own default caption, not a record's.
+    QCOMPARE(caption(0), Text(0, 4));
+    QVERIFY(caption(0) != before);
+    QCOMPARE(profiles()->itemText(1), QStringLiteral("b"));
+    QCOMPARE(child<QAbstractButton>("Reset")->text(), Text(0, 1));
+}
+
+void TestButtoninterface::languageChangeEventKeepsProfile()
+{
+    emit PostMsg::instance()->SigAllLanguage(0);
+    profiles()->addItems({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+    profiles()->setCurrentIndex(1);
+    QSignalSpy indexChanged(profiles(), qOverload<int>(&QComboBox::currentIndexChanged));
+
+    QEvent event(QEvent::LanguageChange);
+    QApplication::sendEvent(m_page.get(), &event);
+
+    QCOMPARE(profiles()->currentIndex(), 1);
+    QCOMPARE(indexChanged.size(), 0);
+    // The form's own captions are back.
+    QCOMPARE(child<QAbstractButton>("Reset")->text(), QStringLiteral("重置"));
+}
+
+// The page waits for a running read pass and leaves no pass pending.
+void TestButtoninterface::destroyedDuringReadPass()
+{
+    HidSim::Costs costs;
+    costs.answerMs = 20;
+    HidSim::SetCosts(costs);
+    PostMsg::instance()->EmitSelectMouseInfo(DeviceLinkFixture::InfoFor(m_path, 36, 1, 2, Drive1));
+    StartWorkerPass();
+    QTRY_VERIFY(WorkerThread.load()->isRunning());
+    m_page.reset();
+    QVERIFY(WorkerThread.load() == nullptr);
+    QCOMPARE(int(DeviceReloadPending.load()), 0);
+    HidSim::SetCosts(HidSim::Costs());
+}
+
+VEXO_TEST_MAIN(TestButtoninterface)
+#include "tst_buttoninterface.moc"
