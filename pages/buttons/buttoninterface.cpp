@@ -3,13 +3,18 @@
 #include "core/apppaths.h"
 #include "core/configini.h"
 #include "core/deviceinfocache.h"
+#include "core/devicesetters.h"
 #include "core/devicestate.h"
 #include "core/postmsg.h"
 #include "device/buttoncaption.h"
 #include "device/buttoncatalogue.h"
+#include "device/keyactioncodec.h"
+#include "pages/buttons/firekey.h"
+#include "pages/buttons/groupkey.h"
 #include "device/worker.h"
 #include "ui/lang/langtext.h"
 #include "ui/widgets/debouncetime.h"
+#include "ui/widgets/leftbuttononly.h"
 #include "ui/widgets/skin.h"
 
 #include "hidusb/HIDUsb.h"
@@ -22,6 +27,9 @@
 #include <QEvent>
 #include <QFont>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 
 #include <algorithm>
@@ -241,13 +249,15 @@ void Buttoninterface::ApplySkin()
 
     const QString head = QStringLiteral("QToolButton{border:0px;color: rgb(255,255,255);background-position:center;"
                                         "background-repeat:no-repeat;background-image: ");
+    // The entries' sheets as the skin first had them carried stray braces, which made Qt drop
+    // each sheet whole and leave the entries unstyled; these are the same rules, well formed.
     m_ui->LeftKey_3->setStyleSheet(head + url("BMenuTitle.png")
-                                   + QStringLiteral(";}}QToolButton:checked{color: rgb(255,255,255);background-image: ")
-                                   + url("BMenuTitleChecked.png") + QStringLiteral(";} }"));
+                                   + QStringLiteral(";}QToolButton:checked{color: rgb(255,255,255);background-image: ")
+                                   + url("BMenuTitleChecked.png") + QStringLiteral(";}"));
     const auto entryStyle = [&](const char* image, const char* checkedImage) {
-        return head + url(image) + QStringLiteral(";}") + b
+        return head + url(image) + QStringLiteral(";") + b
             + QStringLiteral("}QToolButton:checked{color: rgb(255,255,255);background-image: ") + url(checkedImage)
-            + QStringLiteral(";} }");
+            + QStringLiteral(";}");
     };
     const QString plainEntry = entryStyle("BMenuTitle.png", "BMenuTitleChecked.png");
     for (QWidget* w :
@@ -422,6 +432,366 @@ Buttoninterface::CachedFunction Buttoninterface::CachedButtonFunction(int slot) 
         return {};
     return {CacheTypes[slot], CacheCodes[slot], CacheParams[slot]};
 }
+
+
+QAbstractButton* Buttoninterface::Button(const char* name) const
+{
+    return findChild<QAbstractButton*>(QLatin1String(name));
+}
+
+const ButtonSlotRow* Buttoninterface::SelectedRow() const
+{
+    for (const ButtonSlotRow& row : ButtonSlotMap) {
+        const QAbstractButton* selector = Button(row.selector);
+        if (selector && selector->isChecked())
+            return &row;
+    }
+    return nullptr;
+}
+
+void Buttoninterface::CloseFunctionMenu()
+{
+    m_ui->stackedWidget->setCurrentWidget(m_ui->page);
+    m_ui->scrollArea_11->verticalScrollBar()->setStyleSheet(QStringLiteral("QScrollBar {width:10px;}"));
+    m_ui->stackedWidget_2->setCurrentWidget(m_ui->page_9);
+}
+
+void Buttoninterface::UncheckSelectors()
+{
+    // An exclusive group keeps its checked button checked.
+    SelectorGroup->setExclusive(false);
+    for (QAbstractButton* selector : SelectorGroup->buttons())
+        selector->setChecked(false);
+    SelectorGroup->setExclusive(true);
+}
+
+void Buttoninterface::ClearFunctionChecks()
+{
+    SubListGroup->setExclusive(false);
+    for (QAbstractButton* entry : SubListGroup->buttons())
+        entry->setChecked(false);
+    SubListGroup->setExclusive(true);
+}
+
+void Buttoninterface::PlaceDialog(QDialog* dialog) const
+{
+    const QSize s = dialog->size();
+    dialog->move(mapToGlobal(QPoint(0, 0))
+                 + QPoint((width() - s.width()) / 2 - 50, (height() - s.height()) / 2 - 70));
+}
+
+void Buttoninterface::OpenFunctionMenu(int uiSlot)
+{
+    const ButtonSlotRow* row = SlotRow(uiSlot);
+    QAbstractButton* selector = row ? Button(row->selector) : nullptr;
+    if (!selector)
+        return;
+
+    // A mouse must keep one left click: its last holder cannot open the menu.
+    const QString left = m_ui->LeftKey_3->text();
+    int leftCount = 0;
+    for (const ButtonSlotRow& r : ButtonSlotMap) {
+        const QAbstractButton* s = Button(r.selector);
+        if (s && s->text() == left)
+            ++leftCount;
+    }
+    if (leftCount == 1 && selector->text() == left) {
+        m_ui->stackedWidget->setCurrentWidget(m_ui->page);
+        m_ui->stackedWidget_2->setCurrentWidget(m_ui->page_9);
+        UncheckSelectors();
+        LeftButtonOnly notice(nullptr);
+        notice.PlaceOver(this, -50, -70);
+        notice.exec();
+        return;
+    }
+
+    // The first row keeps the bar: hiding it would move the list under the pointer.
+    m_ui->scrollArea_11->verticalScrollBar()->setStyleSheet(
+        selector == m_ui->FireKey ? QStringLiteral("QScrollBar {width:10px;}") : QStringLiteral("QScrollBar {width:0px;}"));
+
+    const CachedFunction f = CachedButtonFunction(uiSlot);
+    const FlashDataMap config = DeviceConfig.get();
+    const KeyActionRecord& keys = config.keyActions[row->deviceButton];
+    const int dpiValue = f.type == DpiLockFunction ? DpiValueFromCode(f.code, DefineTable, CurrentSensorName()) : 0;
+    const CataloguePreCheck pre = PreCheckForFunction(f.type, f.code, keys, dpiValue);
+    int dpiLockScroll = 0;
+    if (pre.opens) {
+        m_ui->stackedWidget->setCurrentWidget(m_ui->page_2);
+        m_ui->stackedWidget_2->setCurrentIndex(int(pre.page));
+        if (pre.mainEntry) {
+            if (QAbstractButton* main = Button(pre.mainEntry->name))
+                main->setChecked(true);
+        }
+        if (pre.subEntry) {
+            if (QAbstractButton* sub = Button(pre.subEntry->name))
+                sub->setChecked(true);
+        }
+        if (f.type == KeyActionFunction) {
+            m_ui->scrollArea_3->verticalScrollBar()->setValue(pre.subEntry ? 15 * pre.subRow : 0);
+        } else if (f.type == DpiLockFunction && pre.subEntry) {
+            dpiLockScroll = 15 * pre.subRow;
+        }
+        // Macros: the macro list checks its own button once it exists.
+    }
+    if (f.type != KeyActionFunction || !pre.opens)
+        m_ui->scrollArea_10->verticalScrollBar()->setValue(dpiLockScroll);
+    m_ui->scrollArea_4->verticalScrollBar()->setValue(pre.opens ? 15 * pre.mainRow : 0);
+}
+
+void Buttoninterface::SelectRow(int row)
+{
+    CheckDeviceOnline(); // only for its offline notice
+    if (QAbstractButton* selector = Button(ButtonSlotMap[row].selector))
+        selector->setChecked(true);
+    if (row >= 6)
+        m_ui->scrollArea_11->verticalScrollBar()->setValue(150);
+}
+
+void Buttoninterface::ShowSubList(int page)
+{
+    m_ui->stackedWidget_2->setCurrentIndex(page);
+}
+
+void Buttoninterface::EntryClicked(const char* name, bool checked)
+{
+    if (qstrcmp(name, "LeftKey_3") == 0)
+        m_ui->stackedWidget_2->setCurrentWidget(m_ui->page_9);
+    const CatalogueEntry* entry = FindCatalogueEntry(QLatin1String(name));
+    const QAbstractButton* button = Button(name);
+    if (!checked || !entry || !button)
+        return;
+    if (entry->assign == CatalogueAssign::ConsumerKey)
+        AssignConsumerKey(*entry, button->text());
+    else
+        AssignFunction(*entry, button->text());
+}
+
+void Buttoninterface::AssignFunction(const CatalogueEntry& entry, const QString& entryText)
+{
+    // The sub-list entries stay checked in their group; the main list's clear it.
+    if (entry.mainList)
+        ClearFunctionChecks();
+    if (const ButtonSlotRow* row = SelectedRow()) {
+        int code = entry.code;
+        int param = entry.param;
+        int cachedCode = code;
+        QString caption = entryText;
+        if (entry.assign == CatalogueAssign::RapidFire) {
+            code = cachedCode = RapidFireInterval;
+            param = RapidFireCount;
+        } else if (entry.assign == CatalogueAssign::DpiLock) {
+            const QString sensor = CurrentSensorName();
+            cachedCode = DpiCodeFromValue(entry.dpi, DefineTable, sensor);
+            code = DpiLockBytes(entry.dpi, DefineTable, sensor).code;
+            caption = m_ui->DPI_4->text() + QLatin1Char('-') + entryText;
+        }
+        if (SetButtonFunction(row->deviceButton, entry.type, code, param)) {
+            Button(row->selector)->setText(caption);
+            SetButtonParam(row->uiSlot, entry.type, cachedCode, param);
+        }
+    }
+    CloseFunctionMenu();
+}
+
+void Buttoninterface::AssignConsumerKey(const CatalogueEntry& entry, const QString& entryText)
+{
+    const ButtonSlotRow* row = SelectedRow();
+    const std::optional<KeyActionRecord> keys = MultimediaKeyRecord(entry.usage & 0xFF);
+    if (row && keys && SetButtonKeyAction(row->deviceButton, &KeyActionButtonCode, &*keys)) {
+        SetButtonParam(row->uiSlot, KeyActionFunction, 0, 0);
+        Button(row->selector)->setText(entryText);
+    }
+    CloseFunctionMenu();
+}
+
+void Buttoninterface::on_DPI_6_clicked()
+{
+    if (!DevicePresent() && !ButtonLoading.load()) {
+        m_ui->stackedWidget->setCurrentWidget(m_ui->page);
+        m_ui->stackedWidget_2->setCurrentWidget(m_ui->page_9);
+        return;
+    }
+    const ButtonSlotRow* row = SelectedRow();
+    const bool hasRapidFire = row && Button(row->selector)->text() == m_ui->DPI_6->text();
+    FireKey dialog(nullptr);
+    if (hasRapidFire) {
+        const CachedFunction f = CachedButtonFunction(row->uiSlot);
+        dialog.SetTime(f.code);
+        dialog.SetCount(f.param);
+    } else {
+        dialog.SetTime(RapidFireDefaultInterval);
+        dialog.SetCount(RapidFireDefaultCount);
+    }
+    PlaceDialog(&dialog);
+    dialog.exec();
+    if (dialog.Confirmed) {
+        RapidFireInterval = dialog.TimeValue;
+        RapidFireCount = dialog.CountValue;
+        on_DPI_6_clicked(true);
+    }
+}
+
+void Buttoninterface::on_DPI_8_clicked()
+{
+    GroupKey dialog(nullptr);
+    PlaceDialog(&dialog);
+    dialog.exec();
+    if (!dialog.Confirmed)
+        return;
+    m_ui->stackedWidget_2->setCurrentWidget(m_ui->page_9);
+    ClearFunctionChecks();
+    if (const ButtonSlotRow* row = SelectedRow()) {
+        const KeyActionRecord keys = ParseKeyCombination(dialog.KeyText);
+        if (SetButtonKeyAction(row->deviceButton, &KeyActionButtonCode, &keys)) {
+            SetButtonParam(row->uiSlot, KeyActionFunction, 0, 0);
+            Button(row->selector)->setText(dialog.KeyText);
+        }
+    }
+    // Another combination may follow for the same button: the main list stays.
+    m_ui->stackedWidget->setCurrentWidget(m_ui->page_2);
+    m_ui->scrollArea_11->verticalScrollBar()->setStyleSheet(QStringLiteral("QScrollBar {width:10px;}"));
+    m_ui->stackedWidget_2->setCurrentWidget(m_ui->page_9);
+}
+
+void Buttoninterface::on_DPI_10_clicked()
+{
+    // The macro list is not built yet: the panel keeps the default page.
+    m_ui->stackedWidget_2->setCurrentWidget(m_ui->page_9);
+}
+
+void Buttoninterface::on_stackedWidget_currentChanged(int index)
+{
+    // The open menu covers the part of the selector list it overlaps.
+    if (index == 0) {
+        m_ui->scrollArea_11->raise();
+    } else {
+        m_ui->scrollArea_4->raise();
+        m_ui->scrollArea_11->lower();
+    }
+}
+
+void Buttoninterface::mousePressEvent(QMouseEvent* event)
+{
+    if (event->type() != QEvent::MouseButtonPress)
+        return;
+    const QPoint p = event->pos();
+    const QPoint lifted = p - QPoint(0, 340);
+    const bool left = event->button() == Qt::LeftButton;
+    const auto open = [this] { return m_ui->stackedWidget->currentWidget() == m_ui->page_2; };
+    const auto atDefault = [this] { return m_ui->stackedWidget_2->currentWidget() == m_ui->page_9; };
+    const QRect groupBox = m_ui->groupBox->geometry();
+    const QRect list = m_ui->scrollArea_11->geometry();
+    const QRect menu = m_ui->stackedWidget->geometry();
+    const QRect subList = m_ui->stackedWidget_2->geometry();
+
+    if (open() && !atDefault() && !groupBox.contains(p)) {
+        if (!left)
+            return;
+        CloseFunctionMenu();
+    } else if (open() && atDefault() && !list.contains(p) && !menu.contains(lifted)) {
+        if (!left)
+            return;
+        CloseFunctionMenu();
+    }
+    if (!left)
+        return;
+    if (!open() && atDefault()) {
+        if (!list.contains(p) || menu.contains(lifted)) {
+            UncheckSelectors();
+            CloseFunctionMenu();
+        }
+    } else if (open() && atDefault()) {
+        if (!groupBox.contains(p)) {
+            UncheckSelectors();
+            CloseFunctionMenu();
+        }
+    } else if (open() && !atDefault()) {
+        if (!list.contains(p) && !menu.contains(p) && !subList.contains(p)) {
+            UncheckSelectors();
+            CloseFunctionMenu();
+        }
+    }
+    if (m_ui->widget->geometry().contains(p)) {
+        UncheckSelectors();
+        CloseFunctionMenu();
+    }
+}
+
+void Buttoninterface::on_FireKey_clicked() { OpenFunctionMenu(ButtonSlotMap[0].uiSlot); }
+void Buttoninterface::on_RightKey_clicked() { OpenFunctionMenu(ButtonSlotMap[1].uiSlot); }
+void Buttoninterface::on_BackKey_clicked() { OpenFunctionMenu(ButtonSlotMap[2].uiSlot); }
+void Buttoninterface::on_StartPause_clicked() { OpenFunctionMenu(ButtonSlotMap[3].uiSlot); }
+void Buttoninterface::on_TopMusic_clicked() { OpenFunctionMenu(ButtonSlotMap[4].uiSlot); }
+void Buttoninterface::on_BackMusic_clicked() { OpenFunctionMenu(ButtonSlotMap[5].uiSlot); }
+void Buttoninterface::on_Button9_clicked() { OpenFunctionMenu(ButtonSlotMap[6].uiSlot); }
+void Buttoninterface::on_Button7_clicked() { OpenFunctionMenu(ButtonSlotMap[7].uiSlot); }
+void Buttoninterface::on_Button8_clicked() { OpenFunctionMenu(ButtonSlotMap[8].uiSlot); }
+void Buttoninterface::on_Number1_clicked() { SelectRow(0); }
+void Buttoninterface::on_Number2_clicked() { SelectRow(1); }
+void Buttoninterface::on_Number3_clicked() { SelectRow(2); }
+void Buttoninterface::on_Number4_clicked() { SelectRow(3); }
+void Buttoninterface::on_Number5_clicked() { SelectRow(4); }
+void Buttoninterface::on_Number6_clicked() { SelectRow(5); }
+void Buttoninterface::on_Number7_clicked() { SelectRow(6); }
+void Buttoninterface::on_Number8_clicked() { SelectRow(7); }
+void Buttoninterface::on_Number9_clicked() { SelectRow(8); }
+void Buttoninterface::on_LeftKey_3_clicked(bool checked) { EntryClicked("LeftKey_3", checked); }
+void Buttoninterface::on_nono_clicked(bool checked) { EntryClicked("nono", checked); }
+void Buttoninterface::on_MidKey_clicked(bool checked) { EntryClicked("MidKey", checked); }
+void Buttoninterface::on_BackKey_2_clicked(bool checked) { EntryClicked("BackKey_2", checked); }
+void Buttoninterface::on_ForWardKey_clicked(bool checked) { EntryClicked("ForWardKey", checked); }
+void Buttoninterface::on_DPI_2_clicked(bool checked) { EntryClicked("DPI_2", checked); }
+void Buttoninterface::on_DPI_3_clicked(bool checked) { EntryClicked("DPI_3", checked); }
+void Buttoninterface::on_DPI_5_clicked(bool checked) { EntryClicked("DPI_5", checked); }
+void Buttoninterface::on_Player_clicked(bool checked) { EntryClicked("Player", checked); }
+void Buttoninterface::on_StartPause_2_clicked(bool checked) { EntryClicked("StartPause_2", checked); }
+void Buttoninterface::on_cccz_clicked(bool checked) { EntryClicked("cccz", checked); }
+void Buttoninterface::on_TopMusic_2_clicked(bool checked) { EntryClicked("TopMusic_2", checked); }
+void Buttoninterface::on_Mute_clicked(bool checked) { EntryClicked("Mute", checked); }
+void Buttoninterface::on_VolumeUp_clicked(bool checked) { EntryClicked("VolumeUp", checked); }
+void Buttoninterface::on_VolumeDown_clicked(bool checked) { EntryClicked("VolumeDown", checked); }
+void Buttoninterface::on_VolumeDown_4_clicked(bool checked) { EntryClicked("VolumeDown_4", checked); }
+void Buttoninterface::on_VolumeDown_5_clicked(bool checked) { EntryClicked("VolumeDown_5", checked); }
+void Buttoninterface::on_VolumeDown_6_clicked(bool checked) { EntryClicked("VolumeDown_6", checked); }
+void Buttoninterface::on_VolumeDown_3_clicked(bool checked) { EntryClicked("VolumeDown_3", checked); }
+void Buttoninterface::on_VolumeDown_8_clicked(bool checked) { EntryClicked("VolumeDown_8", checked); }
+void Buttoninterface::on_VolumeDown_9_clicked(bool checked) { EntryClicked("VolumeDown_9", checked); }
+void Buttoninterface::on_VolumeDown_7_clicked(bool checked) { EntryClicked("VolumeDown_7", checked); }
+void Buttoninterface::on_VolumeDown_10_clicked(bool checked) { EntryClicked("VolumeDown_10", checked); }
+void Buttoninterface::on_VolumeDown_12_clicked(bool checked) { EntryClicked("VolumeDown_12", checked); }
+void Buttoninterface::on_VolumeDown_13_clicked(bool checked) { EntryClicked("VolumeDown_13", checked); }
+void Buttoninterface::on_VolumeDown_11_clicked(bool checked) { EntryClicked("VolumeDown_11", checked); }
+void Buttoninterface::on_VolumeUp_4_clicked(bool checked) { EntryClicked("VolumeUp_4", checked); }
+void Buttoninterface::on_VolumeUp_5_clicked(bool checked) { EntryClicked("VolumeUp_5", checked); }
+void Buttoninterface::on_VolumeUp_6_clicked(bool checked) { EntryClicked("VolumeUp_6", checked); }
+void Buttoninterface::on_VolumeUp_7_clicked(bool checked) { EntryClicked("VolumeUp_7", checked); }
+void Buttoninterface::on_VolumeUp_11_clicked(bool checked) { EntryClicked("VolumeUp_11", checked); }
+void Buttoninterface::on_VolumeUp_12_clicked(bool checked) { EntryClicked("VolumeUp_12", checked); }
+void Buttoninterface::on_VolumeUp_13_clicked(bool checked) { EntryClicked("VolumeUp_13", checked); }
+void Buttoninterface::on_VolumeUp_16_clicked(bool checked) { EntryClicked("VolumeUp_16", checked); }
+void Buttoninterface::on_VolumeUp_15_clicked(bool checked) { EntryClicked("VolumeUp_15", checked); }
+void Buttoninterface::on_VolumeUp_19_clicked(bool checked) { EntryClicked("VolumeUp_19", checked); }
+void Buttoninterface::on_VolumeUp_20_clicked(bool checked) { EntryClicked("VolumeUp_20", checked); }
+void Buttoninterface::on_VolumeUp_22_clicked(bool checked) { EntryClicked("VolumeUp_22", checked); }
+void Buttoninterface::on_VolumeUp_18_clicked(bool checked) { EntryClicked("VolumeUp_18", checked); }
+void Buttoninterface::on_VolumeUp_24_clicked(bool checked) { EntryClicked("VolumeUp_24", checked); }
+void Buttoninterface::on_VolumeUp_23_clicked(bool checked) { EntryClicked("VolumeUp_23", checked); }
+void Buttoninterface::on_VolumeUp_21_clicked(bool checked) { EntryClicked("VolumeUp_21", checked); }
+void Buttoninterface::on_VolumeUp_2_clicked(bool checked) { EntryClicked("VolumeUp_2", checked); }
+void Buttoninterface::on_VolumeDown_2_clicked(bool checked) { EntryClicked("VolumeDown_2", checked); }
+void Buttoninterface::on_VolumeUp_8_clicked(bool checked) { EntryClicked("VolumeUp_8", checked); }
+void Buttoninterface::on_VolumeUp_9_clicked(bool checked) { EntryClicked("VolumeUp_9", checked); }
+void Buttoninterface::on_VolumeUp_10_clicked(bool checked) { EntryClicked("VolumeUp_10", checked); }
+void Buttoninterface::on_VolumeUp_14_clicked(bool checked) { EntryClicked("VolumeUp_14", checked); }
+void Buttoninterface::on_VolumeDown_14_clicked(bool checked) { EntryClicked("VolumeDown_14", checked); }
+void Buttoninterface::on_DPI_6_clicked(bool checked) { EntryClicked("DPI_6", checked); }
+void Buttoninterface::on_DPI_4_clicked() { ShowSubList(int(SubListPage::DpiLock)); }
+void Buttoninterface::on_DPI_7_clicked() { ShowSubList(int(SubListPage::DpiSwitch)); }
+void Buttoninterface::on_DPI_9_clicked() { ShowSubList(int(SubListPage::Lights)); }
+void Buttoninterface::on_DPI_11_clicked() { ShowSubList(int(SubListPage::HorizontalWheel)); }
+void Buttoninterface::on_DPI_12_clicked() { ShowSubList(int(SubListPage::Multimedia)); }
+void Buttoninterface::on_DPI_13_clicked() { ShowSubList(int(SubListPage::VerticalWheel)); }
+void Buttoninterface::on_DPI_4_clicked(bool) {}
 
 void Buttoninterface::changeEvent(QEvent* event)
 {

@@ -13,7 +13,12 @@
 #include <initializer_list>
 
 class QButtonGroup;
+class QAbstractButton;
+class QDialog;
 class QEvent;
+class QMouseEvent;
+struct ButtonSlotRow;
+struct CatalogueEntry;
 
 namespace Ui {
 class Buttoninterface;
@@ -53,8 +58,99 @@ public slots:
     void SlotMacroRename(QString rename, QString name);
     void SlotMouseIndex(int index);
 
+public:
+    // Unchecks every sub-list entry (and macro button).
+    void ClearFunctionChecks();
+
+private slots:
+    // Selectors: select a button and open the function menu on its current function.
+    void on_FireKey_clicked();
+    void on_RightKey_clicked();
+    void on_BackKey_clicked();
+    void on_StartPause_clicked();
+    void on_TopMusic_clicked();
+    void on_BackMusic_clicked();
+    void on_Button9_clicked();
+    void on_Button7_clicked();
+    void on_Button8_clicked();
+    // Number spots on the mouse picture: select without opening the menu.
+    void on_Number1_clicked();
+    void on_Number2_clicked();
+    void on_Number3_clicked();
+    void on_Number4_clicked();
+    void on_Number5_clicked();
+    void on_Number6_clicked();
+    void on_Number7_clicked();
+    void on_Number8_clicked();
+    void on_Number9_clicked();
+    // Main list entries.
+    void on_LeftKey_3_clicked(bool checked);
+    void on_nono_clicked(bool checked);
+    void on_MidKey_clicked(bool checked);
+    void on_BackKey_2_clicked(bool checked);
+    void on_ForWardKey_clicked(bool checked);
+    void on_DPI_2_clicked(bool checked);
+    void on_DPI_3_clicked(bool checked);
+    void on_DPI_5_clicked(bool checked);
+    // Both run on one press, in this order: the first assigns only when called with true.
+    void on_DPI_6_clicked(bool checked);
+    void on_DPI_6_clicked();
+    void on_DPI_8_clicked();
+    void on_DPI_10_clicked();
+    void on_DPI_4_clicked();
+    void on_DPI_4_clicked(bool checked);
+    void on_DPI_7_clicked();
+    void on_DPI_9_clicked();
+    void on_DPI_11_clicked();
+    void on_DPI_12_clicked();
+    void on_DPI_13_clicked();
+    // Sub-list entries.
+    void on_Player_clicked(bool checked);
+    void on_StartPause_2_clicked(bool checked);
+    void on_cccz_clicked(bool checked);
+    void on_TopMusic_2_clicked(bool checked);
+    void on_Mute_clicked(bool checked);
+    void on_VolumeUp_clicked(bool checked);
+    void on_VolumeDown_clicked(bool checked);
+    void on_VolumeDown_4_clicked(bool checked);
+    void on_VolumeDown_5_clicked(bool checked);
+    void on_VolumeDown_6_clicked(bool checked);
+    void on_VolumeDown_3_clicked(bool checked);
+    void on_VolumeDown_8_clicked(bool checked);
+    void on_VolumeDown_9_clicked(bool checked);
+    void on_VolumeDown_7_clicked(bool checked);
+    void on_VolumeDown_10_clicked(bool checked);
+    void on_VolumeDown_12_clicked(bool checked);
+    void on_VolumeDown_13_clicked(bool checked);
+    void on_VolumeDown_11_clicked(bool checked);
+    void on_VolumeUp_4_clicked(bool checked);
+    void on_VolumeUp_5_clicked(bool checked);
+    void on_VolumeUp_6_clicked(bool checked);
+    void on_VolumeUp_7_clicked(bool checked);
+    void on_VolumeUp_11_clicked(bool checked);
+    void on_VolumeUp_12_clicked(bool checked);
+    void on_VolumeUp_13_clicked(bool checked);
+    void on_VolumeUp_16_clicked(bool checked);
+    void on_VolumeUp_15_clicked(bool checked);
+    void on_VolumeUp_19_clicked(bool checked);
+    void on_VolumeUp_20_clicked(bool checked);
+    void on_VolumeUp_22_clicked(bool checked);
+    void on_VolumeUp_18_clicked(bool checked);
+    void on_VolumeUp_24_clicked(bool checked);
+    void on_VolumeUp_23_clicked(bool checked);
+    void on_VolumeUp_21_clicked(bool checked);
+    void on_VolumeUp_2_clicked(bool checked);
+    void on_VolumeDown_2_clicked(bool checked);
+    void on_VolumeUp_8_clicked(bool checked);
+    void on_VolumeUp_9_clicked(bool checked);
+    void on_VolumeUp_10_clicked(bool checked);
+    void on_VolumeUp_14_clicked(bool checked);
+    void on_VolumeDown_14_clicked(bool checked);
+    void on_stackedWidget_currentChanged(int index);
+
 protected:
     void changeEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     static constexpr int SlotCount = 9;
@@ -72,6 +168,21 @@ private:
     QString MousePictureStyle() const;
     QString Text(int position) const;
 
+    QAbstractButton* Button(const char* name) const;
+    // The checked selector's row, tested in the fixed row order; nullptr for none.
+    const ButtonSlotRow* SelectedRow() const;
+    void OpenFunctionMenu(int uiSlot);
+    void CloseFunctionMenu();
+    void UncheckSelectors();
+    void SelectRow(int row);
+    // Moves a dialog over the page the way all its dialogs sit.
+    void PlaceDialog(QDialog* dialog) const;
+    // The click of an assigning entry: checks, writes, caption, cache, closes the menu.
+    void EntryClicked(const char* name, bool checked);
+    void AssignFunction(const CatalogueEntry& entry, const QString& entryText);
+    void AssignConsumerKey(const CatalogueEntry& entry, const QString& entryText);
+    void ShowSubList(int page);
+
     const QScopedPointer<Ui::Buttoninterface> m_ui;
     QButtonGroup* SelectorGroup = nullptr;
     QButtonGroup* CatalogueGroup = nullptr;
@@ -85,8 +196,9 @@ private:
     QString SensorName;
     // The page's own copy of driver_sensor.h, read once.
     SensorDefinitionTable DefineTable;
-    int RapidFireInterval = 0;
-    int RapidFireCount = 0;
+    // The last confirmed rapid fire, shared by all buttons.
+    int RapidFireInterval = 10;
+    int RapidFireCount = 3;
     QString ButtonColorText;
     QString PictureFolder;
     QString MacroCaptionPrefix;
