@@ -205,11 +205,13 @@ void Buttoninterface::ApplySkin()
     const QString b = Skin::ColorDeclaration(ButtonColorText);
     const auto url = [&p](const char* image) { return Skin::Url(p, QLatin1String(image)); };
 
-    const QString transparent = QStringLiteral("background-color:transparent;border:none;");
+    // Only the list's own background: a sheet without a selector would also strip the entries'
+    // images (the DPI lock list showed bare numbers).
     for (QWidget* w : Named({"scrollAreaWidgetContents_3", "scrollAreaWidgetContents_4", "scrollAreaWidgetContents_6",
                              "scrollAreaWidgetContents_8", "scrollAreaWidgetContents_9", "scrollAreaWidgetContents_12",
                              "scrollAreaWidgetContents_10"}))
-        w->setStyleSheet(transparent);
+        w->setStyleSheet(QLatin1Char('#') + w->objectName()
+                         + QStringLiteral("{background-color:transparent;border:none;}"));
 
     const QString subPage = QStringLiteral("QToolButton{") + b + QStringLiteral("border-image: ")
         + url("CMenuTitle.png") + QStringLiteral(";}QToolButton:checked{") + b + QStringLiteral("border-image: ")
