@@ -21,10 +21,9 @@ GroupKey::GroupKey(QWidget* parent)
 {
     m_ui->setupUi(this);
     ImageFolder = InputDialogFrame::ImageFolder();
-    Hook.Install();
-    Hook.SetCallback([this](int keyCode, bool downOrUp, bool aotu) { UpdateCapslockTip(keyCode, downOrUp, aotu); });
-    // A close by the window system ends as a cancel: the hook goes with it.
-    connect(this, &QDialog::finished, this, [this] { Hook.Uninstall(); });
+    InputDialogFrame::AttachHook(this, Hook, [this](int keyCode, bool downOrUp, bool aotu) {
+        UpdateCapslockTip(keyCode, downOrUp, aotu);
+    });
     InputDialogFrame::SetUp(
         this, {m_ui->groupKeyA, m_ui->label, m_ui->CloseButton, m_ui->lineEdit, m_ui->NewHong, m_ui->NewHong_2},
         ImageFolder);

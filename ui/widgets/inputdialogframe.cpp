@@ -10,6 +10,8 @@
 #include <QSpinBox>
 #include <QToolButton>
 
+#include <utility>
+
 QString InputDialogFrame::ImageFolder()
 {
     return Skin::WarningDialogFolder();
@@ -52,4 +54,11 @@ void InputDialogFrame::SetButtonTexts(QToolButton* confirm, QToolButton* cancel,
 {
     confirm->setText(LangText(LangTable::QuestionTexts, language, 2));
     cancel->setText(LangText(LangTable::QuestionTexts, language, 3));
+}
+
+void InputDialogFrame::AttachHook(QDialog* dialog, KeyboardHook& hook, KeyboardHookCallback callback)
+{
+    hook.Install();
+    hook.SetCallback(std::move(callback));
+    QObject::connect(dialog, &QDialog::finished, dialog, [&hook] { hook.Uninstall(); });
 }

@@ -12,6 +12,7 @@
 // offset their page uses, then run exec() and read the dialog's result members.
 
 #include "ui/lang/languagetables.h"
+#include "ui/widgets/keyboardhook.h"
 
 #include <QString>
 
@@ -49,6 +50,10 @@ public:
     // The prompt from position 0 of the dialog's own table and the two button captions.
     static void SetTexts(QLabel* prompt, LangTable promptTable, QToolButton* confirm, QToolButton* cancel,
                          int language);
+    // Installs the dialog's own keyboard hook with its callback; every end of the dialog
+    // (a button, a close by the window system) removes it again.
+    static void AttachHook(QDialog* dialog, KeyboardHook& hook, KeyboardHookCallback callback);
+
     // Only the two button captions (positions 2 and 3 of QuestionTexts).
     static void SetButtonTexts(QToolButton* confirm, QToolButton* cancel, int language);
 };
