@@ -1,3 +1,4 @@
+#include "core/apppaths.h"
 #include "core/configini.h"
 #include "core/devicestate.h"
 #include "core/postmsg.h"
@@ -18,6 +19,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QStackedWidget>
@@ -100,6 +102,8 @@ private slots:
     void languageWithoutRecordKeepsCaptions();
     void languageChangeEventKeepsProfile();
     void destroyedDuringReadPass();
+    void subListEntriesDrawTheirImages_data();
+    void subListEntriesDrawTheirImages();
 
 private:
     template <typename T = QWidget>
@@ -206,6 +210,14 @@ void TestButtoninterface::construction()
     m_page->SetButtonParam(8, 6, 5, 4);
     QCOMPARE(m_page->CachedButtonFunction(8).param, 4);
     QVERIFY(child("widget")->styleSheet().endsWith(QStringLiteral("/Picture/Buttoninterface/mouse0.png);}")));
+
+    // Connection by name runs a click's slots in declaration order: the rapid-fire entry
+    // assigns before its dialog, the DPI lock entry opens its list before the no-op.
+    const QMetaObject* meta = m_page->metaObject();
+    QVERIFY(meta->indexOfSlot("on_DPI_6_clicked(bool)") >= 0);
+    QVERIFY(meta->indexOfSlot("on_DPI_6_clicked(bool)") < meta->indexOfSlot("on_DPI_6_clicked()"));
+    QVERIFY(meta->indexOfSlot("on_DPI_4_clicked()") >= 0);
+    QVERIFY(meta->indexOfSlot("on_DPI_4_clicked()") < meta->indexOfSlot("on_DPI_4_clicked(bool)"));
 }
 
 void TestButtoninterface::loadCaptions_data()
@@ -498,6 +510,36 @@ void TestButtoninterface::destroyedDuringReadPass()
     QVERIFY(WorkerThread.load() == nullptr);
     QCOMPARE(int(DeviceReloadPending.load()), 0);
     HidSim::SetCosts(HidSim::Costs());
+}
+
+void TestButtoninterface::subListEntriesDrawTheirImages_data()
+{
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("entry");
+    QTest::newRow("multimedia") << "page_3" << "Player";
+    QTest::newRow("horizontal wheel") << "page_4" << "VolumeUp_2";
+    QTest::newRow("lights") << "page_6" << "VolumeUp_4";
+    QTest::newRow("DPI steps") << "page_7" << "VolumeUp_8";
+    QTest::newRow("DPI lock") << "page_8" << "VolumeUp_11";
+    QTest::newRow("vertical wheel") << "page_10" << "VolumeUp_14";
+}
+
+// Every sub-list entry shows the list images, plain and checked, not a bare caption.
+void TestButtoninterface::subListEntriesDrawTheirImages()
+{
+    QFETCH(QString, page);
+    QFETCH(QString, entry);
+    child<QStackedWidget>("stackedWidget_2")->setCurrentWidget(child(qPrintable(page)));
+    auto* button = child<QAbstractButton>(qPrintable(entry));
+    const QString folder = AppPaths::InstallFolder() + QStringLiteral("/Picture/Buttoninterface/");
+    // A spot left of the caption, where only the image is drawn.
+    const QPoint spot(3, 11);
+    for (const bool checked : {false, true}) {
+        button->setChecked(checked);
+        const QImage image(folder + (checked ? "CMenuTitleChecked.png" : "CMenuTitle.png"));
+        QCOMPARE(image.size(), button->size());
+        QCOMPARE(QColor(button->grab().toImage().pixel(spot)), QColor(image.pixel(spot)));
+    }
 }
 
 VEXO_TEST_MAIN(TestButtoninterface)

@@ -205,19 +205,19 @@ void Buttoninterface::ApplySkin()
     const QString b = Skin::ColorDeclaration(ButtonColorText);
     const auto url = [&p](const char* image) { return Skin::Url(p, QLatin1String(image)); };
 
-    // Only the list's own background: a sheet without a selector would also strip the entries'
-    // images (the DPI lock list showed bare numbers).
-    for (QWidget* w : Named({"scrollAreaWidgetContents_3", "scrollAreaWidgetContents_4", "scrollAreaWidgetContents_6",
-                             "scrollAreaWidgetContents_8", "scrollAreaWidgetContents_9", "scrollAreaWidgetContents_12",
-                             "scrollAreaWidgetContents_10"}))
-        w->setStyleSheet(QLatin1Char('#') + w->objectName()
-                         + QStringLiteral("{background-color:transparent;border:none;}"));
-
     const QString subPage = QStringLiteral("QToolButton{") + b + QStringLiteral("border-image: ")
         + url("CMenuTitle.png") + QStringLiteral(";}QToolButton:checked{") + b + QStringLiteral("border-image: ")
         + url("CMenuTitleChecked.png") + QStringLiteral("; }");
     for (QWidget* w : Named({"page_3", "page_9", "page_4", "page_6", "page_7", "page_10", "page_8"}))
         w->setStyleSheet(subPage);
+    // Only the list's own background: a sheet without a selector would also strip the entries'
+    // images. The pages get their sheets first: Qt does not carry a page's later sheet to
+    // entries whose list already had its own (the light and DPI lock lists showed bare text).
+    for (QWidget* w : Named({"scrollAreaWidgetContents_3", "scrollAreaWidgetContents_4", "scrollAreaWidgetContents_6",
+                             "scrollAreaWidgetContents_8", "scrollAreaWidgetContents_9", "scrollAreaWidgetContents_12",
+                             "scrollAreaWidgetContents_10"}))
+        w->setStyleSheet(QLatin1Char('#') + w->objectName()
+                         + QStringLiteral("{background-color:transparent;border:none;}"));
 
     m_ui->scrollAreaWidgetContents_11->setStyleSheet(
         QStringLiteral("#scrollAreaWidgetContents_11{background-color:transparent;border:none;}QToolButton{border:0px;"
