@@ -41,13 +41,6 @@ std::optional<QString> ButtonFunctionCaption(const ButtonFunctionCode& f, const 
     return entryText(*entry, text);
 }
 
-QString MacroRecordName(const MacroRecord& macro)
-{
-    static_assert(sizeof macro.name == MacroNameBytes, "a name field is MacroNameBytes long");
-    // Bounded by the field: a name without a zero byte ends where the event count begins.
-    return DecodeMacroName(reinterpret_cast<const quint8*>(macro.name), int(sizeof macro.name));
-}
-
 QString CatalogueFormCaption(int position)
 {
     if (position < 0)

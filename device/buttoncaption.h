@@ -6,6 +6,7 @@
 // Used wherever the page rebuilds its captions from a whole settings record. Pure functions;
 // the texts of the current language come in through a callback.
 
+#include "device/macrorecordcodec.h"
 #include "hidusb/flashdatamap.h"
 
 #include <QString>
@@ -23,10 +24,6 @@ using ButtonCaptionTexts = std::function<QString(int position)>;
 std::optional<QString> ButtonFunctionCaption(const ButtonFunctionCode& f, const KeyActionRecord& keys,
                                              const MacroRecord& macro, int dpiValue,
                                              const ButtonCaptionTexts& text);
-
-// The macro name a macro record holds: its 30 name bytes up to the first zero byte, in the
-// local 8-bit encoding. The length byte is not consulted.
-QString MacroRecordName(const MacroRecord& macro);
 
 // The texts before a language is applied: the form caption of the catalogue entry at a
 // language position, "" for any other position (the macro prefix among them).
