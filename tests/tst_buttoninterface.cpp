@@ -107,13 +107,7 @@ private slots:
 
 private:
     template <typename T = QWidget>
-    T* child(const char* name) const
-    {
-        T* w = m_page->findChild<T*>(QLatin1String(name));
-        if (!w)
-            qFatal("no child %s", name);
-        return w;
-    }
+    T* child(const char* name) const { return TestEnv::NamedChild<T>(m_page.get(), name); }
     QString caption(int slot) const { return child<QAbstractButton>(kSelectors[slot])->text(); }
     QComboBox* profiles() const { return child<QComboBox>("ProjectChoose"); }
     FlashDataMap record() const;

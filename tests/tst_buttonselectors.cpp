@@ -76,13 +76,7 @@ private slots:
 
 private:
     template <typename T = QAbstractButton>
-    T* child(const char* name) const
-    {
-        T* w = m_page->findChild<T*>(QLatin1String(name));
-        if (!w)
-            qFatal("no child %s", name);
-        return w;
-    }
+    T* child(const char* name) const { return TestEnv::NamedChild<T>(m_page.get(), name); }
     QAbstractButton* selector(int row) const { return child(ButtonSlotMap[row].selector); }
     bool menuOpen() const
     {

@@ -203,13 +203,7 @@ private slots:
 
 private:
     template <typename T = QWidget>
-    T* child(const char* name) const
-    {
-        T* w = m_page->findChild<T*>(QLatin1String(name));
-        if (!w)
-            qFatal("no child %s", name);
-        return w;
-    }
+    T* child(const char* name) const { return TestEnv::NamedChild<T>(m_page.get(), name); }
     QListWidget* macros() const { return child<QListWidget>("listWidgetHong"); }
     QListWidget* events() const { return child<QListWidget>("listWidgetKey"); }
     QStringList texts(const QListWidget* list) const

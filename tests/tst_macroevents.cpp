@@ -1,5 +1,6 @@
 #include "device/keyusagetable.h"
 #include "device/macroevents.h"
+#include "helpers/macrorowtexts.h"
 #include "helpers/testenv.h"
 
 #include <QtTest>
@@ -9,38 +10,14 @@
 
 namespace {
 
-// Lists are written as texts: "+A" a press of A, "-A" its release, anything holding "ms" a delay.
-MacroEventRow rowFromText(const QString& text)
-{
-    if (text.contains(QLatin1String("ms"))) {
-        MacroEventRow delay;
-        delay.text = text;
-        return delay;
-    }
-    return MacroEventFromName(text.mid(1), text.startsWith(QLatin1Char('+')));
-}
 
 MacroRowVector listOf(const QStringList& texts, int selected)
 {
-    QVector<MacroEventRow> rows;
-    for (const QString& text : texts)
-        rows.append(rowFromText(text));
-    MacroRowVector list(rows);
+    MacroRowVector list(MacroRowsFromTexts(texts));
     list.Select(selected);
     return list;
 }
 
-QStringList textsOf(const MacroRowList& list)
-{
-    QStringList texts;
-    for (const MacroEventRow& row : list.Rows()) {
-        if (row.IsDelay())
-            texts << row.text;
-        else
-            texts << (row.IsRelease() ? QLatin1String("-") : QLatin1String("+")) + row.text;
-    }
-    return texts;
-}
 
 // A list that reports a selection it does not hold, as a widget may while its rows change.
 class StaleSelection : public MacroRowVector
@@ -233,12 +210,12 @@ void TestMacroEvents::rowVectorFollowsItsSelection()
 {
     MacroRowVector list = listOf(fiveRows, 2);
 
-    list.Insert(0, rowFromText("+X"));
+    list.Insert(0, MacroRowFromText("+X"));
     QCOMPARE(list.Selected(), 3); // moved down with its row
-    list.Insert(4, rowFromText("+Y"));
+    list.Insert(4, MacroRowFromText("+Y"));
     QCOMPARE(list.Selected(), 3); // inserted after it
-    list.Insert(99, rowFromText("+Z"));
-    QCOMPARE(textsOf(list), (QStringList{"+X", "+A", "1ms", "+C", "+Y", "2ms", "+E", "+Z"}));
+    list.Insert(99, MacroRowFromText("+Z"));
+    QCOMPARE(MacroRowTexts(list.Rows()), (QStringList{"+X", "+A", "1ms", "+C", "+Y", "2ms", "+E", "+Z"}));
 
     list.RemoveAt(3); // the selected row: the one that followed takes its place
     QCOMPARE(list.Selected(), 3);
@@ -287,11 +264,11 @@ void TestMacroEvents::appendingBuilders()
     MacroRowVector list = listOf(start, 0);
     for (const QString& step : steps) {
         if (step.startsWith(QLatin1Char('+')) || step.startsWith(QLatin1Char('-')))
-            AddKeyEventItem(list, rowFromText(step));
+            AddKeyEventItem(list, MacroRowFromText(step));
         else
             AddDelayItem(list, step.toDouble());
     }
-    QCOMPARE(textsOf(list), rows);
+    QCOMPARE(MacroRowTexts(list.Rows()), rows);
     QCOMPARE(list.Selected(), selected);
 }
 
@@ -325,7 +302,7 @@ void TestMacroEvents::insertKeyEvent()
     const MacroEventRow event = MacroEventFromName("B", true);
     InsertKeyEventItem(list, event);
 
-    QCOMPARE(textsOf(list), rows);
+    QCOMPARE(MacroRowTexts(list.Rows()), rows);
     QCOMPARE(list.Selected(), selected);
     QCOMPARE(list.At(rows.indexOf("+B")), event);
 }
@@ -361,7 +338,7 @@ void TestMacroEvents::insertMouseButton()
     const MacroEventRow press = MacroEventFromCode(KindMouseButton, 0x01, true);
     InsertMouseButtonItems(list, press);
 
-    QCOMPARE(textsOf(list), rows);
+    QCOMPARE(MacroRowTexts(list.Rows()), rows);
     QCOMPARE(list.Selected(), selected);
     const MacroEventRow release = list.At(rows.indexOf("-Left"));
     QCOMPARE(list.At(rows.indexOf("+Left")), press);
@@ -398,7 +375,7 @@ void TestMacroEvents::insertDelay()
 
     MacroRowVector list = listOf(start, selected);
     InsertDelayItem(list, milliseconds);
-    QCOMPARE(textsOf(list), rows);
+    QCOMPARE(MacroRowTexts(list.Rows()), rows);
     QCOMPARE(list.Selected(), selectedAfter);
 }
 
@@ -438,7 +415,7 @@ void TestMacroEvents::deleteEvents()
 
     MacroRowVector list = listOf(start, selected);
     QCOMPARE(DeleteEventItems(list), removed);
-    QCOMPARE(textsOf(list), rows);
+    QCOMPARE(MacroRowTexts(list.Rows()), rows);
     QCOMPARE(list.Selected(), selectedAfter);
 }
 
@@ -470,7 +447,7 @@ void TestMacroEvents::selectionOutsideTheList()
             InsertDelayItem(list, 500);
         else
             QVERIFY(!DeleteEventItems(list));
-        QCOMPARE(textsOf(list), rows);
+        QCOMPARE(MacroRowTexts(list.Rows()), rows);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "device/keyusagetable.h"
 #include "device/macrorecordcodec.h"
+#include "helpers/macrorowtexts.h"
 #include "helpers/testenv.h"
 
 #include <QtTest>
@@ -8,36 +9,8 @@
 
 namespace {
 
-// Lists are written as texts: "+A" a press of A, "-A" its release, "*A" a press of A as an
-// import leaves it (no kind and code), anything else a delay row of that text.
-MacroEventRow rowFromText(const QString& text)
-{
-    if (text.startsWith(QLatin1Char('+')) || text.startsWith(QLatin1Char('-')))
-        return MacroEventFromName(text.mid(1), text.startsWith(QLatin1Char('+')));
-    MacroEventRow row;
-    row.text = text.startsWith(QLatin1Char('*')) ? text.mid(1) : text;
-    return row;
-}
 
-QVector<MacroEventRow> rowsOf(const QStringList& texts)
-{
-    QVector<MacroEventRow> rows;
-    for (const QString& text : texts)
-        rows.append(rowFromText(text));
-    return rows;
-}
 
-QStringList textsOf(const QVector<MacroEventRow>& rows)
-{
-    QStringList texts;
-    for (const MacroEventRow& row : rows) {
-        if (row.IsDelay())
-            texts << row.text;
-        else
-            texts << (row.IsRelease() ? QLatin1String("-") : QLatin1String("+")) + row.text;
-    }
-    return texts;
-}
 
 QByteArray bytesOf(const MacroRecord& record)
 {
@@ -144,7 +117,7 @@ void TestMacroRecordCodec::build()
     QFETCH(QByteArray, record);
 
     MouseButtonNames[4] = forwardName;
-    QCOMPARE(bytesOf(BuildMacroRecord("M", rowsOf(rows))).toHex(), record.toHex());
+    QCOMPARE(bytesOf(BuildMacroRecord("M", MacroRowsFromTexts(rows))).toHex(), record.toHex());
 }
 
 void TestMacroRecordCodec::buildKeepsTheRowsKey()
@@ -208,7 +181,7 @@ void TestMacroRecordCodec::buildKeepsSeventyEvents()
 void TestMacroRecordCodec::buildCutsTheName()
 {
     const QString name = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghij"); // 36 letters
-    const MacroRecord record = BuildMacroRecord(name, rowsOf({"+A"}));
+    const MacroRecord record = BuildMacroRecord(name, MacroRowsFromTexts({"+A"}));
     QCOMPARE(int(record.nameLength), 30);
     QCOMPARE(QByteArray(record.name, 30), name.left(30).toLatin1());
     QCOMPARE(int(record.eventCount), 1);
@@ -249,7 +222,7 @@ void TestMacroRecordCodec::rows()
 
     const MacroRecord source = recordFrom(record);
     const QVector<MacroEventRow> decoded = MacroRecordRows(source);
-    QCOMPARE(textsOf(decoded), rows);
+    QCOMPARE(MacroRowTexts(decoded), rows);
     for (int i = 0; i < decoded.size(); i += 2) {
         QVERIFY(decoded.at(i).hasKey);
         QCOMPARE(decoded.at(i).kind, int(source.events[i / 2].kind));

@@ -1,6 +1,7 @@
 #include "device/keyusagetable.h"
 #include "device/macrorecordcodec.h"
 #include "device/macrorecorder.h"
+#include "helpers/macrorowtexts.h"
 #include "helpers/testenv.h"
 
 #include <QtTest>
@@ -22,17 +23,6 @@ struct KeyStep {
 
 using Result = MacroRecorder::Result;
 
-QStringList textsOf(const MacroRowList& list)
-{
-    QStringList texts;
-    for (const MacroEventRow& row : list.Rows()) {
-        if (row.IsDelay())
-            texts << row.text;
-        else
-            texts << (row.IsRelease() ? QLatin1String("-") : QLatin1String("+")) + row.text;
-    }
-    return texts;
-}
 
 } // namespace
 
@@ -122,7 +112,7 @@ void TestMacroRecorder::sequences()
         got << recorder.Key(step.virtualKey, step.down, step.time, measured, fixedDelay, list);
 
     QCOMPARE(got, results);
-    QCOMPARE(textsOf(list), rows);
+    QCOMPARE(MacroRowTexts(list.Rows()), rows);
     QCOMPARE(recorder.RecordedKeyCount(), int(results.count(Result::Recorded)));
     QVERIFY(recorder.IsRecording());
     QCOMPARE(list.Selected(), list.Count() - 1);
@@ -157,7 +147,7 @@ void TestMacroRecorder::notRecording()
     QVERIFY(!recorder.IsRecording());
     QCOMPARE(recorder.Key(VkA, false, 5, true, 10, list), Result::Ignored);
     QCOMPARE(recorder.Key(VkB, true, 6, true, 10, list), Result::Ignored);
-    QCOMPARE(textsOf(list), QStringList{"+A"});
+    QCOMPARE(MacroRowTexts(list.Rows()), QStringList{"+A"});
 }
 
 void TestMacroRecorder::startBeginsAfresh()
@@ -175,7 +165,7 @@ void TestMacroRecorder::startBeginsAfresh()
     QCOMPARE(recorder.RecordedKeyCount(), 0);
     QCOMPARE(recorder.Key(VkA, true, 5000, true, 10, list), Result::Recorded);
     QCOMPARE(recorder.Key(VkB, true, 5100, true, 10, list), Result::Recorded);
-    QCOMPARE(textsOf(list), (QStringList{"+A", "100ms", "+B"}));
+    QCOMPARE(MacroRowTexts(list.Rows()), (QStringList{"+A", "100ms", "+B"}));
 }
 
 void TestMacroRecorder::stopsAtTheLimit()

@@ -81,13 +81,7 @@ private:
     void choose(quint32 drive, quint8 connectionType, quint8 wired);
     FlashDataMap record() const;
     template <typename T>
-    T* child(const char* name) const
-    {
-        T* w = m_page->findChild<T*>(QLatin1String(name));
-        if (!w)
-            qFatal("no child %s", name);
-        return w;
-    }
+    T* child(const char* name) const { return TestEnv::NamedChild<T>(m_page.get(), name); }
     QComboBox* modes() const { return child<QComboBox>("ModelChoose"); }
     bool cordedRowHidden() const
     {

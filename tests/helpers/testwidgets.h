@@ -4,6 +4,7 @@
 // Test helpers for windows: answering modal dialogs, and the child-process mode that runs the
 // whole program.
 
+#include <QObject>
 #include <QStringList>
 
 #include <functional>
@@ -24,6 +25,16 @@ void AnswerNextModal(std::function<void(QWidget*)> answer, const char* className
 // running test when the list does not open or close; call it through VEXO_CHECKED.
 void PickComboItem(QComboBox* box, int index);
 QStringList ComboItemTexts(const QComboBox* box);
+
+// A named child the test cannot go on without: a missing one ends the test program, naming it.
+template <typename T>
+T* NamedChild(const QObject* parent, const char* name)
+{
+    T* child = parent->findChild<T*>(QLatin1String(name));
+    if (!child)
+        qFatal("no child %s", name);
+    return child;
+}
 
 // Child-process mode for start-up tests: when argv[1] is "--run-app", runs the program
 // against the build's installation, reporting on stdout "MODAL <object name>|<texts>"
