@@ -28,6 +28,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTimer>
@@ -320,6 +321,13 @@ void TestMacro::construction()
     QCOMPARE(child<QComboBox>("ChooseEvent")->currentIndex(), 0);
     QCOMPARE(child<QComboBox>("ChooseEvent")->count(), 9);
     QCOMPARE(child<QComboBox>("ChooseEvent")->maxVisibleItems(), 5);
+    // The open chooser shows five of its nine items and scrolls to the rest.
+    auto* chooser = child<QComboBox>("ChooseEvent");
+    chooser->showPopup();
+    QTRY_VERIFY(chooser->view()->isVisible());
+    QVERIFY(chooser->view()->viewport()->height() < 6 * chooser->view()->sizeHintForRow(0));
+    QVERIFY(chooser->view()->verticalScrollBar()->maximum() > 0);
+    chooser->hidePopup();
     QCOMPARE(child("StartRecord")->focusPolicy(), Qt::NoFocus);
     QCOMPARE(child("StopRecord")->focusPolicy(), Qt::NoFocus);
     QVERIFY(!m_page->RecordHook()->IsInstalled());

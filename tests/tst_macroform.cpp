@@ -432,9 +432,13 @@ void TestMacroForm::buttons()
         QVERIFY(!button->autoDefault());
     }
 
-    const auto* caption = find<QLabel>(QStringLiteral("AutoInsertDelayLabel"));
-    QCOMPARE(caption->alignment(), Qt::AlignLeft | Qt::AlignTop);
-    QVERIFY(caption->wordWrap());
+    // The captions beside the check boxes start level with their box and wrap onto a second
+    // line rather than being cut.
+    for (const char* name : {"AutoInsertDelayLabel", "ReUntilLooseLabel", "ReUntilClickLabel", "ReUntilLabel"}) {
+        const auto* caption = find<QLabel>(QLatin1String(name));
+        QCOMPARE(caption->alignment(), Qt::AlignLeft | Qt::AlignTop);
+        QVERIFY(caption->wordWrap());
+    }
 }
 
 void TestMacroForm::scrollBarSheet()

@@ -66,8 +66,10 @@ QString captionOf(const QWidget* window, const QString& control)
 }
 
 // "mode=1", "result=2", "importing": the global a notice's texts depend on.
-void applySetup(const QString& setup)
+void applySetup(const QString& fullSetup)
 {
+    // ",unreadable": the caller asks the import notice for its "cannot be read" message.
+    const QString setup = fullSetup.section(QLatin1Char(','), 0, 0);
     OfflineNoticeMode = 0;
     ImportCheckResult = 0;
     ImportRunning = 0;
@@ -234,6 +236,8 @@ void TestNotices::languageChangeWhileOpen_data()
     QTest::newRow("question loses its own message") << "ContainReset" << "" << "" << LangTable::ContainResetTexts << 0;
     QTest::newRow("import failure re-reads the result") << "InportFail" << "result=1" << "result=2"
                                                         << LangTable::InportFailTexts << 1;
+    QTest::newRow("unreadable file keeps its message") << "InportFail" << "result=2,unreadable" << "result=3"
+                                                       << LangTable::InportFailTexts << 0;
     QTest::newRow("offline notice follows the mode") << "MouseOffLine" << "mode=0" << "mode=1"
                                                      << LangTable::MouseOffLineTexts << 1;
     QTest::newRow("update dialog re-reads the import flag") << "UpDataParam" << "" << "importing"
@@ -253,6 +257,8 @@ void TestNotices::languageChangeWhileOpen()
     const auto window = makeNotice(notice);
     if (auto* question = qobject_cast<ContainReset*>(window.get()))
         question->SetMessage(QStringLiteral("A message of the caller's"));
+    if (auto* failure = qobject_cast<InportFail*>(window.get()); failure && setupBefore.endsWith(",unreadable"))
+        failure->ShowUnreadableText();
     QPointer<QDialog> open = window.get();
     bool checked = false;
     TestEnv::AnswerNextModal([&](QWidget* modal) {

@@ -165,7 +165,9 @@ Macro::Macro(QWidget* parent)
     m_ui->StartRecord->setFocusPolicy(Qt::NoFocus);
     m_ui->StopRecord->setFocusPolicy(Qt::NoFocus);
 
-    Skin::ApplyComboSkin(m_ui->ChooseEvent, SkinFolder);
+    // A drop-down list below the box: the style's pop-up over the box would show all nine
+    // items whatever the limit.
+    Skin::ApplyComboSkin(m_ui->ChooseEvent, SkinFolder, true, QStringLiteral("QComboBox{combobox-popup: 0;}"));
     m_ui->ChooseEvent->setMaxVisibleItems(5);
 
     m_ui->StopRecord->hide();
@@ -871,10 +873,8 @@ void Macro::ShowSameMacro(const QSize& placedAs)
 void Macro::ShowImportFailed()
 {
     InportFail notice(nullptr);
-    // The "cannot be read" message: this notice is about a macro file, not the last check of a
-    // configuration file.
-    if (QLabel* label = notice.findChild<QLabel*>(QStringLiteral("label")))
-        label->setText(LangText(LangTable::InportFailTexts, 0));
+    // This notice is about a macro file, not the last check of a configuration file.
+    notice.ShowUnreadableText();
     PlaceDialog(&notice, -100, -50);
     notice.exec();
 }

@@ -24,6 +24,12 @@ InportFail::~InportFail()
     delete ui;
 }
 
+void InportFail::ShowUnreadableText()
+{
+    m_unreadable = true;
+    SlotAllLanguage(CurrentLanguage);
+}
+
 void InportFail::on_NewHong_clicked()
 {
     close();
@@ -37,7 +43,7 @@ void InportFail::on_CloseButton_clicked()
 void InportFail::SlotAllLanguage(int index)
 {
     // 1: not a readable export file; 2: it does not match the device; 3: the device refused it.
-    const int result = ImportCheckResult;
+    const int result = m_unreadable ? 1 : int(ImportCheckResult);
     if (result >= 1 && result <= 3)
         ui->label->setText(LangText(LangTable::InportFailTexts, index, result - 1));
     ui->NewHong->setText(LangText(LangTable::QuestionTexts, index, 2));
