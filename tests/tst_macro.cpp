@@ -190,6 +190,8 @@ private slots:
     // Device records.
     void downloadBuildsFromFile_data();
     void downloadBuildsFromFile();
+    void downloadReportsSent_data();
+    void downloadReportsSent();
     void downloadRefused_data();
     void downloadRefused();
     void rebuildFromRecord_data();
@@ -1155,6 +1157,38 @@ void TestMacro::downloadBuildsFromFile_data()
     QTest::newRow("during a recording") << "M" << "recording";
     QTest::newRow("M with unsaved edits") << "M" << "edited";
     QTest::newRow("name with a zero") << QStringLiteral("M") + QChar(0) << "";
+}
+
+void TestMacro::downloadReportsSent_data()
+{
+    QTest::addColumn<int>("events");
+    QTest::addColumn<int>("maxReports");
+    QTest::newRow("one event") << 1 << 2;
+    QTest::newRow("35 events") << 35 << 6;
+    QTest::newRow("70 events") << 70 << 12;
+}
+
+// A push sends only the 64-byte reports its record changed (printed for the record).
+void TestMacro::downloadReportsSent()
+{
+    QFETCH(int, events);
+    QFETCH(int, maxReports);
+    QByteArray file("1\n");
+    for (int i = 0; i < events; ++i) {
+        if (i > 0)
+            file += "20ms\n";
+        file += i % 2 ? "0x04 1 1\n" : "0x04 1 0\n";
+    }
+    writeMacro(QStringLiteral("M"), file);
+    VEXO_CHECKED(makePage());
+    HidSim::ClearCalls();
+
+    PostMsg::instance()->EmitMacroDownLoadData(QStringLiteral("M"), 3);
+
+    QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 1);
+    qInfo("%d events: %d reports", events, HidSim::ReportsSent());
+    QVERIFY(HidSim::ReportsSent() >= 1);
+    QVERIFY(HidSim::ReportsSent() <= maxReports);
 }
 
 void TestMacro::downloadBuildsFromFile()
