@@ -7,6 +7,7 @@
 #include "helpers/testwidgets.h"
 #include "pages/macro/addkey.h"
 #include "pages/macro/macro.h"
+#include "ui/widgets/filechooser.h"
 #include "pages/macro/macroexportfile.h"
 #include "ui/lang/langtext.h"
 #include "ui/lang/languagefilereader.h"
@@ -288,7 +289,7 @@ void TestMacro::cleanup()
 {
     m_page.reset();
     m_answers.reset();
-    Macro::SetFileChooser({});
+    FileChooser::SetAnswerForTests({});
     QCOMPARE(int(MacroRecording.load()), 0);
     UiSendsChanges.store(0);
     CurrentLanguage.store(0);
@@ -1385,8 +1386,8 @@ void TestMacro::exportImportRoundTrip()
     VEXO_CHECKED(makePage());
     const QString exported = m_fixture->home().path() + QStringLiteral("/M-export.ini");
     QStringList asked;
-    Macro::SetFileChooser([&](QWidget*, bool save, const QString& caption, const QString& folder, const QString& filter) {
-        asked << QString::number(save) + QLatin1Char('|') + caption + QLatin1Char('|') + folder + QLatin1Char('|') + filter;
+    FileChooser::SetAnswerForTests([&](QWidget*, const FileChooser::Request& r) {
+        asked << QString::number(r.save) + QLatin1Char('|') + r.caption + QLatin1Char('|') + r.folder + QLatin1Char('|') + r.filter;
         return exported;
     });
     select(QStringLiteral("M"));
@@ -1456,7 +1457,7 @@ void TestMacro::importRefused()
         QVERIFY(in.open(QIODevice::WriteOnly));
         in.write(data);
     }
-    Macro::SetFileChooser([&](QWidget*, bool, const QString&, const QString&, const QString&) { return file; });
+    FileChooser::SetAnswerForTests([&](QWidget*, const FileChooser::Request&) { return file; });
     const QStringList before = QDir(m_folder).entryList(QDir::Files);
 
     QVERIFY(QMetaObject::invokeMethod(m_page.get(), "InPortMacro"));

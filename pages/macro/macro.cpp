@@ -15,6 +15,7 @@
 #include "ui/lang/langtext.h"
 #include "ui/widgets/deleteconfirm.h"
 #include "ui/widgets/exeisrun.h"
+#include "ui/widgets/filechooser.h"
 #include "ui/widgets/inportfail.h"
 #include "ui/widgets/keyboardhook.h"
 #include "ui/widgets/keynumberlimit.h"
@@ -29,7 +30,6 @@
 #include <QDir>
 #include <QEvent>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -55,12 +55,6 @@ const int ChooserButtonCodes[] = {0x01, 0x02, 0x04, 0x10, 0x08};
 const int FirstButtonItem = 4;
 // The MouseButtonNames entry of each chooser item (that list holds back before forward).
 const int ChooserButtonSlots[] = {0, 1, 2, 4, 3};
-
-Macro::FileChooser& Chooser()
-{
-    static Macro::FileChooser chooser;
-    return chooser;
-}
 
 QString ListSheet(const QString& name, const QString& folder)
 {
@@ -114,13 +108,6 @@ QString SpinBoxSheet(const QString& color)
 {
     return QStringLiteral("QSpinBox{background-color: rgb(63, 63, 63);") + Skin::ColorDeclaration(color)
         + QStringLiteral("border: none;}");
-}
-
-QString DefaultFileChooser(QWidget* parent, bool save, const QString& caption, const QString& folder,
-                           const QString& filter)
-{
-    return save ? QFileDialog::getSaveFileName(parent, caption, folder, filter)
-                : QFileDialog::getOpenFileName(parent, caption, folder, filter);
 }
 
 } // namespace
@@ -217,11 +204,6 @@ Macro::~Macro()
 KeyboardHook* Macro::RecordHook() const
 {
     return Hook.data();
-}
-
-void Macro::SetFileChooser(FileChooser chooser)
-{
-    Chooser() = std::move(chooser);
 }
 
 // ---- exchange with the button page ----
@@ -886,12 +868,12 @@ void Macro::PlaceDialog(QDialog* dialog, int dx, int dy) const
 
 QString Macro::ChooseFile(QWidget* parent, bool save, const QString& caption)
 {
-    const QString drive = QStringLiteral("G:");
-    const QString folder = QFileInfo(drive).isDir() ? drive : QDir::homePath();
-    const QString filter = QStringLiteral("File(*.ini)");
-    if (Chooser())
-        return Chooser()(parent, save, caption, folder, filter);
-    return DefaultFileChooser(parent, save, caption, folder, filter);
+    FileChooser::Request request;
+    request.save = save;
+    request.caption = caption;
+    request.folder = FileChooser::StartFolder(QStringLiteral("G:"));
+    request.filter = QStringLiteral("File(*.ini)");
+    return FileChooser::Ask(parent, request);
 }
 
 MacroEventRow Macro::ResolveImportedRow(const MacroEventRow& row)

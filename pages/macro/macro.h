@@ -12,7 +12,6 @@
 #include <QStringList>
 #include <QWidget>
 
-#include <functional>
 
 class KeyboardHook;
 class ListWidgetRows;
@@ -37,11 +36,6 @@ public:
     // The page's own keyboard hook (tests deliver keys through it).
     KeyboardHook* RecordHook() const;
 
-    // Asks for the export or import file; returns "" when cancelled.
-    using FileChooser = std::function<QString(QWidget* parent, bool save, const QString& caption,
-                                              const QString& folder, const QString& filter)>;
-    // An empty chooser restores the file dialogs.
-    static void SetFileChooser(FileChooser chooser);
 
 public slots:
     void SlotButtonToMacro(FlashDataMap DataMap, int KeyNumer);
