@@ -151,7 +151,20 @@ void TestSkinImages::builtInMatchesItsDrawing()
     const QImage a = load(*builtIn);
     const QImage b = load(*installed);
     QVERIFY(!a.isNull() && !b.isNull());
-    QVERIFY2(a == b, "compiled-in image is stale: run mkskin --builtin resources/skin");
+    // The raster engine's blending rounds differently on other processors: a level or two.
+    QCOMPARE(a.size(), b.size());
+    const QImage pa = a.convertToFormat(QImage::Format_ARGB32);
+    const QImage pb = b.convertToFormat(QImage::Format_ARGB32);
+    int worst = 0;
+    for (int y = 0; y < pa.height(); ++y) {
+        for (int x = 0; x < pa.width(); ++x) {
+            const QRgb p = pa.pixel(x, y);
+            const QRgb q = pb.pixel(x, y);
+            worst = std::max({worst, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                              std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
+        }
+    }
+    QVERIFY2(worst <= 2, "compiled-in image is stale: run mkskin --builtin resources/skin");
 }
 
 void TestSkinImages::sourcesNameOnlyKnownImages()
