@@ -19,6 +19,7 @@ constexpr int BackArrowWait = 100;           // after telling the device the pro
 constexpr int CloseWait = 200;               // closing: hot-plug stopped -> device service stopped
 constexpr int HotplugInterval = 600;         // handed to the library's hot-plug registration
 constexpr int SettingsPageTick = 1000;       // settings page timers
+constexpr int MacroSaveSettle = 1500;        // button page: a saved macro's file settles before it is sent
 constexpr int PumpSlice = 100;               // most time spent in one event-processing call
 
 double Scale();

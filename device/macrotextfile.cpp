@@ -106,30 +106,40 @@ QStringList ListMacroNames(const QString& folder)
     return names;
 }
 
-MacroFileContent ReadMacroTextFile(const QString& path)
+bool ReadMacroFileLines(const QString& path, QStringList* lines)
 {
-    MacroFileContent content;
     // Only plain files: opening a pipe would wait for a writer.
     const QFileInfo info(path);
     if (!info.isFile())
-        return content;
+        return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return content;
+        return false;
     const QByteArray data = file.read(MacroFileMaxBytes + 1);
     if (data.size() > MacroFileMaxBytes)
-        return content;
-    content.loaded = true;
-
-    QList<QByteArray> lines = data.split('\n');
+        return false;
+    QList<QByteArray> raw = data.split('\n');
     // What follows the last line break is a line only when it holds something.
-    if (lines.last().isEmpty())
-        lines.removeLast();
-    for (int i = 0; i < lines.size(); ++i) {
-        QByteArray bytes = lines.at(i);
+    if (raw.last().isEmpty())
+        raw.removeLast();
+    lines->clear();
+    for (QByteArray& bytes : raw) {
         if (bytes.endsWith('\r'))
             bytes.chop(1);
-        const QString line = QString::fromUtf8(bytes);
+        lines->append(QString::fromUtf8(bytes));
+    }
+    return true;
+}
+
+MacroFileContent ReadMacroTextFile(const QString& path)
+{
+    MacroFileContent content;
+    QStringList lines;
+    if (!ReadMacroFileLines(path, &lines))
+        return content;
+    content.loaded = true;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString& line = lines.at(i);
         if (i == 0) {
             content.hasRepeatLine = true;
             content.repeat = line.trimmed().toInt();

@@ -29,6 +29,10 @@ struct MacroFileContent {
     QVector<MacroEventRow> rows;
 };
 
+// The lines of a macro file (plain files of at most MacroFileMaxBytes), UTF-8, LF or CRLF, a
+// last line without line break included; false when it cannot be read.
+bool ReadMacroFileLines(const QString& path, QStringList* lines);
+
 // Reads a file by the loader's line rules: lines split at blanks, three parts an event (name
 // from the key table by code text and kind, kind and code kept; a third part other than "0"
 // or "1" skips the line), one part a delay row, other lines skipped. LF and CRLF endings; a
