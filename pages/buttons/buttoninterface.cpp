@@ -9,12 +9,18 @@
 #include "device/buttoncaption.h"
 #include "device/buttoncatalogue.h"
 #include "device/keyactioncodec.h"
+#include "device/macrobuttonfile.h"
+#include "device/macronames.h"
+#include "device/macrorecordcodec.h"
+#include "device/macrotextfile.h"
+#include "core/timing.h"
 #include "pages/buttons/firekey.h"
 #include "pages/buttons/groupkey.h"
 #include "device/worker.h"
 #include "ui/lang/langtext.h"
 #include "ui/widgets/debouncetime.h"
 #include "ui/widgets/leftbuttononly.h"
+#include "ui/widgets/makemacro.h"
 #include "ui/widgets/skin.h"
 
 #include "hidusb/HIDUsb.h"
@@ -28,9 +34,12 @@
 #include <QFont>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -133,6 +142,7 @@ Buttoninterface::Buttoninterface(QWidget* parent)
     InitButtonGroups();
 
     ButtonColorText = Skin::OptionColor(QStringLiteral("ButtonColor"));
+    CreateMacroButtons();
     m_ui->DPI_3->hide();
     m_ui->DPI_9->hide();
     ApplySkin();
@@ -364,6 +374,13 @@ void Buttoninterface::ShowButtonFunction(int slot, int type, int code, int param
         f, record.keyActions[button], record.macros[button], dpiValue, [this](int p) { return Text(p); });
     if (caption)
         selector->setText(*caption);
+    if (type != MacroFunction)
+        return;
+    // The local file follows the macro the mouse holds: its repeat line now, the events from
+    // the macro page, which answers the signal before it returns.
+    const QString name = MacroRecordName(record.macros[button]);
+    if (WriteMacroFileHeader(name, QString::number(param)))
+        emit PostMsg::instance()->SigButtonToMacro(record, button);
 }
 
 void Buttoninterface::LoadRecord(const FlashDataMap& record)
@@ -533,7 +550,17 @@ void Buttoninterface::OpenFunctionMenu(int uiSlot)
         } else if (f.type == DpiLockFunction && pre.subEntry) {
             dpiLockScroll = 15 * pre.subRow;
         }
-        // Macros: the macro list checks its own button once it exists.
+        if (f.type == MacroFunction) {
+            QString caption = selector->text();
+            caption.remove(QChar(0));
+            for (int i = 0; i < MacroButtons.size(); ++i) {
+                QToolButton* macro = MacroButtons.at(i);
+                if (MacroCaptionPrefix + macro->text() == caption) {
+                    macro->setChecked(true);
+                    m_ui->scrollArea_7->verticalScrollBar()->setValue(15 * (i + 1));
+                }
+            }
+        }
     }
     if (f.type != KeyActionFunction || !pre.opens)
         m_ui->scrollArea_10->verticalScrollBar()->setValue(dpiLockScroll);
@@ -640,13 +667,20 @@ void Buttoninterface::on_DPI_8_clicked()
     dialog.exec();
     if (!dialog.Confirmed)
         return;
+    const ButtonSlotRow* row = SelectedRow();
+    AssignKeyCombination(row ? row->deviceButton : -1, dialog.KeyText);
+}
+
+void Buttoninterface::AssignKeyCombination(int deviceButton, const QString& text)
+{
     m_ui->stackedWidget_2->setCurrentWidget(m_ui->page_9);
     ClearFunctionChecks();
-    if (const ButtonSlotRow* row = SelectedRow()) {
-        const KeyActionRecord keys = ParseKeyCombination(dialog.KeyText);
+    const int slot = SlotOfDeviceButton(deviceButton);
+    if (const ButtonSlotRow* row = SlotRow(slot)) {
+        const KeyActionRecord keys = ParseKeyCombination(text);
         if (SetButtonKeyAction(row->deviceButton, &KeyActionButtonCode, &keys)) {
             SetButtonParam(row->uiSlot, KeyActionFunction, 0, 0);
-            Button(row->selector)->setText(dialog.KeyText);
+            Button(row->selector)->setText(text);
         }
     }
     // Another combination may follow for the same button: the main list stays.
@@ -655,10 +689,30 @@ void Buttoninterface::on_DPI_8_clicked()
     m_ui->stackedWidget_2->setCurrentWidget(m_ui->page_9);
 }
 
+void Buttoninterface::AssignMultimediaKey(int deviceButton, int usageLowByte)
+{
+    const ButtonSlotRow* row = SlotRow(SlotOfDeviceButton(deviceButton));
+    const CatalogueEntry* entry = ConsumerKeyEntry(usageLowByte);
+    const std::optional<KeyActionRecord> keys = MultimediaKeyRecord(usageLowByte);
+    const QAbstractButton* entryButton = entry ? Button(entry->name) : nullptr;
+    if (!row || !keys || !entryButton)
+        return;
+    if (SetButtonKeyAction(row->deviceButton, &KeyActionButtonCode, &*keys)) {
+        SetButtonParam(row->uiSlot, KeyActionFunction, 0, 0);
+        Button(row->selector)->setText(entryButton->text());
+    }
+}
+
 void Buttoninterface::on_DPI_10_clicked()
 {
-    // The macro list is not built yet: the panel keeps the default page.
+    if (!MacroButtons.isEmpty()) {
+        ShowSubList(int(SubListPage::Macros));
+        return;
+    }
     m_ui->stackedWidget_2->setCurrentWidget(m_ui->page_9);
+    MakeMacro notice(nullptr);
+    PlaceDialog(&notice);
+    notice.exec();
 }
 
 void Buttoninterface::on_stackedWidget_currentChanged(int index)
@@ -809,7 +863,207 @@ void Buttoninterface::changeEvent(QEvent* event)
 
 // Profiles and the macro list are filled by their own slots, still to come.
 void Buttoninterface::SlotUpDataConfigUI(int, int, bool) {}
-void Buttoninterface::SlotAddMacroButton() {}
-void Buttoninterface::SlotDeleteMacroButton(QString) {}
-void Buttoninterface::SlotUpDataMacro(QString, int) {}
-void Buttoninterface::SlotMacroRename(QString, QString) {}
+// ---- macro list and macro buttons ----
+
+QString Buttoninterface::MacroButtonStyle() const
+{
+    return QStringLiteral("QToolButton{") + Skin::ColorDeclaration(ButtonColorText) + QStringLiteral("border-image: ")
+        + Skin::Url(PictureFolder, QStringLiteral("CMenuTitle.png"))
+        + QStringLiteral(";}QToolButton:hover{background-image: none;}QToolButton:checked{border-image: ")
+        + Skin::Url(PictureFolder, QStringLiteral("CMenuTitleChecked.png")) + QStringLiteral(";}");
+}
+
+void Buttoninterface::CreateMacroButtons()
+{
+    MacroListWidget = new QWidget;
+    MacroListLayout = new QVBoxLayout(MacroListWidget);
+    MacroListLayout->setSizeConstraint(QLayout::SetFixedSize);
+    MacroListWidget->setMinimumSize(205, 220);
+    MacroListWidget->setMaximumSize(205, 220);
+    MacroListWidget->setStyleSheet(QStringLiteral("background-color:transparent;border:none;"));
+    m_ui->scrollArea_7->setWidget(MacroListWidget);
+    FillMacroButtons(false);
+}
+
+void Buttoninterface::FillMacroButtons(bool rebuild)
+{
+    const MacroButtonScan scan = ScanMacroButtonFiles(MacroFolder(), rebuild);
+    const QString style = MacroButtonStyle();
+    const QFont font(Skin::FormFontFamily(), 9);
+    const auto make = [&](const QString& text) {
+        auto* button = new QToolButton(MacroListWidget);
+        button->setText(text);
+        button->setStyleSheet(style);
+        button->setFont(font);
+        button->setCheckable(true);
+        MacroListLayout->addWidget(button);
+        MacroButtons.append(button);
+        return button;
+    };
+    for (const QString& text : scan.texts) {
+        QToolButton* button = make(text);
+        button->setMinimumSize(174, 22);
+        SubListGroup->addButton(button);
+        connect(button, &QToolButton::clicked, this, &Buttoninterface::slotButtonClicked);
+    }
+    for (int i = MacroPlaceholderCount(scan.entries); i > 0; --i) {
+        QToolButton* placeholder = make(QString());
+        placeholder->setEnabled(false);
+        placeholder->setMinimumSize(174, 23);
+        placeholder->hide();
+    }
+}
+
+void Buttoninterface::SlotAddMacroButton()
+{
+    // A rebuild can come inside a macro button's own click: the old buttons go later.
+    for (QToolButton* button : qAsConst(MacroButtons)) {
+        MacroListLayout->removeWidget(button);
+        SubListGroup->removeButton(button);
+        button->hide();
+        button->deleteLater();
+    }
+    MacroButtons.clear();
+    FillMacroButtons(true);
+}
+
+void Buttoninterface::slotButtonClicked(bool checked)
+{
+    if (!checked)
+        return;
+    const auto* macroButton = qobject_cast<QAbstractButton*>(sender());
+    const ButtonSlotRow* row = SelectedRow();
+    if (macroButton && row) {
+        const QString name = macroButton->text();
+        bool ok = false;
+        const MacroRecord record = LoadMacroKeys(name, ok);
+        if (ok) {
+            const int repeat = MacroRepeatValue(ReadMacroFile(name));
+            const ButtonFunctionCode f{MacroFunction, quint8(row->deviceButton), quint8(repeat)};
+            if (SetButtonMacro(row->deviceButton, &f, &record)) {
+                Button(row->selector)->setText(MacroCaptionPrefix + name);
+                SetButtonParam(row->uiSlot, MacroFunction, row->deviceButton, repeat);
+            }
+        }
+    }
+    CloseFunctionMenu();
+}
+
+QList<const ButtonSlotRow*> Buttoninterface::RowsShowingCaption(const QString& caption) const
+{
+    QList<const ButtonSlotRow*> rows;
+    for (const ButtonSlotRow& row : ButtonSlotMap) {
+        const QAbstractButton* selector = Button(row.selector);
+        if (selector && QString(selector->text()).remove(QChar(0)) == caption)
+            rows.append(&row);
+    }
+    return rows;
+}
+
+QList<const ButtonSlotRow*> Buttoninterface::RowsShowingMacro(const QString& name) const
+{
+    QList<const ButtonSlotRow*> rows;
+    for (const ButtonSlotRow& row : ButtonSlotMap) {
+        const QAbstractButton* selector = Button(row.selector);
+        if (!selector)
+            continue;
+        QString caption = selector->text();
+        caption.remove(QChar(0));
+        if (!MacroCaptionPrefix.isEmpty())
+            caption.remove(MacroCaptionPrefix);
+        if (caption == name)
+            rows.append(&row);
+    }
+    return rows;
+}
+
+void Buttoninterface::RestoreDefaultFunction(const ButtonSlotRow& row, const QStringList& keyParam)
+{
+    const CatalogueEntry* entry = MacroDeletionDefault(row.deviceButton);
+    if (!entry)
+        return;
+    // The menu shows the default as picked; DPI up and down also check their list's opener.
+    if (QAbstractButton* b = Button(entry->name))
+        b->setChecked(true);
+    if (row.deviceButton == 10 || row.deviceButton == 8) {
+        if (QAbstractButton* opener = Button("DPI_7"))
+            opener->setChecked(true);
+    }
+    DeviceConfig.update([&row](FlashDataMap& m) { m.keyActions[row.deviceButton] = KeyActionRecord{}; });
+
+    if (keyParam.isEmpty()) {
+        EntryClicked(entry->name, true);
+    } else if (keyParam.size() == 3) {
+        QString low = keyParam.at(2).trimmed();
+        if (low.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+            low = low.mid(2);
+        bool isNumber = false;
+        const int byte = low.toInt(&isNumber, 16);
+        if (isNumber)
+            AssignMultimediaKey(row.deviceButton, byte);
+    } else if (keyParam.size() == 4) {
+        AssignKeyCombination(row.deviceButton, keyParam.at(3));
+    }
+}
+
+void Buttoninterface::SlotDeleteMacroButton(QString MacroName)
+{
+    // Only buttons 0 to 5 can have a device default, and only a list that starts with "0x05".
+    QStringList keyParams[6];
+    const QString section = QStringLiteral("Drive") + QString::number(CurrentDeviceIndex() + 1);
+    for (int k = 1; k <= 6; ++k) {
+        const QStringList list = ConfigIni::instance()->valueList(section, QStringLiteral("KeyParam") + QString::number(k));
+        if (!list.isEmpty() && list.first() == QLatin1String("0x05"))
+            keyParams[k - 1] = list;
+    }
+    for (const ButtonSlotRow* row : RowsShowingCaption(MacroName)) {
+        if (QAbstractButton* selector = Button(row->selector))
+            selector->setChecked(true);
+        const bool listed = row->deviceButton >= 0 && row->deviceButton < 6;
+        RestoreDefaultFunction(*row, listed ? keyParams[row->deviceButton] : QStringList());
+    }
+    UncheckSelectors();
+    CloseFunctionMenu();
+    // The cleared key blocks reach the mouse even when no selector showed the macro.
+    SendDeviceConfig();
+}
+
+void Buttoninterface::SlotMacroRename(QString MacroName, QString NewName)
+{
+    for (const ButtonSlotRow* row : RowsShowingMacro(MacroName)) {
+        Button(row->selector)->setText(MacroCaptionPrefix + NewName);
+        ButtonFunctionCode f{};
+        MacroRecord macro{};
+        DeviceConfig.read([&](const FlashDataMap& m) {
+            f = m.buttonFunctions[row->deviceButton];
+            macro = m.macros[row->deviceButton];
+        });
+        macro.nameLength = quint8(EncodeMacroName(NewName, reinterpret_cast<quint8*>(macro.name)));
+        SetButtonMacro(row->deviceButton, &f, &macro);
+    }
+}
+
+void Buttoninterface::SlotUpDataMacro(QString MacroName, int index)
+{
+    if (index == 0) {
+        // The macro page writes the saved events first; the page may go during the wait.
+        QPointer<Buttoninterface> self(this);
+        WaitPumpingEvents(Timing::MacroSaveSettle);
+        if (!self)
+            return;
+        for (const ButtonSlotRow* row : RowsShowingMacro(MacroName))
+            emit PostMsg::instance()->SigMacroDownLoadData(MacroName, row->deviceButton);
+    } else if (index == 1) {
+        const int repeat = MacroRepeatValue(ReadMacroFile(MacroName));
+        for (const ButtonSlotRow* row : RowsShowingMacro(MacroName)) {
+            ButtonFunctionCode f{};
+            MacroRecord macro{};
+            DeviceConfig.read([&](const FlashDataMap& m) {
+                f = m.buttonFunctions[row->deviceButton];
+                macro = m.macros[row->deviceButton];
+            });
+            f.parameter = quint8(repeat);
+            SetButtonMacro(row->deviceButton, &f, &macro);
+        }
+    }
+}

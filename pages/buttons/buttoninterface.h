@@ -7,6 +7,7 @@
 #include <QList>
 #include <QScopedPointer>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <QWidget>
 
@@ -17,6 +18,8 @@ class QAbstractButton;
 class QDialog;
 class QEvent;
 class QMouseEvent;
+class QToolButton;
+class QVBoxLayout;
 struct ButtonSlotRow;
 struct CatalogueEntry;
 
@@ -55,14 +58,19 @@ public slots:
     void SlotAddMacroButton();
     void SlotDeleteMacroButton(QString name);
     void SlotUpDataMacro(QString name, int index);
-    void SlotMacroRename(QString rename, QString name);
+    void SlotMacroRename(QString MacroName, QString NewName);
     void SlotMouseIndex(int index);
 
 public:
     // Unchecks every sub-list entry (and macro button).
     void ClearFunctionChecks();
+    // A device's default key combination or multimedia key for a device button of the page.
+    void AssignKeyCombination(int deviceButton, const QString& text);
+    void AssignMultimediaKey(int deviceButton, int usageLowByte);
 
 private slots:
+    // Every macro button of the macro list: assigns its macro to the selected button.
+    void slotButtonClicked(bool checked);
     // Selectors: select a button and open the function menu on its current function.
     void on_FireKey_clicked();
     void on_RightKey_clicked();
@@ -182,8 +190,22 @@ private:
     void AssignFunction(const CatalogueEntry& entry, const QString& entryText);
     void AssignConsumerKey(const CatalogueEntry& entry, const QString& entryText);
     void ShowSubList(int page);
+    // The macro list in scrollArea_7: built once, refilled by SlotAddMacroButton.
+    void CreateMacroButtons();
+    void FillMacroButtons(bool rebuild);
+    QString MacroButtonStyle() const;
+    // The selectors that show a macro, by caption: with only NULs removed (deletion) or also
+    // the macro prefix (rename, save).
+    QList<const ButtonSlotRow*> RowsShowingCaption(const QString& caption) const;
+    QList<const ButtonSlotRow*> RowsShowingMacro(const QString& name) const;
+    // The button's function after its macro is deleted: the device's KeyParam default or the
+    // built-in one.
+    void RestoreDefaultFunction(const ButtonSlotRow& row, const QStringList& keyParam);
 
     const QScopedPointer<Ui::Buttoninterface> m_ui;
+    QWidget* MacroListWidget = nullptr;
+    QVBoxLayout* MacroListLayout = nullptr;
+    QList<QToolButton*> MacroButtons;
     QButtonGroup* SelectorGroup = nullptr;
     QButtonGroup* CatalogueGroup = nullptr;
     QButtonGroup* SubListGroup = nullptr;
