@@ -6,6 +6,7 @@
 #include "device/buttoncatalogue.h"
 #include "device/worker.h"
 #include "helpers/devicelinkfixture.h"
+#include "helpers/filesizelimit.h"
 #include "helpers/hubrecorder.h"
 #include "helpers/testenv.h"
 #include "helpers/testwidgets.h"
@@ -122,6 +123,7 @@ private slots:
     void exportBytesOfEachSampleDevice();
     void exportWithoutReadWritesNothing();
     void exportCancelledOrUnwritable();
+    void exportFailedWriteKeepsOldFile();
     void importRoundTrip();
     void importBadFile_data();
     void importBadFile();
@@ -317,6 +319,24 @@ void TestButtonProfiles::exportCancelledOrUnwritable()
     click("OutputData");
     QVERIFY(!QFile::exists(path));
     QCOMPARE(m_hub->count(QStringLiteral("Offline:0")), 0);
+}
+
+void TestButtonProfiles::exportFailedWriteKeepsOldFile()
+{
+    const QString path = file(QStringLiteral("kept.bin"));
+    answerFiles(path);
+    click("OutputData");
+    const QByteArray older = readAll(path);
+    QCOMPARE(older.size(), 10464);
+
+    DeviceConfig.set(changed(DeviceConfig.get()));
+    {
+        FileSizeLimit limit(4096);
+        click("OutputData");
+    }
+    QCOMPARE(readAll(path), older);
+    QCOMPARE(QDir(m_fixture->home().path()).entryList({QStringLiteral("kept*")}, QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("kept.bin")});
 }
 
 // Out to a file and back onto the mouse: the same record, byte for byte, in one write.
