@@ -118,7 +118,8 @@ int CheckProfileFile(const QString& path, FlashDataMap* out)
     if (untilNul(sensor) != ownSensor)
         return 2;
 
-    if (record.size() < int(sizeof(FlashDataMap)))
+    // Only a record of exactly the layout's size is one this program wrote.
+    if (record.size() != int(sizeof(FlashDataMap)))
         return 1;
     FlashDataMap candidate;
     std::memcpy(&candidate, record.constData(), sizeof candidate);

@@ -6,6 +6,7 @@
 #include "core/devicesetters.h"
 #include "core/devicestate.h"
 #include "core/postmsg.h"
+#include "core/profileexportfile.h"
 #include "device/buttoncaption.h"
 #include "device/buttoncatalogue.h"
 #include "device/keyactioncodec.h"
@@ -18,10 +19,14 @@
 #include "pages/buttons/groupkey.h"
 #include "device/worker.h"
 #include "ui/lang/langtext.h"
+#include "ui/widgets/containreset.h"
 #include "ui/widgets/debouncetime.h"
+#include "ui/widgets/filechooser.h"
 #include "ui/widgets/leftbuttononly.h"
 #include "ui/widgets/makemacro.h"
+#include "ui/widgets/myconmbobox.h"
 #include "ui/widgets/skin.h"
+#include "ui/widgets/updataparam.h"
 
 #include "hidusb/HIDUsb.h"
 
@@ -31,6 +36,7 @@
 #include <QButtonGroup>
 #include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFont>
 #include <QLabel>
 #include <QMouseEvent>
@@ -861,8 +867,6 @@ void Buttoninterface::changeEvent(QEvent* event)
     m_ui->ProjectChoose->blockSignals(false);
 }
 
-// Profiles and the macro list are filled by their own slots, still to come.
-void Buttoninterface::SlotUpDataConfigUI(int, int, bool) {}
 // ---- macro list and macro buttons ----
 
 QString Buttoninterface::MacroButtonStyle() const
@@ -1066,4 +1070,149 @@ void Buttoninterface::SlotUpDataMacro(QString MacroName, int index)
             SetButtonMacro(row->deviceButton, &f, &macro);
         }
     }
+}
+
+// ---- profiles, configuration file, factory reset ----
+
+void Buttoninterface::PlaceCommandDialog(QDialog* dialog) const
+{
+    const QSize s = dialog->size();
+    dialog->move(mapToGlobal(QPoint(0, 0))
+                 + QPoint((width() - s.width()) / 2 - 75, (height() - s.height()) / 2 - 65));
+}
+
+QString Buttoninterface::AskConfigFile(bool save)
+{
+    FileChooser::Request request;
+    request.save = save;
+    request.caption = save ? QStringLiteral("FileSave") : QStringLiteral("SelectFile");
+    request.folder = FileChooser::StartFolder(LastConfigFolder);
+    request.filter = QStringLiteral("File(*.bin)");
+    if (save)
+        request.defaultSuffix = QStringLiteral("bin");
+    const QString path = FileChooser::Ask(this, request);
+    if (!path.isEmpty())
+        LastConfigFolder = QFileInfo(path).absolutePath();
+    return path;
+}
+
+bool Buttoninterface::ExportConfig(QString path, FlashDataMap record)
+{
+    return WriteProfileExportFile(path, record, CurrentSensorName());
+}
+
+void Buttoninterface::on_OutputData_clicked()
+{
+    // Only a full read of the chosen device is a configuration worth keeping.
+    if (!DeviceConfigHoldsChosenDevice()) {
+        emit PostMsg::instance()->SigMouseOffLineo(0);
+        return;
+    }
+    const QString path = AskConfigFile(true);
+    if (path.isEmpty())
+        return;
+    // The device may have gone or changed while the dialog was open.
+    FlashDataMap record{};
+    bool holds = false;
+    {
+        std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
+        holds = DeviceConfigHoldsChosenDevice();
+        if (holds)
+            record = DeviceConfig.get();
+    }
+    if (!holds) {
+        emit PostMsg::instance()->SigMouseOffLineo(0);
+        return;
+    }
+    ExportConfig(path, record);
+}
+
+void Buttoninterface::on_ImportData_clicked()
+{
+    if (!DevicePresent()) {
+        emit PostMsg::instance()->SigMouseOffLineo(0);
+        return;
+    }
+    SettingsBusy.store(1);
+    const QString path = AskConfigFile(false);
+    if (!path.isEmpty()) {
+        // Set before the dialog is built: it picks its import text from it.
+        ImportRunning.store(1);
+        UpDataParam dialog(nullptr);
+        dialog.StartTimer();
+        dialog.ImportMode = true;
+        dialog.ImportFilePath = path;
+        PlaceCommandDialog(&dialog);
+        dialog.exec();
+        ImportRunning.store(0);
+    }
+    SettingsBusy.store(0);
+}
+
+void Buttoninterface::on_ProjectChoose_activated(int index)
+{
+    // The device announces the switch itself; its reports bring the profile's settings.
+    if (DevicePresent() || ButtonLoading.load()) {
+        UsbServer_SetCurrentConfig(quint8(index));
+        return;
+    }
+    m_ui->ProjectChoose->setCurrentIndex(m_ui->ProjectChoose->PressedIndex);
+    emit PostMsg::instance()->SigMouseOffLineo(0);
+}
+
+void Buttoninterface::on_ProjectChoose_currentIndexChanged(int) {}
+
+void Buttoninterface::on_Reset_clicked()
+{
+    if (!DevicePresent()) {
+        emit PostMsg::instance()->SigMouseOffLineo(0);
+        return;
+    }
+    ContainReset confirm(nullptr);
+    PlaceCommandDialog(&confirm);
+    confirm.exec();
+    if (!confirm.Confirmed)
+        return;
+
+    SettingsBusy.store(1);
+    // No presence checks while the device restores itself.
+    if (WorkerPollTimer)
+        WorkerPollTimer->stop();
+    // A pass still running would hand the pages the settings from before the reset.
+    if (Worker* worker = WorkerThread.load())
+        worker->WaitProcessingEvents();
+    UsbServer_SetBatteryOptimizeEnable(0);
+    SendDeviceConfig();
+    UsbServer_SetClearSetting();
+
+    UpDataParam dialog(nullptr);
+    dialog.StartTimer();
+    dialog.ReloadWaitMode = true;
+    // The dialog's wait must see only the pages' answers to the fresh read.
+    PrepareResetReadPass();
+    SensorLoaded.store(0);
+    LightLoaded.store(0);
+    ButtonLoaded.store(0);
+    StartWorkerPass();
+    PlaceCommandDialog(&dialog);
+    dialog.exec();
+
+    SettingsBusy.store(0);
+    if (WorkerPollTimer)
+        WorkerPollTimer->start();
+}
+
+void Buttoninterface::SlotUpDataConfigUI(int ToTalItem, int SelectIndex, bool ItemEnable)
+{
+    MyConmboBox* profiles = m_ui->ProjectChoose;
+    profiles->blockSignals(true);
+    profiles->clear();
+    // A device without profile reports shows its one configuration.
+    const int items = ToTalItem > 0 ? ToTalItem : (ToTalItem == 0 ? 1 : 0);
+    for (int k = 0; k < items; ++k)
+        profiles->addItem(ProfileNamePrefix + QString::number(k + 1));
+    profiles->blockSignals(false);
+    profiles->setEnabled(ItemEnable);
+    if (ToTalItem > 0 && SelectIndex >= 0 && SelectIndex < items)
+        profiles->setCurrentIndex(SelectIndex);
 }

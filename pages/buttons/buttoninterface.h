@@ -155,6 +155,12 @@ private slots:
     void on_VolumeUp_14_clicked(bool checked);
     void on_VolumeDown_14_clicked(bool checked);
     void on_stackedWidget_currentChanged(int index);
+    // Whole-device commands: configuration file, profile choice, factory settings.
+    void on_OutputData_clicked();
+    void on_ImportData_clicked();
+    void on_ProjectChoose_activated(int index);
+    void on_ProjectChoose_currentIndexChanged(int index);
+    void on_Reset_clicked();
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -201,6 +207,15 @@ private:
     // The button's function after its macro is deleted: the device's KeyParam default or the
     // built-in one.
     void RestoreDefaultFunction(const ButtonSlotRow& row, const QStringList& keyParam);
+
+    // Writes the configuration export file of record to path; false when nothing was written.
+    bool ExportConfig(QString path, FlashDataMap record);
+    // The export or import file the user picks, "" when cancelled.
+    QString AskConfigFile(bool save);
+    // Where the whole-device commands' dialogs sit over the page.
+    void PlaceCommandDialog(QDialog* dialog) const;
+    // The folder of the last configuration file picked; home at first.
+    QString LastConfigFolder;
 
     const QScopedPointer<Ui::Buttoninterface> m_ui;
     QWidget* MacroListWidget = nullptr;

@@ -1,0 +1,42 @@
+#include "core/profileexportfile.h"
+
+#include <QBuffer>
+#include <QDataStream>
+#include <QSaveFile>
+
+static_assert(ProfileExportFileSize == 10464, "the export file layout changed");
+
+QByteArray ProfileExportBytes(const FlashDataMap& record, const QString& sensorName)
+{
+    // The reader compares the texts up to their first zero byte, so a name of exactly 12
+    // bytes carries none.
+    const auto fixed = [](const QByteArray& text) { return text.left(ProfileExportTextSize).leftJustified(ProfileExportTextSize, '\0'); };
+    const QByteArray marker = fixed(QByteArrayLiteral("Dovoz"));
+    const QByteArray sensor = fixed(sensorName.toUtf8());
+
+    QByteArray bytes;
+    bytes.reserve(ProfileExportFileSize);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QDataStream out(&buffer);
+    out.writeBytes(marker.constData(), uint(marker.size()));
+    out.writeBytes(sensor.constData(), uint(sensor.size()));
+    out.writeBytes(reinterpret_cast<const char*>(&record), uint(sizeof record));
+    return bytes;
+}
+
+bool WriteProfileExportFile(const QString& path, const FlashDataMap& record, const QString& sensorName)
+{
+    if (path.isEmpty())
+        return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = ProfileExportBytes(record, sensorName);
+    // A short write (a full disk, a size limit) is seen by an explicit flush, not by commit.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
