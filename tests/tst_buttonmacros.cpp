@@ -94,6 +94,7 @@ private slots:
 
     void listFromTheFolder();
     void xmlFilesAtStartAndAfterRebuild();
+    void rebuildInsideAClick_data();
     void rebuildInsideAClick();
     void assignToRow8();
     void sameMacroOnTwoRows();
@@ -242,17 +243,33 @@ void TestButtonMacros::xmlFilesAtStartAndAfterRebuild()
     QCOMPARE(listButtons().size(), 6);
 }
 
+void TestButtonMacros::rebuildInsideAClick_data()
+{
+    QTest::addColumn<bool>("offline");
+    QTest::newRow("after the assignment") << false;
+    QTest::newRow("from the offline notice, inside the assignment") << true;
+}
+
 void TestButtonMacros::rebuildInsideAClick()
 {
+    QFETCH(bool, offline);
     QVERIFY(writeFile(MacroFilePath(MacroFolder(), QStringLiteral("m")), macroFile(1, 2)));
     makePage();
     QPointer<QToolButton> old = macroButton(QStringLiteral("m"));
     QVERIFY(old);
-    // The macro page answers an assignment with a rebuild, still inside the button's click.
-    connect(old.data(), &QToolButton::clicked, PostMsg::instance(), &PostMsg::EmitAddMacroButton);
+    // The macro page answers an assignment with a rebuild; the frame rebuilds when a notice
+    // lets it run. Either way the clicked button's own click is still on the stack.
+    if (offline) {
+        QVERIFY(HidSim::Unplug("m1"));
+        connect(PostMsg::instance(), &PostMsg::SigMouseOffLineo, PostMsg::instance(),
+                &PostMsg::EmitAddMacroButton);
+    } else {
+        connect(old.data(), &QToolButton::clicked, PostMsg::instance(), &PostMsg::EmitAddMacroButton);
+    }
     selector(1)->setChecked(true);
     old->click();
-    QCOMPARE(int(DeviceLinkFixture::StoredRecord("m1").buttonFunctions[1].type), 6);
+    disconnect(PostMsg::instance(), &PostMsg::SigMouseOffLineo, PostMsg::instance(), &PostMsg::EmitAddMacroButton);
+    QCOMPARE(int(DeviceLinkFixture::StoredRecord("m1").buttonFunctions[1].type), offline ? 1 : 6);
     QVERIFY(macroButton(QStringLiteral("m")));
     QVERIFY(macroButton(QStringLiteral("m")) != old);
     QTRY_VERIFY(old.isNull());
