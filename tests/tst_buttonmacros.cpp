@@ -35,18 +35,6 @@ namespace {
 
 constexpr quint32 Drive1 = 0;
 
-bool writeFile(const QString& path, const QByteArray& data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 // A macro file of n key presses, each followed by a delay line.
 QByteArray macroFile(int repeat, int events)
 {
@@ -199,7 +187,7 @@ void TestButtonMacros::assign(int row, const QString& macro)
 void TestButtonMacros::listFromTheFolder()
 {
     for (const char* name : {"b.ini", "a.ini", "C.ini", "notes.xml"})
-        QVERIFY(writeFile(MacroFolder() + QLatin1Char('/') + QLatin1String(name), "1\n"));
+        QVERIFY(TestEnv::WriteFile(MacroFolder() + QLatin1Char('/') + QLatin1String(name), "1\n"));
     makePage();
 
     const QList<QToolButton*> buttons = listButtons();
@@ -230,7 +218,7 @@ void TestButtonMacros::listFromTheFolder()
 void TestButtonMacros::xmlFilesAtStartAndAfterRebuild()
 {
     for (const char* name : {"a.ini", "xml1.ini", "xml2.ini"})
-        QVERIFY(writeFile(MacroFolder() + QLatin1Char('/') + QLatin1String(name), "1\n"));
+        QVERIFY(TestEnv::WriteFile(MacroFolder() + QLatin1Char('/') + QLatin1String(name), "1\n"));
     makePage();
     QVERIFY(macroButton(QStringLiteral("xml2")));
     QVERIFY(!macroButton(QStringLiteral("xml1")));
@@ -253,7 +241,7 @@ void TestButtonMacros::rebuildInsideAClick_data()
 void TestButtonMacros::rebuildInsideAClick()
 {
     QFETCH(bool, offline);
-    QVERIFY(writeFile(MacroFilePath(MacroFolder(), QStringLiteral("m")), macroFile(1, 2)));
+    QVERIFY(TestEnv::WriteFile(MacroFilePath(MacroFolder(), QStringLiteral("m")), macroFile(1, 2)));
     makePage();
     QPointer<QToolButton> old = macroButton(QStringLiteral("m"));
     QVERIFY(old);
@@ -277,7 +265,7 @@ void TestButtonMacros::rebuildInsideAClick()
 
 void TestButtonMacros::assignToRow8()
 {
-    QVERIFY(writeFile(MacroFilePath(MacroFolder(), QStringLiteral("abc")), "3\n0x04 1 0\n20ms\n0x04 1 1\n"));
+    QVERIFY(TestEnv::WriteFile(MacroFilePath(MacroFolder(), QStringLiteral("abc")), "3\n0x04 1 0\n20ms\n0x04 1 1\n"));
     makePage();
     const int row = rowOf(10);
     assign(row, QStringLiteral("abc"));
@@ -302,7 +290,7 @@ void TestButtonMacros::assignToRow8()
 
 void TestButtonMacros::sameMacroOnTwoRows()
 {
-    QVERIFY(writeFile(MacroFilePath(MacroFolder(), QStringLiteral("twice")), macroFile(255, 3)));
+    QVERIFY(TestEnv::WriteFile(MacroFilePath(MacroFolder(), QStringLiteral("twice")), macroFile(255, 3)));
     makePage();
     assign(rowOf(2), QStringLiteral("twice"));
     assign(rowOf(9), QStringLiteral("twice"));
@@ -326,7 +314,7 @@ void TestButtonMacros::assignWritesNothingWithout_data()
 void TestButtonMacros::assignWritesNothingWithout()
 {
     QFETCH(QString, what);
-    QVERIFY(writeFile(MacroFilePath(MacroFolder(), QStringLiteral("m")), macroFile(1, 2)));
+    QVERIFY(TestEnv::WriteFile(MacroFilePath(MacroFolder(), QStringLiteral("m")), macroFile(1, 2)));
     makePage();
     const QByteArray before = DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m1"));
     const QString caption = selector(0)->text();
@@ -351,7 +339,7 @@ void TestButtonMacros::assignWritesNothingWithout()
 
 void TestButtonMacros::seventyEventsCostFewReports()
 {
-    QVERIFY(writeFile(MacroFilePath(MacroFolder(), QStringLiteral("long")), macroFile(1, 70)));
+    QVERIFY(TestEnv::WriteFile(MacroFilePath(MacroFolder(), QStringLiteral("long")), macroFile(1, 70)));
     makePage();
     assign(rowOf(3), QStringLiteral("long"));
     QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 1);
@@ -396,7 +384,7 @@ void TestButtonMacros::deleteGivesDefaults()
     if (!keyParam.isEmpty())
         setConfig(QStringLiteral("KeyParam") + QString::number(deviceButton + 1), keyParam.split(QLatin1Char(',')));
     setConfig(QStringLiteral("KeyNumber"), 9);
-    QVERIFY(writeFile(MacroFilePath(MacroFolder(), QStringLiteral("gone")), macroFile(1, 2)));
+    QVERIFY(TestEnv::WriteFile(MacroFilePath(MacroFolder(), QStringLiteral("gone")), macroFile(1, 2)));
     makePage();
     const int row = rowOf(deviceButton);
     assign(row, QStringLiteral("gone"));
@@ -452,7 +440,7 @@ void TestButtonMacros::deleteOfAMacroShownNowhereStillSends()
 
 void TestButtonMacros::rename()
 {
-    QVERIFY(writeFile(MacroFilePath(MacroFolder(), QStringLiteral("elevenchars")), macroFile(4, 3)));
+    QVERIFY(TestEnv::WriteFile(MacroFilePath(MacroFolder(), QStringLiteral("elevenchars")), macroFile(4, 3)));
     makePage();
     assign(rowOf(0), QStringLiteral("elevenchars"));
     selector(rowOf(8))->setText(QStringLiteral("other"));
@@ -485,12 +473,12 @@ void TestButtonMacros::repeatSaved()
     QFETCH(QByteArray, firstLine);
     QFETCH(int, param);
     const QString path = MacroFilePath(MacroFolder(), QStringLiteral("rep"));
-    QVERIFY(writeFile(path, macroFile(2, 2)));
+    QVERIFY(TestEnv::WriteFile(path, macroFile(2, 2)));
     makePage();
     assign(rowOf(4), QStringLiteral("rep"));
     const FlashDataMap before = DeviceLinkFixture::StoredRecord("m1");
     const QByteArray macroBefore = bytesOf(&before.macros[4], 592);
-    QVERIFY(writeFile(path, firstLine + "\n0x05 1 0\n"));
+    QVERIFY(TestEnv::WriteFile(path, firstLine + "\n0x05 1 0\n"));
     HidSim::ClearCalls();
 
     PostMsg::instance()->EmitUpDataMacro(QStringLiteral("rep"), 1);
@@ -505,7 +493,7 @@ void TestButtonMacros::repeatSaved()
 
 void TestButtonMacros::eventsSavedAfterTheWait()
 {
-    QVERIFY(writeFile(MacroFilePath(MacroFolder(), QStringLiteral("ev")), macroFile(2, 2)));
+    QVERIFY(TestEnv::WriteFile(MacroFilePath(MacroFolder(), QStringLiteral("ev")), macroFile(2, 2)));
     makePage();
     assign(rowOf(1), QStringLiteral("ev"));
     assign(rowOf(10), QStringLiteral("ev"));
@@ -549,11 +537,11 @@ void TestButtonMacros::loadRewritesTheFile()
 
     setConfig(QStringLiteral("KeyNumber"), 9);
     const QString outside = QDir(MacroFolder()).absoluteFilePath(QStringLiteral("../x.ini"));
-    QVERIFY(writeFile(outside, "untouched\n"));
-    QVERIFY(writeFile(MacroFolder() + QStringLiteral("/.ini"), "untouched\n"));
+    QVERIFY(TestEnv::WriteFile(outside, "untouched\n"));
+    QVERIFY(TestEnv::WriteFile(MacroFolder() + QStringLiteral("/.ini"), "untouched\n"));
     const QString file = MacroFilePath(MacroFolder(), QString::fromLatin1(name));
     if (announced)
-        QVERIFY(writeFile(file, "9\n0x05 1 0\n10ms\n0x05 1 1\n"));
+        QVERIFY(TestEnv::WriteFile(file, "9\n0x05 1 0\n10ms\n0x05 1 1\n"));
     makePage();
     QSignalSpy toMacro(PostMsg::instance(), &PostMsg::SigButtonToMacro);
 
@@ -564,13 +552,13 @@ void TestButtonMacros::loadRewritesTheFile()
 
     const int row = rowOf(deviceButton);
     QCOMPARE(selector(row)->text(), prefix() + QString::fromLatin1(name));
-    QCOMPARE(readFile(outside), QByteArray("untouched\n"));
-    QCOMPARE(readFile(MacroFolder() + QStringLiteral("/.ini")), QByteArray("untouched\n"));
+    QCOMPARE(TestEnv::ReadFile(outside), QByteArray("untouched\n"));
+    QCOMPARE(TestEnv::ReadFile(MacroFolder() + QStringLiteral("/.ini")), QByteArray("untouched\n"));
     if (!announced) {
         QCOMPARE(toMacro.count(), 0);
         return;
     }
-    QCOMPARE(readFile(file), QByteArray("3\n"));
+    QCOMPARE(TestEnv::ReadFile(file), QByteArray("3\n"));
     QCOMPARE(toMacro.count(), 1);
     QCOMPARE(toMacro.at(0).at(1).toInt(), deviceButton);
     const FlashDataMap sent = toMacro.at(0).at(0).value<FlashDataMap>();
@@ -578,9 +566,9 @@ void TestButtonMacros::loadRewritesTheFile()
 
     // A language change shows the device's captions again, and so rewrites the file again.
     DeviceConfig.set(record);
-    QVERIFY(writeFile(file, "9\n"));
+    QVERIFY(TestEnv::WriteFile(file, "9\n"));
     PostMsg::instance()->EmitAllLanguage(1);
-    QCOMPARE(readFile(file), QByteArray("3\n"));
+    QCOMPARE(TestEnv::ReadFile(file), QByteArray("3\n"));
     QCOMPARE(selector(row)->text(),
              LangText(LangTable::ButtoninterfaceTexts, 1, MacroCaptionPrefixPosition) + QString::fromLatin1(name));
 }
@@ -596,7 +584,7 @@ void TestButtonMacros::loadWithTheMacroPage()
     record.macros[1] = namedMacro("fromMouse");
     PostMsg::instance()->EmitUpDataButtonUIC(record);
 
-    QCOMPARE(readFile(MacroFilePath(MacroFolder(), QStringLiteral("fromMouse"))),
+    QCOMPARE(TestEnv::ReadFile(MacroFilePath(MacroFolder(), QStringLiteral("fromMouse"))),
              QByteArray("5\n0x04 1 0\n15ms\n0x04 1 1\n"));
     // Assigning it again gives the mouse the same bytes back.
     PostMsg::instance()->EmitAddMacroButton();
@@ -610,7 +598,7 @@ void TestButtonMacros::loadWithTheMacroPage()
 void TestButtonMacros::preCheckFindsTheMacroButton()
 {
     for (const char* name : {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l"})
-        QVERIFY(writeFile(MacroFilePath(MacroFolder(), QLatin1String(name)), macroFile(1, 1)));
+        QVERIFY(TestEnv::WriteFile(MacroFilePath(MacroFolder(), QLatin1String(name)), macroFile(1, 1)));
     makePage();
     assign(rowOf(5), QStringLiteral("c"));
     ButtonLoading.store(0);
@@ -641,7 +629,7 @@ void TestButtonMacros::macroEntryWithoutMacros()
     QVERIFY(noticeShown);
     QVERIFY(child<QStackedWidget>("stackedWidget_2")->currentWidget() == child<QWidget>("page_9"));
 
-    QVERIFY(writeFile(MacroFilePath(MacroFolder(), QStringLiteral("m")), macroFile(1, 1)));
+    QVERIFY(TestEnv::WriteFile(MacroFilePath(MacroFolder(), QStringLiteral("m")), macroFile(1, 1)));
     PostMsg::instance()->EmitAddMacroButton();
     child("DPI_10")->click();
     QVERIFY(child<QStackedWidget>("stackedWidget_2")->currentWidget() == child<QWidget>("page_5"));

@@ -14,18 +14,6 @@
 
 namespace {
 
-bool writeFile(const QString& path, const QByteArray& data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 QByteArray recordBytes(const MacroRecord& record)
 {
     return QByteArray(reinterpret_cast<const char*>(&record), sizeof(record));
@@ -164,7 +152,7 @@ void TestMacroButtonFile::loadMacroKeys()
 
     // The locale's codec also names the files.
     QTextCodec::setCodecForLocale(QTextCodec::codecForName(codec));
-    QVERIFY(writeFile(path(name), file));
+    QVERIFY(TestEnv::WriteFile(path(name), file));
     bool ok = false;
     const MacroRecord record = LoadMacroKeys(name, ok);
     QVERIFY(ok);
@@ -178,7 +166,7 @@ void TestMacroButtonFile::longFilesStayInsideTheRecord()
         int count;
     };
     for (const Case c : {Case{69, 70}, Case{70, 70}, Case{80, 70}}) {
-        QVERIFY(writeFile(path(QStringLiteral("long")), "1\n" + delayLines(c.delayLines) + "0x05 1 1\n"));
+        QVERIFY(TestEnv::WriteFile(path(QStringLiteral("long")), "1\n" + delayLines(c.delayLines) + "0x05 1 1\n"));
         // A write past the record shows in the sanitizer build.
         bool ok = false;
         const MacroRecord record = LoadMacroKeys(QStringLiteral("long"), ok);
@@ -191,7 +179,7 @@ void TestMacroButtonFile::longFilesStayInsideTheRecord()
 
 void TestMacroButtonFile::loadNeedsSendingPagesAndAFile()
 {
-    QVERIFY(writeFile(path(QStringLiteral("m")), "1\n0x04 1 0\n"));
+    QVERIFY(TestEnv::WriteFile(path(QStringLiteral("m")), "1\n0x04 1 0\n"));
     bool ok = true;
     UiSendsChanges.store(0);
     QCOMPARE(recordBytes(LoadMacroKeys(QStringLiteral("m"), ok)), QByteArray(int(sizeof(MacroRecord)), '\0'));
@@ -231,7 +219,7 @@ void TestMacroButtonFile::readMacroFile()
     QFETCH(QString, expected);
     QFETCH(int, repeat);
 
-    QVERIFY(writeFile(path(QStringLiteral("r")), file));
+    QVERIFY(TestEnv::WriteFile(path(QStringLiteral("r")), file));
     QCOMPARE(ReadMacroFile(QStringLiteral("r")), expected);
     QCOMPARE(MacroRepeatValue(ReadMacroFile(QStringLiteral("r"))), repeat);
     QCOMPARE(ReadMacroFile(QStringLiteral("none")), QString());
@@ -259,12 +247,12 @@ void TestMacroButtonFile::repeatValue()
 
 void TestMacroButtonFile::headerReplacesTheFile()
 {
-    QVERIFY(writeFile(path(QStringLiteral("h")), "5\n0x04 1 0\n10ms\n0x04 1 1\n"));
+    QVERIFY(TestEnv::WriteFile(path(QStringLiteral("h")), "5\n0x04 1 0\n10ms\n0x04 1 1\n"));
     QVERIFY(WriteMacroFileHeader(QStringLiteral("h"), QStringLiteral("254")));
-    QCOMPARE(readFile(path(QStringLiteral("h"))), QByteArray("254\n"));
+    QCOMPARE(TestEnv::ReadFile(path(QStringLiteral("h"))), QByteArray("254\n"));
     // A macro the mouse holds but the folder does not gets its file.
     QVERIFY(WriteMacroFileHeader(QString::fromUtf8("新"), QStringLiteral("3")));
-    QCOMPARE(readFile(path(QString::fromUtf8("新"))), QByteArray("3\n"));
+    QCOMPARE(TestEnv::ReadFile(path(QString::fromUtf8("新"))), QByteArray("3\n"));
 }
 
 void TestMacroButtonFile::unusableNamesTouchNoFile_data()
@@ -281,19 +269,19 @@ void TestMacroButtonFile::unusableNamesTouchNoFile()
     QFETCH(QString, name);
     // Files the names would reach if they were taken as paths.
     const QString outside = QDir(MacroFolder()).absoluteFilePath(QStringLiteral("../x.ini"));
-    QVERIFY(writeFile(outside, "7\n0x04 1 0\n"));
-    QVERIFY(writeFile(MacroFolder() + QStringLiteral("/.ini"), "7\n"));
+    QVERIFY(TestEnv::WriteFile(outside, "7\n0x04 1 0\n"));
+    QVERIFY(TestEnv::WriteFile(MacroFolder() + QStringLiteral("/.ini"), "7\n"));
     QVERIFY(QDir().mkpath(MacroFolder() + QStringLiteral("/a")));
-    QVERIFY(writeFile(MacroFolder() + QStringLiteral("/a/b.ini"), "7\n"));
+    QVERIFY(TestEnv::WriteFile(MacroFolder() + QStringLiteral("/a/b.ini"), "7\n"));
 
     QVERIFY(!WriteMacroFileHeader(name, QStringLiteral("1")));
     bool ok = true;
     LoadMacroKeys(name, ok);
     QVERIFY(!ok);
     QCOMPARE(ReadMacroFile(name), QString());
-    QCOMPARE(readFile(outside), QByteArray("7\n0x04 1 0\n"));
-    QCOMPARE(readFile(MacroFolder() + QStringLiteral("/.ini")), QByteArray("7\n"));
-    QCOMPARE(readFile(MacroFolder() + QStringLiteral("/a/b.ini")), QByteArray("7\n"));
+    QCOMPARE(TestEnv::ReadFile(outside), QByteArray("7\n0x04 1 0\n"));
+    QCOMPARE(TestEnv::ReadFile(MacroFolder() + QStringLiteral("/.ini")), QByteArray("7\n"));
+    QCOMPARE(TestEnv::ReadFile(MacroFolder() + QStringLiteral("/a/b.ini")), QByteArray("7\n"));
 }
 
 void TestMacroButtonFile::scan_data()
@@ -329,7 +317,7 @@ void TestMacroButtonFile::scan()
     QFETCH(int, placeholders);
 
     for (const QString& file : files)
-        QVERIFY(writeFile(MacroFolder() + QLatin1Char('/') + file, "1\n"));
+        QVERIFY(TestEnv::WriteFile(MacroFolder() + QLatin1Char('/') + file, "1\n"));
     // Neither folders nor links are macros.
     QVERIFY(QDir().mkpath(MacroFolder() + QStringLiteral("/folder.ini")));
     QVERIFY(QFile::link(MacroFolder() + QStringLiteral("/nowhere"), MacroFolder() + QStringLiteral("/link.ini")));

@@ -61,18 +61,6 @@ QStringList render(const QVector<MacroEventRow>& rows)
     return lines;
 }
 
-bool writeFile(const QString& path, const QByteArray& data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 // A macro file of rows events and delays alternating.
 QVector<MacroEventRow> longMacro(int rows)
 {
@@ -148,7 +136,7 @@ void TestMacroTextFile::listing()
 {
     const QString folder = m_dir->path();
     for (const char* name : {"b.ini", "A.ini", "notes.xml", "c.txt", ".h.ini", "XML.ini", "two.ini.ini", "bxmlc.ini"})
-        QVERIFY(writeFile(folder + QLatin1Char('/') + QLatin1String(name), "1\n"));
+        QVERIFY(TestEnv::WriteFile(folder + QLatin1Char('/') + QLatin1String(name), "1\n"));
     QVERIFY(QDir(folder).mkdir(QStringLiteral("sub.ini")));
     QVERIFY(QFile::link(folder + QStringLiteral("/A.ini"), folder + QStringLiteral("/link.ini")));
     QCOMPARE(::mkfifo(QFile::encodeName(folder + QStringLiteral("/pipe.ini")).constData(), 0600), 0);
@@ -209,7 +197,7 @@ void TestMacroTextFile::read()
     QFETCH(int, repeat);
     QFETCH(QStringList, rows);
 
-    QVERIFY(writeFile(path("m"), data));
+    QVERIFY(TestEnv::WriteFile(path("m"), data));
     const MacroFileContent content = ReadMacroTextFile(path("m"));
     QVERIFY(content.loaded);
     QCOMPARE(content.hasRepeatLine, hasRepeatLine);
@@ -239,7 +227,7 @@ void TestMacroTextFile::readRefusesWhatIsNoMacroFile()
     const QByteArray start("1\n0x04 1 0\n");
     if (what.startsWith(QLatin1String("6"))) {
         const int size = what == QLatin1String("64k") ? 64 * 1024 : what == QLatin1String("64k+1") ? 64 * 1024 + 1 : 65 * 1024;
-        QVERIFY(writeFile(file, start + QByteArray(size - start.size(), '\n')));
+        QVERIFY(TestEnv::WriteFile(file, start + QByteArray(size - start.size(), '\n')));
     } else if (what == QLatin1String("folder")) {
         QVERIFY(QDir().mkpath(file));
     } else if (what == QLatin1String("pipe")) {
@@ -339,11 +327,11 @@ void TestMacroTextFile::save()
     QFETCH(QByteArray, after);
 
     if (before != "<missing>")
-        QVERIFY(writeFile(path("m"), before));
+        QVERIFY(TestEnv::WriteFile(path("m"), before));
     const QVector<MacroEventRow> rows = {keyRow("A", KindKeyboard, 0x04, true), delay("10ms"),
                                          keyRow("A", KindKeyboard, 0x04, false)};
     QCOMPARE(SaveMacroTextFile(path("m"), 254, rows, mustExist), saved);
-    QCOMPARE(readFile(path("m")), after);
+    QCOMPARE(TestEnv::ReadFile(path("m")), after);
     // Written in one step: no temporary file stays behind.
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden).size(), after == "<missing>" ? 0 : 1);
 }
@@ -351,11 +339,11 @@ void TestMacroTextFile::save()
 void TestMacroTextFile::createNeverTruncates()
 {
     QVERIFY(CreateMacroTextFile(path("new")));
-    QCOMPARE(readFile(path("new")), QByteArray());
+    QCOMPARE(TestEnv::ReadFile(path("new")), QByteArray());
 
-    QVERIFY(writeFile(path("old"), "5\n0x04 1 0\n"));
+    QVERIFY(TestEnv::WriteFile(path("old"), "5\n0x04 1 0\n"));
     QVERIFY(!CreateMacroTextFile(path("old")));
-    QCOMPARE(readFile(path("old")), QByteArray("5\n0x04 1 0\n"));
+    QCOMPARE(TestEnv::ReadFile(path("old")), QByteArray("5\n0x04 1 0\n"));
 
     QVERIFY(!CreateMacroTextFile(m_dir->path() + QStringLiteral("/missing/x.ini")));
 }
@@ -379,11 +367,11 @@ void TestMacroTextFile::appendAddsBareLines()
     QFETCH(QByteArray, after);
 
     if (before != "<missing>")
-        QVERIFY(writeFile(path("m"), before));
+        QVERIFY(TestEnv::WriteFile(path("m"), before));
     const QVector<MacroEventRow> rows = {keyRow("A", KindKeyboard, 0x04, true), delay("10ms"),
                                          keyRow("LShift", KindModifier, 0x02, false)};
     QCOMPARE(AppendMacroTextFile(path("m"), rows), appended);
-    QCOMPARE(readFile(path("m")), after);
+    QCOMPARE(TestEnv::ReadFile(path("m")), after);
 }
 
 void TestMacroTextFile::truncate_data()
@@ -397,9 +385,9 @@ void TestMacroTextFile::truncate()
 {
     QFETCH(QByteArray, before);
     if (before != "<missing>")
-        QVERIFY(writeFile(path("m"), before));
+        QVERIFY(TestEnv::WriteFile(path("m"), before));
     QVERIFY(TruncateMacroTextFile(path("m")));
-    QCOMPARE(readFile(path("m")), QByteArray());
+    QCOMPARE(TestEnv::ReadFile(path("m")), QByteArray());
 }
 
 void TestMacroTextFile::rename_data()
@@ -423,32 +411,32 @@ void TestMacroTextFile::rename()
     QFETCH(bool, renamed);
 
     const QByteArray oldContent("2\n0x04 1 0\n");
-    QVERIFY(writeFile(path("old"), oldContent));
+    QVERIFY(TestEnv::WriteFile(path("old"), oldContent));
     QByteArray targetContent("<missing>");
     if (target == QLatin1String("file")) {
         targetContent = "9\n";
-        QVERIFY(writeFile(path(newName), targetContent));
+        QVERIFY(TestEnv::WriteFile(path(newName), targetContent));
     } else if (target == QLatin1String("link")) {
         QVERIFY(QFile::link(m_dir->path() + QStringLiteral("/nowhere"), path(newName)));
     }
 
     QCOMPARE(RenameMacroTextFile(m_dir->path(), QStringLiteral("old"), newName), renamed);
     if (renamed) {
-        QCOMPARE(readFile(path(newName)), oldContent);
+        QCOMPARE(TestEnv::ReadFile(path(newName)), oldContent);
         QVERIFY(!QFileInfo::exists(path("old")));
     } else {
-        QCOMPARE(readFile(path("old")), oldContent);
+        QCOMPARE(TestEnv::ReadFile(path("old")), oldContent);
         if (target == QLatin1String("link"))
             QVERIFY(QFileInfo(path(newName)).isSymLink());
         else if (newName != QLatin1String("old"))
-            QCOMPARE(readFile(path(newName)), targetContent);
+            QCOMPARE(TestEnv::ReadFile(path(newName)), targetContent);
     }
 }
 
 void TestMacroTextFile::benchmarkListing()
 {
     for (int i = 0; i < 2000; ++i)
-        QVERIFY(writeFile(path(QStringLiteral("macro %1").arg(i)), "1\n"));
+        QVERIFY(TestEnv::WriteFile(path(QStringLiteral("macro %1").arg(i)), "1\n"));
     QStringList names;
     QBENCHMARK {
         names = ListMacroNames(m_dir->path());

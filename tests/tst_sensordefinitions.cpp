@@ -46,12 +46,6 @@ void resetSensorState()
     DpiRanges = DpiRangeSet();
 }
 
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 } // namespace
 
 class TestSensorDefinitions : public QObject
@@ -169,7 +163,7 @@ void TestSensorDefinitions::readFile()
                                "\n"
                                "#define SENSOR_A_DPI_100\t0x20\r\n"
                                "#define SENSOR_A_DPI_250\t0x13";
-    QVERIFY(writeFile(dir.filePath("driver_sensor.h"), content));
+    QVERIFY(TestEnv::WriteFile(dir.filePath("driver_sensor.h"), content));
 
     const QString previous = AppPaths::InstallFolder();
     AppPaths::SetInstallFolder(dir.path());

@@ -16,6 +16,18 @@
 
 namespace TestEnv {
 
+bool WriteFile(const QString& path, const QByteArray& data)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+QByteArray ReadFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
 QString BuiltInstallFolder()
 {
     return QStringLiteral(VEXO_INSTALL_DIR);

@@ -18,6 +18,11 @@ namespace TestEnv {
 QString BuiltInstallFolder();
 QString SourceFolder();
 
+// Whole-file helpers for fixtures: false when the file cannot be written whole; "<missing>"
+// for a file that cannot be read.
+bool WriteFile(const QString& path, const QByteArray& data);
+QByteArray ReadFile(const QString& path);
+
 // HOME and the XDG folders point into a fresh temporary folder for the object's lifetime.
 class TempHome
 {
