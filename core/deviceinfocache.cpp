@@ -3,6 +3,7 @@
 #include "core/apppaths.h"
 #include "core/configini.h"
 #include "core/devicestate.h"
+#include "core/savefilecommit.h"
 
 #include <QDataStream>
 #include <QFile>
@@ -63,7 +64,7 @@ void SaveDeviceInfoCache(const QString& fileName, const FlashDataMap& record)
     QDataStream out(&file);
     out.writeBytes(reinterpret_cast<const char*>(&record), sizeof record);
     if (out.status() == QDataStream::Ok)
-        file.commit();
+        CommitSaveFile(file);
     else
         file.cancelWriting();
 }

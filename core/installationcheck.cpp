@@ -1,6 +1,7 @@
 #include "core/installationcheck.h"
 
 #include "core/apppaths.h"
+#include "core/savefilecommit.h"
 #include "core/userfolders.h"
 
 #include <QDateTime>
@@ -86,7 +87,7 @@ void ReportInstallationProblems(const QStringList& problems, QIODevice* errors, 
     if (!log.open(QIODevice::WriteOnly | QIODevice::Text))
         return;
     log.write(unique.join(QLatin1Char('\n')).toUtf8() + '\n');
-    log.commit();
+    CommitSaveFile(log);
 }
 
 void CheckInstallation()

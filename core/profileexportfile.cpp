@@ -1,5 +1,7 @@
 #include "core/profileexportfile.h"
 
+#include "core/savefilecommit.h"
+
 #include <QBuffer>
 #include <QDataStream>
 #include <QSaveFile>
@@ -33,10 +35,9 @@ bool WriteProfileExportFile(const QString& path, const FlashDataMap& record, con
     if (!file.open(QIODevice::WriteOnly))
         return false;
     const QByteArray bytes = ProfileExportBytes(record, sensorName);
-    // A short write (a full disk, a size limit) is seen by an explicit flush, not by commit.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
+    if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    return CommitSaveFile(file);
 }

@@ -1,6 +1,7 @@
 #include "core/userfolders.h"
 
 #include "core/apppaths.h"
+#include "core/savefilecommit.h"
 #include "platform/registrystore.h"
 
 #include <QDateTime>
@@ -30,7 +31,7 @@ void PrepareUserFolders()
     if (!QFile::exists(macroIni)) {
         QSaveFile file(macroIni);
         if (file.open(QIODevice::WriteOnly))
-            file.commit();
+            CommitSaveFile(file);
     }
     RemoveInterruptedSaves(base);
     RemoveInterruptedSaves(QFileInfo(RegistryStore::FilePath()).absolutePath());

@@ -1,6 +1,7 @@
 #include "device/macrobuttonfile.h"
 
 #include "core/devicestate.h"
+#include "core/savefilecommit.h"
 #include "device/keyactioncodec.h"
 #include "device/keyusagetable.h"
 #include "device/macronames.h"
@@ -110,5 +111,5 @@ bool WriteMacroFileHeader(const QString& name, const QString& text)
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    return CommitSaveFile(file);
 }

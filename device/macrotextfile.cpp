@@ -1,6 +1,7 @@
 #include "device/macrotextfile.h"
 
 #include "core/apppaths.h"
+#include "core/savefilecommit.h"
 #include "device/keyusagetable.h"
 
 #include <QDir>
@@ -182,7 +183,7 @@ bool SaveMacroTextFile(const QString& path, int repeat, const QVector<MacroEvent
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    return CommitSaveFile(file);
 }
 
 bool AppendMacroTextFile(const QString& path, const QVector<MacroEventRow>& rows)

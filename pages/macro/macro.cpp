@@ -3,6 +3,7 @@
 #include "core/devicesetters.h"
 #include "core/devicestate.h"
 #include "core/postmsg.h"
+#include "core/savefilecommit.h"
 #include "device/keyusagetable.h"
 #include "device/macronames.h"
 #include "device/macrorecordcodec.h"
@@ -605,7 +606,7 @@ void Macro::ExPortMacro()
     const ListWidgetRows* rows = m_rows.data();
     if (WriteMacroExportFile(file, SelectedMacroName(), RepeatValue(), m_rows->Rows(),
                              [rows](const MacroEventRow& row) { return rows->IconFor(row); }))
-        file.commit();
+        CommitSaveFile(file);
 }
 
 void Macro::InPortMacro()
