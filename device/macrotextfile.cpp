@@ -192,7 +192,8 @@ bool AppendMacroTextFile(const QString& path, const QVector<MacroEventRow>& rows
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly))
         return false;
     const QByteArray data = MacroFileRowLines(rows);
-    return file.write(data) == data.size();
+    // Buffered: a full disk shows only when the data is flushed.
+    return file.write(data) == data.size() && file.flush();
 }
 
 bool TruncateMacroTextFile(const QString& path)
