@@ -176,6 +176,35 @@ QString Skin::SliderPagesStyle(const QString& rgb)
         + QStringLiteral("}QSlider:add-page:horizontal{border-radius: 2px;background-color: rgb(255, 255, 255);}");
 }
 
+QString Skin::LightSliderStyle(const QString& folder, const QString& handleImage, const QString& rgb)
+{
+    return QStringLiteral("QSlider::groove:horizontal { border-radius: 2px;  height: 5px;background:#ffffff}"
+                          "QSlider:handle:horizontal{ border-radius: 2px;width:  6px;height: 18px;  margin-top: -9px;"
+                          "margin-left: -1px; margin-bottom: -9px;margin-right: -1px; border-image: url(")
+        + folder + handleImage + SliderPagesStyle(rgb);
+}
+
+QString Skin::ChannelSpinBoxStyle(const QString& rgb)
+{
+    const QString color = ColorDeclaration(rgb);
+    return QStringLiteral("QSpinBox{background-color: rgb(0,0,0);") + color
+        + QStringLiteral("border: 1px  solid gray;}QSpinBox:hover{background-color: transparent;") + color
+        + QStringLiteral("border: 1px  solid gray;}");
+}
+
+QString Skin::CentredImageStyle(const QString& objectName, const QString& folder, const QString& image)
+{
+    return QLatin1Char('#') + objectName
+        + QStringLiteral("{border:0px;background-position:center;background-repeat:no-repeat;background-image: ")
+        + url(folder, image) + QStringLiteral(";}");
+}
+
+QString Skin::ImageFirstStyle(const QString& objectName, const QString& folder, const QString& image)
+{
+    return QLatin1Char('#') + objectName + QStringLiteral("{background-image: ") + url(folder, image)
+        + QStringLiteral(";border:0px;background-position:center;background-repeat:no-repeat;}");
+}
+
 QPoint Skin::CenteredPosition(const QPoint& global, const QSize& outer, const QSize& inner, const QPoint& shift)
 {
     return QPoint(global.x() + (outer.width() - inner.width()) / 2 + shift.x(),

@@ -98,6 +98,16 @@ public:
     static void DropFrameBorder(QFrame* frame);
     // What follows a page's own groove and handle text on its sliders.
     static QString SliderPagesStyle(const QString& rgb);
+    // The lighting sliders: a white 5 px groove, a 6 x 18 handle drawn with handleImage, the
+    // part left of the handle in the slider colour.
+    static QString LightSliderStyle(const QString& folder, const QString& handleImage, const QString& rgb);
+    // The red, green and blue boxes of a colour editor: black, grey border, transparent hovered.
+    static QString ChannelSpinBoxStyle(const QString& rgb);
+    // A picture, centred and not repeated, without border, on the widget of that name:
+    // the background rule first (preset swatches, colour boards, frames) ...
+    static QString CentredImageStyle(const QString& objectName, const QString& folder, const QString& image);
+    // ... or the picture first (steppers, the preview before a colour is shown).
+    static QString ImageFirstStyle(const QString& objectName, const QString& folder, const QString& image);
 
     // Where a dialog of size `inner` goes over a widget whose top-left corner is at `global`
     // with size `outer`, shifted by the call site's (dx, dy); halves truncate toward zero.
