@@ -90,9 +90,10 @@ QString Skin::ConfirmButtonStyle(const QString& folder, const QString& rgb, cons
         + QStringLiteral("; }");
 }
 
-QString Skin::CloseButtonStyle(const QString& folder, const QString& stem)
+QString Skin::CloseButtonStyle(const QString& folder, const QString& stem, const QString& normalImage)
 {
-    return QStringLiteral("QToolButton{border:0px;background-image: ") + url(folder, stem + QStringLiteral(".png"))
+    const QString normal = normalImage.isEmpty() ? stem + QStringLiteral(".png") : normalImage;
+    return QStringLiteral("QToolButton{border:0px;background-image: ") + url(folder, normal)
         + QStringLiteral(";background-position:center;background-repeat:no-repeat;}"
                          "QToolButton:hover{background-image: ")
         + url(folder, stem + QStringLiteral("Hover.png"))

@@ -67,7 +67,9 @@ public:
                                       const QString& pressedImage = QStringLiteral("ConfirmClick.png"));
     // Close icon of every notice ("Close"), minimise icon of the top-level pages ("Min"):
     // stem + ".png", stem + "Hover.png", stem + "Click.png".
-    static QString CloseButtonStyle(const QString& folder, const QString& stem = QStringLiteral("Close"));
+    // A window may draw the normal state from another picture (the light mode dialog's "CloseButton.png").
+    static QString CloseButtonStyle(const QString& folder, const QString& stem = QStringLiteral("Close"),
+                                    const QString& normalImage = QString());
 
     enum class FrameImage {
         Background,        // background-image, closed by ");}"
