@@ -1,6 +1,7 @@
 #include "device/devicediscovery.h"
 
 #include "core/postmsg.h"
+#include "device/screenclock.h"
 #include "platform/registrystore.h"
 
 #include "hidusb/HIDUsb.h"
@@ -239,7 +240,11 @@ void DevicePageHotplugCallback()
     Wireless2PidList.set(config.valueList(QStringLiteral("Option"), QStringLiteral("Wireless2_PID")));
     Wireless4PidList.set(config.valueList(QStringLiteral("Option"), QStringLiteral("Wireless4_PID")));
     Wireless8PidList.set(config.valueList(QStringLiteral("Option"), QStringLiteral("Wireless8_PID")));
-    EnumerateDevices(vendorId, ConfiguredProductIds(config), config);
+    const QVector<QString> productIds = ConfiguredProductIds(config);
+    // The screen clock's device search uses the same ids, as of the latest run.
+    HidVendorId.set(vendorId);
+    HidProductIds.set(QStringList(productIds.begin(), productIds.end()));
+    EnumerateDevices(vendorId, productIds, config);
 
     std::function<void()> rebuild;
     {
