@@ -1,22 +1,46 @@
 #include "pages/settings/updatewarning.h"
 
-#include <QLabel>
+#include "core/postmsg.h"
+#include "ui/lang/langtext.h"
+#include "ui/widgets/skin.h"
+
+#include "ui_updatewarning.h"
 
 UpDateWarning::UpDateWarning(QWidget* parent)
     : QDialog(parent)
-    , Message(new QLabel(this))
+    , ui(new Ui::UpDateWarning)
 {
-    setObjectName(QStringLiteral("UpDateWarning"));
-    resize(300, 140);
-    Message->setObjectName(QStringLiteral("label"));
-    Message->setGeometry(0, 30, 300, 71);
-    Message->setAlignment(Qt::AlignCenter);
-    Message->setWordWrap(true);
+    ui->setupUi(this);
+    SkinFolder = Skin::WarningDialogFolder();
+    Skin::ApplyNoticeSkin(this, SkinFolder, ui->WarningFrame, ui->label, ui->CloseButton);
+    Skin::ApplyConfirmButton(ui->NewHong, SkinFolder);
+    PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
+    SlotAllLanguage(CurrentLanguage);
+    ui->NewHong->setShortcut(QKeySequence(Qt::Key_Return));
 }
 
-UpDateWarning::~UpDateWarning() = default;
+UpDateWarning::~UpDateWarning()
+{
+    delete ui;
+}
 
 void UpDateWarning::SetMessage(const QString& text)
 {
-    Message->setText(text);
+    ui->label->setText(text);
+}
+
+void UpDateWarning::on_CloseButton_clicked()
+{
+    close();
+}
+
+void UpDateWarning::SlotAllLanguage(int index)
+{
+    // The message is the caller's; only the shared confirm caption follows the language.
+    ui->NewHong->setText(LangText(LangTable::QuestionTexts, index, 2));
+}
+
+void UpDateWarning::on_NewHong_clicked()
+{
+    close();
 }

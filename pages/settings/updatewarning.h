@@ -4,10 +4,12 @@
 #include <QDialog>
 #include <QString>
 
-class QLabel;
+namespace Ui {
+class UpDateWarning;
+}
 
-// A one-message warning box. Stand-in until the settings page is built: the message and
-// nothing else; the caller runs it modally and it closes like any dialog.
+// A one-message warning box with one confirm button. The caller sets the message and runs it;
+// both buttons only close it, and it reports nothing back.
 class UpDateWarning : public QDialog
 {
     Q_OBJECT
@@ -17,8 +19,14 @@ public:
 
     void SetMessage(const QString& text);
 
+private slots:
+    void on_CloseButton_clicked();
+    void SlotAllLanguage(int index);
+    void on_NewHong_clicked();
+
 private:
-    QLabel* Message = nullptr;
+    Ui::UpDateWarning* ui;
+    QString SkinFolder;
 };
 
 #endif
