@@ -1,0 +1,104 @@
+#include "pages/settings/ledinfo.h"
+
+#include "core/configini.h"
+#include "core/devicestate.h"
+#include "core/postmsg.h"
+#include "ui/lang/langtext.h"
+#include "ui/widgets/skin.h"
+
+#include "ui_ledinfo.h"
+
+#include <QButtonGroup>
+
+namespace {
+
+QString checkBoxStyle(const QString& folder, const QString& rgb)
+{
+    return QStringLiteral("QCheckBox{") + Skin::ColorDeclaration(rgb)
+        + QStringLiteral("}QCheckBox:indicator::checked {image: ") + Skin::Url(folder, QStringLiteral("CheckBoxCheck.png"))
+        + QStringLiteral(";}QCheckBox::indicator::unchecked {image: ")
+        + Skin::Url(folder, QStringLiteral("CheckBox2.png")) + QStringLiteral(";}");
+}
+
+QString textEditStyle(const QString& name, const QString& rgb)
+{
+    return QLatin1Char('#') + name + QStringLiteral("{border: transparent;background-color: transparent;")
+        + Skin::ColorDeclaration(rgb) + QStringLiteral("}");
+}
+
+} // namespace
+
+LedInfo::LedInfo(QWidget* parent)
+    : QDialog(parent)
+    , ui(new Ui::LedInfo)
+{
+    ui->setupUi(this);
+    SkinFolder = Skin::Folder(QStringLiteral("FormSetting"));
+    setWindowFlags(Skin::DialogWindowFlags());
+    const QString label = Skin::OptionColor(QStringLiteral("LabelColor"));
+    ui->label_14->setStyleSheet(Skin::LabelStyle(label));
+    ui->TitleButton_7->setStyleSheet(QStringLiteral("#TitleButton_7{border-image: ")
+                                     + Skin::Url(SkinFolder, QStringLiteral("Title.png")) + QStringLiteral(";}"));
+    for (QCheckBox* box : {ui->ReUntil, ui->ReUntil_2, ui->ReUntil_3})
+        box->setStyleSheet(checkBoxStyle(SkinFolder, label));
+    ui->LedInfoFrame->setStyleSheet(
+        Skin::CentredImageStyle(ui->LedInfoFrame->objectName(), SkinFolder, QStringLiteral("Back.png")));
+    for (QTextEdit* edit : {ui->textEdit_2, ui->textEdit_3, ui->textEdit_4})
+        edit->setStyleSheet(textEditStyle(edit->objectName(), label));
+    ui->CloseButton->setStyleSheet(Skin::CloseButtonStyle(SkinFolder));
+
+    ModeGroup = new QButtonGroup(this);
+    ModeGroup->setExclusive(true);
+    ModeGroup->addButton(ui->ReUntil);
+    ModeGroup->addButton(ui->ReUntil_2);
+    ModeGroup->addButton(ui->ReUntil_3);
+    PostMsg::Connect(SIGNAL(SigRGBValue(DongleRGB*)), this, SLOT(SlotRGBValue(DongleRGB*)));
+}
+
+LedInfo::~LedInfo()
+{
+    delete ui;
+}
+
+void LedInfo::SlotRGBValue(DongleRGB* Rgb)
+{
+    const QStringList advanced = ConfigIni::instance()->valueList(
+        QStringLiteral("Drive") + QString::number(CurrentDeviceIndex() + 1), QStringLiteral("Adveanced"));
+    // A model without a second item has no receiver LED option, as if it said "-1".
+    const QString ledOption = advanced.size() > 1 ? advanced.at(1) : QStringLiteral("-1");
+    const DeviceAllInfo device = CurrentDevice.get();
+    if (ledOption == QLatin1String("-1") || device.Wired == 1 || device.ConnectionType != 1)
+        return;
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->TitleButton_7, ui->label_14, ui->ReUntil, ui->ReUntil_2,
+                                                      ui->ReUntil_3, ui->textEdit_2, ui->textEdit_3, ui->textEdit_4})
+        w->setVisible(true);
+    if (!Rgb)
+        return;
+    switch (Rgb->mode) {
+    case 1:
+        ui->ReUntil->setChecked(true);
+        break;
+    case 2:
+        ui->ReUntil_2->setChecked(true);
+        break;
+    case 3:
+        ui->ReUntil_3->setChecked(true);
+        break;
+    default:
+        break;
+    }
+}
+
+void LedInfo::SlotAllLanguage(int index)
+{
+    ui->label_14->setText(LangText(LangTable::FormSettingTexts, index, 19));
+    ui->textEdit_2->setText(LangText(LangTable::FormSettingTexts, index, 20));
+    ui->textEdit_3->setText(LangText(LangTable::FormSettingTexts, index, 21));
+    ui->textEdit_4->setText(LangText(LangTable::FormSettingTexts, index, 22));
+}
+
+void LedInfo::on_CloseButton_clicked()
+{
+    PostMsg::instance()->EmitButtonCheck();
+    close();
+}
