@@ -87,6 +87,8 @@ private slots:
     void cleanupTestCase();
 
     void construction();
+    void formControls_data();
+    void formControls();
     void fill_data();
     void fill();
     void fillWithoutDeviceReadDisablesSliders();
@@ -195,14 +197,56 @@ void TestLampLight::construction()
     QCOMPARE(modes()->currentIndex(), 0);
     QCOMPARE(modes()->count(), 7);
     QCOMPARE(layout(), QStringLiteral("00011"));
-    QCOMPARE(child<QSlider>("horizontalLight")->hasTracking(), false);
-    QCOMPARE(child<QSpinBox>("RSpinBox")->keyboardTracking(), true);
     const auto groups = m_page->findChildren<QButtonGroup*>();
     QCOMPARE(groups.size(), 1);
     QVERIFY(groups.at(0)->exclusive());
     QVERIFY(groups.at(0)->buttons().isEmpty());
     QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0);
     QCOMPARE(HidSim::CallCount("UsbFinderC_GetDeviceOnLine"), 0);
+}
+
+// The properties the page's behaviour rests on.
+void TestLampLight::formControls_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("property");
+    QTest::addColumn<QVariant>("value");
+
+    for (const char* slider : {"horizontalLight", "horizontalSpeed"}) {
+        // Without tracking a drag writes once, on release.
+        QTest::addRow("%s tracking", slider) << slider << QByteArray("tracking") << QVariant(false);
+        QTest::addRow("%s minimum", slider) << slider << QByteArray("minimum") << QVariant(1);
+        QTest::addRow("%s maximum", slider) << slider << QByteArray("maximum") << QVariant(10);
+        QTest::addRow("%s page step", slider) << slider << QByteArray("pageStep") << QVariant(1);
+    }
+    for (const char* mirror : {"LightSpinBox_2", "SpeedSpinBox_2"}) {
+        QTest::addRow("%s read-only", mirror) << mirror << QByteArray("readOnly") << QVariant(true);
+        QTest::addRow("%s maximum", mirror) << mirror << QByteArray("maximum") << QVariant(10);
+        QTest::addRow("%s no focus", mirror) << mirror << QByteArray("focusPolicy") << QVariant(int(Qt::NoFocus));
+    }
+    for (const char* box : {"RSpinBox", "GSpinBox", "BSpinBox"}) {
+        // Every typed digit that changes the value is a change.
+        QTest::addRow("%s keyboard tracking", box) << box << QByteArray("keyboardTracking") << QVariant(true);
+        QTest::addRow("%s maximum", box) << box << QByteArray("maximum") << QVariant(255);
+        QTest::addRow("%s click focus", box) << box << QByteArray("focusPolicy") << QVariant(int(Qt::ClickFocus));
+    }
+    QTest::newRow("moving toggle checkable") << "RippeControl" << QByteArray("checkable") << QVariant(true);
+    QTest::newRow("preset N checkable") << "toolButtonColorN" << QByteArray("checkable") << QVariant(true);
+    QTest::newRow("mode list no focus") << "LightMod" << QByteArray("focusPolicy") << QVariant(int(Qt::NoFocus));
+    QTest::newRow("page width") << "LampLight" << QByteArray("maximumWidth") << QVariant(883);
+    QTest::newRow("page height") << "LampLight" << QByteArray("maximumHeight") << QVariant(630);
+}
+
+void TestLampLight::formControls()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, property);
+    QFETCH(QVariant, value);
+    const QObject* object = name == m_page->objectName() ? m_page.get() : child<QObject>(qPrintable(name));
+    QVariant actual = object->property(property.constData());
+    if (property == "focusPolicy")
+        actual = QVariant(actual.toInt());
+    QCOMPARE(actual, value);
 }
 
 void TestLampLight::fill_data()
