@@ -60,7 +60,8 @@ void TestLampLightSkin::skin_data()
         "QComboBox::down-arrow:on{ image: url(%FMenuClicked.png);}"
         "QComboBox QAbstractItemView::item{height:25px;}"
         "QComboBox QAbstractItemView {outline: 0px solid gray; border: 1px  solid gray;color: rgb(21,22,23); "
-        "border-image: url(%FComboboxTextBack.png);selection-background-color: rgb(41,42,43); }");
+        "border-image: url(%FComboboxTextBack.png);selection-background-color: rgb(41,42,43); }"
+        "QComboBox{combobox-popup: 0;}");
     const QString slider = QStringLiteral(
         "QSlider::groove:horizontal { border-radius: 2px;  height: 5px;background:#ffffff}"
         "QSlider:handle:horizontal{ border-radius: 2px;width:  6px;height: 18px;  margin-top: -9px;"
@@ -115,7 +116,8 @@ void TestLampLightSkin::skin_data()
                           "QComboBox::down-arrow:on{ image: url(%FMenuClicked.png);}"
                           "QComboBox QAbstractItemView::item{height:25px;}"
                           "QComboBox QAbstractItemView {outline: 0px solid gray; border: 1px  solid gray;; "
-                          "border-image: url(%FComboboxTextBack.png);; }");
+                          "border-image: url(%FComboboxTextBack.png);; }"
+                          "QComboBox{combobox-popup: 0;}");
     QTest::newRow("two items: combo list") << false << QStringList{"view"} << QString();
     QTest::newRow("two items: titles") << false << labels << QString();
     QTest::newRow("two items: mirrors") << false << mirrors

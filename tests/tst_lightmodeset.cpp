@@ -325,7 +325,7 @@ void TestLightModeSet::skin()
                                   "{outline: 0px solid gray; border: 1px  solid gray;color: rgb(224,224,224); "
                                   "border-image: ")
                  + url("ComboboxTextBack.png")
-                 + QStringLiteral(";selection-background-color: rgb(0,120,215); }"));
+                 + QStringLiteral(";selection-background-color: rgb(0,120,215); }") + Skin::ListPopupRule());
     QCOMPARE(child<QComboBox>("LightMod")->view()->styleSheet(),
              QStringLiteral("QListView::item:selected{background-color: rgb(0,120,215);}QListView::item:hover{"
                             "background-color: rgb(0,120,215);}"));

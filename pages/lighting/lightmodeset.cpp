@@ -70,7 +70,7 @@ LightModeSet::LightModeSet(QWidget* parent)
 
     ApplyModeLayout(m_ui->LightMod->currentIndex());
 
-    Skin::ApplyComboSkin(m_ui->LightMod, f);
+    Skin::ApplyComboSkin(m_ui->LightMod, f, true, Skin::ListPopupRule());
     const QString sliderStyle =
         Skin::LightSliderStyle(f, QStringLiteral("Slider.png"), Skin::OptionColor(QStringLiteral("SliderColor")));
     m_ui->horizontalLight->setStyleSheet(sliderStyle);

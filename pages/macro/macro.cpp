@@ -155,7 +155,7 @@ Macro::Macro(QWidget* parent)
 
     // A drop-down list below the box: the style's pop-up over the box would show all nine
     // items whatever the limit.
-    Skin::ApplyComboSkin(m_ui->ChooseEvent, SkinFolder, true, QStringLiteral("QComboBox{combobox-popup: 0;}"));
+    Skin::ApplyComboSkin(m_ui->ChooseEvent, SkinFolder, true, Skin::ListPopupRule());
     m_ui->ChooseEvent->setMaxVisibleItems(5);
 
     m_ui->StopRecord->hide();
