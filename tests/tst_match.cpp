@@ -381,6 +381,15 @@ void TestMatch::statusReports()
     QCOMPARE(PairingActive.load(), !ended);
     QCOMPARE(MainPageActive.load(), ended ? 1 : 0);
     QCOMPARE(NamedChild<QTimer>(m.dialog.get(), "MatchPairTimer")->isActive(), !ended);
+    if (!ended)
+        return;
+
+    // The device pages got MainPageActive back once; a repeated report does not set it again.
+    MainPageActive.store(0);
+    QVERIFY(HidSim::SendCommand(uint8_t(command), 0, bytes));
+    QTRY_COMPARE(HidSim::PendingAnswers(), 0);
+    QCoreApplication::processEvents();
+    QCOMPARE(MainPageActive.load(), 0);
 }
 
 void TestMatch::nothingToPairThrough_data()
