@@ -21,6 +21,10 @@ constexpr int HotplugInterval = 600;         // handed to the library's hot-plug
 constexpr int SettingsPageTick = 1000;       // settings page timers
 constexpr int MacroSaveSettle = 1500;        // button page: a saved macro's file settles before it is sent
 constexpr int PumpSlice = 100;               // most time spent in one event-processing call
+constexpr int PairingButtonPoll = 100;       // pairing dialog: button availability
+constexpr int PairingStatusPoll = 1000;      // pairing dialog: status request and receiver check
+constexpr int PairingDotStep = 500;          // pairing dialog: one step of the caption's dots
+constexpr int PairingTimeout = 60000;        // pairing dialog: no result by then counts as a failure
 
 double Scale();
 void SetScale(double factor);
