@@ -206,6 +206,47 @@ QString Skin::ImageFirstStyle(const QString& objectName, const QString& folder, 
         + QStringLiteral(";border:0px;background-position:center;background-repeat:no-repeat;}");
 }
 
+QString Skin::BorderImageStyle(const QString& objectName, const QString& folder, const QString& image)
+{
+    return QLatin1Char('#') + objectName + QStringLiteral("{border-image: ") + url(folder, image) + QStringLiteral(";}");
+}
+
+QString Skin::PictureButtonStyle(const QString& className, const QString& colorDeclaration,
+                                 const QString& imageProperty, const QString& folder, const QString& image)
+{
+    return className + QStringLiteral("{border:0px;background-position:center;background-repeat:no-repeat;")
+        + colorDeclaration + imageProperty + QStringLiteral(": ") + url(folder, image) + QStringLiteral(";}");
+}
+
+QString Skin::LinkButtonStyle(const QString& rgb, const QString& alignment)
+{
+    return QStringLiteral("QPushButton{border:none;background:transparent;") + colorDeclaration(rgb)
+        + QStringLiteral("text-align : ") + alignment + QStringLiteral(";padding-right:1px;}");
+}
+
+QString Skin::NamedCheckBoxStyle(const QString& objectName, const QString& folder)
+{
+    const QString name = QLatin1Char('#') + objectName;
+    return name + QStringLiteral("{color: rgb(255, 255, 255);}") + name + QStringLiteral("::indicator:unchecked{image: ")
+        + url(folder, QStringLiteral("CheckBox.png")) + QStringLiteral(";}") + name
+        + QStringLiteral("::indicator:checked{image: ") + url(folder, QStringLiteral("CheckBoxChecked.png"))
+        + QStringLiteral(";}");
+}
+
+QString Skin::OptionCheckBoxStyle(const QString& folder, const QString& rgb)
+{
+    return QStringLiteral("QCheckBox{") + colorDeclaration(rgb) + QStringLiteral("}QCheckBox:indicator::checked {image: ")
+        + url(folder, QStringLiteral("CheckBoxCheck.png"))
+        + QStringLiteral(";}QCheckBox::indicator::unchecked {image: ") + url(folder, QStringLiteral("CheckBox2.png"))
+        + QStringLiteral(";}");
+}
+
+QString Skin::TransparentTextEditStyle(const QString& objectName, const QString& rgb)
+{
+    return QLatin1Char('#') + objectName + QStringLiteral("{border: transparent;background-color: transparent;")
+        + colorDeclaration(rgb) + QStringLiteral("}");
+}
+
 QPoint Skin::CenteredPosition(const QPoint& global, const QSize& outer, const QSize& inner, const QPoint& shift)
 {
     return QPoint(global.x() + (outer.width() - inner.width()) / 2 + shift.x(),

@@ -114,6 +114,23 @@ public:
     // ... or the picture first (steppers, the preview before a colour is shown).
     static QString ImageFirstStyle(const QString& objectName, const QString& folder, const QString& image);
 
+    // "#name{border-image: url(...);}": a picture that fills the widget of that name.
+    static QString BorderImageStyle(const QString& objectName, const QString& folder, const QString& image);
+    // A button drawn by one picture: className{border:0px;background-position:center;
+    // background-repeat:no-repeat; + colour + imageProperty: url(...);}. The colour is a whole
+    // declaration (ColorDeclaration() or a fixed one), imageProperty "background-image" or
+    // "border-image".
+    static QString PictureButtonStyle(const QString& className, const QString& colorDeclaration,
+                                      const QString& imageProperty, const QString& folder, const QString& image);
+    // A borderless, transparent push button that reads like a link; alignment "left" or "right".
+    static QString LinkButtonStyle(const QString& rgb, const QString& alignment);
+    // A check box addressed by name: white text, indicators "CheckBox.png" and "CheckBoxChecked.png".
+    static QString NamedCheckBoxStyle(const QString& objectName, const QString& folder);
+    // The settings page's option boxes: indicators "CheckBoxCheck.png" and "CheckBox2.png".
+    static QString OptionCheckBoxStyle(const QString& folder, const QString& rgb);
+    // A text edit addressed by name that shows only its text.
+    static QString TransparentTextEditStyle(const QString& objectName, const QString& rgb);
+
     // Where a dialog of size `inner` goes over a widget whose top-left corner is at `global`
     // with size `outer`, shifted by the call site's (dx, dy); halves truncate toward zero.
     static QPoint CenteredPosition(const QPoint& global, const QSize& outer, const QSize& inner,
