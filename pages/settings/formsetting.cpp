@@ -492,16 +492,14 @@ void FormSetting::on_pushButton_3_clicked()
 
 void FormSetting::on_pushButton_2_clicked()
 {
-    {
-        Match match(nullptr);
-        match.PreparePairing();
-        Skin::MoveCenteredOver(&match, this, QPoint(-70, -30));
-        match.exec();
-        // The dialog put its own callbacks in place; the device pages get theirs back,
-        // whatever the pairing did.
-        StartUsbChanged(MainPageHotplugCallback, Timing::HotplugInterval);
-        BindDeviceService(CurrentDevicePath.get());
-    }
+    Match match(nullptr);
+    match.PreparePairing();
+    Skin::MoveCenteredOver(&match, this, QPoint(-70, -30));
+    match.exec();
+    // The dialog put its own callbacks in place; the device pages get theirs back,
+    // whatever the pairing did.
+    StartUsbChanged(MainPageHotplugCallback, Timing::HotplugInterval);
+    BindDeviceService(CurrentDevicePath.get());
 }
 
 void FormSetting::SlotLightToFrom(int index)

@@ -95,8 +95,6 @@ private:
 
     Ui::FormSetting* ui;
     QString SkinFolder;
-
-public:
     // Language texts the firmware checks show.
     QString NoDeviceText;
     QString SameDeviceText;
@@ -107,8 +105,6 @@ public:
     QString ErrorText;
     QString MultiDongleText;
     QString MultiMouseText;
-
-private:
     UpDateWarning* UpdateWarningDialog = nullptr;
     QPoint VersionLabelOrigin;
     QButtonGroup* LedModeGroup = nullptr;
