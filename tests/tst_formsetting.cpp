@@ -6,6 +6,9 @@
 #include "helpers/testwidgets.h"
 #include "pages/settings/formsetting.h"
 #include "pages/settings/updaterepair.h"
+#include "platform/mousesettings.h"
+#include "platform/registrystore.h"
+#include "platform/startatlogin.h"
 #include "ui/lang/keptexts.h"
 #include "ui/lang/langtext.h"
 #include "ui/lang/languagefilereader.h"
@@ -19,6 +22,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDesktopServices>
+#include <QFile>
 #include <QLabel>
 #include <QListView>
 #include <QMouseEvent>
@@ -122,8 +126,8 @@ private slots:
     // Other options
     void languageChoice();
     void languageSameB();
-    void startAtLoginHook();
-    void mouseSettingsHook();
+    void startAtLogin();
+    void mouseSettings();
     void webLink();
     void sleepTimeRelay_data();
     void sleepTimeRelay();
@@ -174,8 +178,7 @@ void TestFormSetting::init()
 
 void TestFormSetting::cleanup()
 {
-    FormSetting::SetStartAtLoginHook(nullptr);
-    FormSetting::SetMouseSettingsHook(nullptr);
+    MouseSettings::SetLaunchHook({});
     m_page.reset();
     UiSendsChanges.store(0);
     m_receiver.clear();
@@ -369,12 +372,10 @@ void TestFormSetting::autoStartBoxFromMacroIni()
     QFETCH(bool, checked);
     if (!stored.isEmpty())
         MacroIni::instance()->setValue(QStringLiteral("AutoStart"), QStringLiteral("Enable"), stored);
-    bool hookRan = false;
-    FormSetting::SetStartAtLoginHook([&hookRan](bool) { hookRan = true; });
     makePage();
     QCOMPARE(box("checkBox")->isChecked(), checked);
     // Reading the setting is not a click: nothing is written.
-    QVERIFY(!hookRan);
+    QVERIFY(!QFile::exists(StartAtLogin::AutostartFilePath()));
 }
 
 void TestFormSetting::placement_data()
@@ -772,33 +773,35 @@ void TestFormSetting::languageSameB()
     QVERIFY(MacroIni::instance()->value(QStringLiteral("Language"), QStringLiteral("Language")).isEmpty());
 }
 
-void TestFormSetting::startAtLoginHook()
+void TestFormSetting::startAtLogin()
 {
-    QList<bool> asked;
-    FormSetting::SetStartAtLoginHook([&asked](bool on) { asked << on; });
     makePage();
+    const QString entry = StartAtLogin::AutostartFilePath();
     QTest::mouseClick(box("checkBox"), Qt::LeftButton, Qt::NoModifier, QPoint(8, 8));
+    QVERIFY(StartAtLogin::Enabled());
+    QVERIFY(QFile::exists(entry));
+    QCOMPARE(RegistryStore::instance()->value(StartAtLogin::RunKey(), StartAtLogin::EntryName()).toString(),
+             StartAtLogin::RunValue());
     QTest::mouseClick(box("checkBox"), Qt::LeftButton, Qt::NoModifier, QPoint(8, 8));
-    QCOMPARE(asked, (QList<bool>{true, false}));
-    // Set by the program, not clicked: not asked.
+    QVERIFY(!StartAtLogin::Enabled());
+    QVERIFY(!QFile::exists(entry));
+    // Set by the program, not clicked: nothing is written.
     box("checkBox")->setChecked(true);
-    QCOMPARE(asked.size(), 2);
-    // Without a hook a click does nothing else.
-    FormSetting::SetStartAtLoginHook(nullptr);
-    QTest::mouseClick(box("checkBox"), Qt::LeftButton, Qt::NoModifier, QPoint(8, 8));
-    QCOMPARE(asked.size(), 2);
+    QVERIFY(!QFile::exists(entry));
 }
 
-void TestFormSetting::mouseSettingsHook()
+void TestFormSetting::mouseSettings()
 {
-    int opened = 0;
-    FormSetting::SetMouseSettingsHook([&opened] { ++opened; });
+    QStringList started;
+    MouseSettings::SetLaunchHook([&started](const QString& program, const QStringList&) {
+        started << program;
+        return true;
+    });
     makePage();
     QTest::mouseClick(child("pushButton"), Qt::LeftButton);
-    QCOMPARE(opened, 1);
-    FormSetting::SetMouseSettingsHook(nullptr);
-    QTest::mouseClick(child("pushButton"), Qt::LeftButton);
-    QCOMPARE(opened, 1);
+    // Whatever the machine has installed: the button starts what the platform finds, once.
+    const MouseSettings::Program found = MouseSettings::Find();
+    QCOMPARE(started, found.path.isEmpty() ? QStringList() : QStringList{found.path});
 }
 
 void TestFormSetting::webLink()
@@ -898,12 +901,19 @@ void TestFormSetting::pairingRestoresTheDeviceLink()
     QVERIFY(placed);
     QVERIFY(modal);
     QVERIFY(!QApplication::activeModalWidget());
-    const std::vector<HidSim::Call> hotplug = HidSim::Calls("StartUsbChanged");
-    QCOMPARE(int(hotplug.size()), 1);
-    QCOMPARE(QString::fromStdString(hotplug.front().arguments), QStringLiteral("600"));
-    const std::vector<HidSim::Call> service = HidSim::Calls("UsbServerC_Start");
-    QCOMPARE(int(service.size()), 1);
-    QVERIFY(QByteArray::fromStdString(service.front().arguments).contains(m_receiver));
+    // The dialog's own close registers hot-plug notices too; the page's calls come last.
+    const std::vector<HidSim::Call> calls = HidSim::Calls();
+    int hotplug = -1;
+    int service = -1;
+    for (int i = 0; i < int(calls.size()); ++i) {
+        if (calls[size_t(i)].function == "StartUsbChanged")
+            hotplug = i;
+        else if (calls[size_t(i)].function == "UsbServerC_Start")
+            service = i;
+    }
+    QVERIFY(hotplug >= 0 && service > hotplug);
+    QCOMPARE(QString::fromStdString(calls[size_t(hotplug)].arguments), QStringLiteral("600"));
+    QVERIFY(QByteArray::fromStdString(calls[size_t(service)].arguments).contains(m_receiver));
     QCOMPARE(ServicePath.get(), m_receiver);
 }
 

@@ -12,6 +12,8 @@
 #include "pages/settings/match.h"
 #include "pages/settings/updaterepair.h"
 #include "pages/settings/updatewarning.h"
+#include "platform/mousesettings.h"
+#include "platform/startatlogin.h"
 #include "ui/lang/keptexts.h"
 #include "ui/lang/langtext.h"
 #include "ui/widgets/skin.h"
@@ -32,18 +34,6 @@ QTimer* ReceiverCheckTimer = nullptr;
 QTimer* MouseCheckTimer = nullptr;
 
 namespace {
-
-std::function<void(bool)>& startAtLoginHook()
-{
-    static std::function<void(bool)> hook;
-    return hook;
-}
-
-std::function<void()>& mouseSettingsHook()
-{
-    static std::function<void()> hook;
-    return hook;
-}
 
 constexpr int ContentWidth = 880;
 constexpr int ShortContentHeight = 630;
@@ -67,6 +57,8 @@ FormSetting::FormSetting(QWidget* parent)
     : QWidget(parent)
     , ui(new Ui::FormSetting)
     , LedInfoDialog(nullptr)
+    , PictureDialogA(nullptr)
+    , PictureDialogB(nullptr)
     , LightModeDialog(nullptr)
 {
     ui->setupUi(this);
@@ -159,16 +151,6 @@ FormSetting::~FormSetting()
     ReceiverCheckTimer = nullptr;
     MouseCheckTimer = nullptr;
     delete ui;
-}
-
-void FormSetting::SetStartAtLoginHook(std::function<void(bool)> hook)
-{
-    startAtLoginHook() = std::move(hook);
-}
-
-void FormSetting::SetMouseSettingsHook(std::function<void()> hook)
-{
-    mouseSettingsHook() = std::move(hook);
 }
 
 void FormSetting::mousePressEvent(QMouseEvent*)
@@ -430,8 +412,7 @@ void FormSetting::SlotScroolChange(int index)
 
 void FormSetting::on_checkBox_clicked(bool checked)
 {
-    if (startAtLoginHook())
-        startAtLoginHook()(checked);
+    StartAtLogin::Set(checked);
 }
 
 void FormSetting::LedModeToggled(quint8 mode, bool checked)
@@ -481,8 +462,7 @@ void FormSetting::on_checkBox_2_clicked(bool)
 
 void FormSetting::on_pushButton_clicked()
 {
-    if (mouseSettingsHook())
-        mouseSettingsHook()();
+    MouseSettings::Open();
 }
 
 void FormSetting::on_pushButton_3_clicked()

@@ -3,13 +3,14 @@
 
 #include "hidusb/flashdatamap.h"
 #include "pages/lighting/lightmodeset.h"
+#include "pages/settings/inputpica.h"
+#include "pages/settings/inputpicb.h"
 #include "pages/settings/ledinfo.h"
 
 #include <QPoint>
 #include <QString>
 #include <QWidget>
 
-#include <functional>
 
 class QButtonGroup;
 class QMouseEvent;
@@ -32,11 +33,6 @@ class FormSetting : public QWidget
 public:
     explicit FormSetting(QWidget* parent = nullptr);
     ~FormSetting() override;
-
-    // What the platform does for the start-at-login box (checked or not) and for the
-    // mouse settings link. Both do nothing until set; null puts the default back.
-    static void SetStartAtLoginHook(std::function<void(bool)> hook);
-    static void SetMouseSettingsHook(std::function<void()> hook);
 
 protected:
     // A press on the page goes no further up.
@@ -111,6 +107,8 @@ private:
     QString ButtonColorText;
     // Built with the page and never shown by it; the LED dialog follows the receiver itself.
     LedInfo LedInfoDialog;
+    InputPicA PictureDialogA;
+    InputPicB PictureDialogB;
     LightModeSet LightModeDialog;
 };
 
