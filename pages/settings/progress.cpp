@@ -1,0 +1,125 @@
+#include "pages/settings/progress.h"
+
+#include "core/postmsg.h"
+#include "device/firmwareimages.h"
+#include "ui/lang/langtext.h"
+#include "ui/widgets/skin.h"
+
+#include "ui_progress.h"
+
+#include <QKeySequence>
+
+Progress::Progress(QWidget* parent)
+    : QDialog(parent)
+    , ui(new Ui::Progress)
+{
+    ui->setupUi(this);
+    PostMsg::Connect(SIGNAL(SigCloseProgress()), this, SLOT(SlotCloseProgress()));
+    SkinFolder = Skin::WarningDialogFolder();
+    Skin::ApplyNoticeSkin(this, SkinFolder, ui->AddDelayTimeA, ui->label, ui->CloseButton);
+    Skin::ApplyConfirmButton(ui->NewHong, SkinFolder);
+    PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
+    SlotAllLanguage(CurrentLanguage);
+    ui->NewHong->hide();
+    ShowPercent(1);
+}
+
+Progress::~Progress()
+{
+    delete ui;
+}
+
+QString Progress::PercentText(int percent) const
+{
+    return Caption + QStringLiteral(": ") + QString::number(percent) + QLatin1Char('%');
+}
+
+void Progress::ShowPercent(int percent)
+{
+    ui->label->setText(PercentText(percent));
+    ShowsFailure = false;
+}
+
+void Progress::ShowEnded(bool failed)
+{
+    ui->NewHong->setShortcut(QKeySequence(Qt::Key_Return));
+    ui->label->setText(failed ? FailText : SuccessText);
+    ShowsFailure = failed;
+    if (!failed)
+        ui->progressBar_2->setValue(100);
+    ui->NewHong->show();
+}
+
+void Progress::SlotAllLanguage(int index)
+{
+    // The label keeps its text until the next progress update. A new button text replaces
+    // the button's shortcut by its mnemonic; Return stays the confirm key once it is one.
+    const QKeySequence shortcut = ui->NewHong->shortcut();
+    ui->NewHong->setText(LangText(LangTable::DialogChangeTexts, index, 4));
+    ui->NewHong->setShortcut(shortcut);
+    Caption = LangText(LangTable::ProgressTexts, index, 0);
+    SuccessText = LangText(LangTable::ProgressTexts, index, 1);
+    FailText = LangText(LangTable::ProgressTexts, index, 2);
+}
+
+void Progress::SlotCloseProgress()
+{
+    if (UpgradeRunning)
+        return;
+    close();
+    ShowPercent(0);
+    ui->progressBar_2->setValue(0);
+}
+
+void Progress::SlotProgress(int schedue, int Discrib)
+{
+    ui->progressBar_2->setValue(schedue);
+    switch (Discrib) {
+    case 0:
+        ShowPercent(schedue);
+        break;
+    case 1:
+        ShowEnded(true);
+        break;
+    case 2:
+        ShowEnded(false);
+        break;
+    case 3:
+        ui->NewHong->hide();
+        break;
+    case 4:
+        ui->NewHong->hide();
+        ShowPercent(0);
+        ui->progressBar_2->setValue(0);
+        break;
+    default:
+        break;
+    }
+}
+
+void Progress::on_CloseButton_clicked()
+{
+    // Nothing leaves the dialog while the settings page flashes.
+    if (UpgradeRunning)
+        return;
+    Leave();
+}
+
+void Progress::on_NewHong_clicked()
+{
+    Leave();
+}
+
+void Progress::Leave()
+{
+    if (ShowsFailure) {
+        PostMsg::instance()->EmitChangeMainDialog(0);
+        close();
+        return;
+    }
+    // Reset for the next upgrade before the settings page carries on.
+    close();
+    ShowPercent(0);
+    ui->progressBar_2->setValue(0);
+    PostMsg::instance()->EmitContinue(0);
+}
