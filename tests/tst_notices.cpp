@@ -335,6 +335,7 @@ void TestNotices::answers_data()
     QTest::newRow("RePair Escape") << "RePair" << "Escape" << 0;
     QTest::newRow("ContainReset OK") << "ContainReset" << "OK" << 1;
     QTest::newRow("ContainReset Return") << "ContainReset" << "Return" << 1;
+    QTest::newRow("ContainReset Return after a language change") << "ContainReset" << "Language Return" << 1;
     QTest::newRow("ContainReset Cancel") << "ContainReset" << "Cancel" << 0;
     QTest::newRow("ContainReset close") << "ContainReset" << "CloseButton" << 0;
     QTest::newRow("ContainReset Escape") << "ContainReset" << "Escape" << 0;
@@ -357,10 +358,14 @@ void TestNotices::answers()
         QVERIFY(modal->isActiveWindow()); // keys and the Return shortcut reach only the active window
         if (action == QLatin1String("Escape"))
             QTest::keyClick(modal, Qt::Key_Escape);
-        else if (action == QLatin1String("Return"))
+        else if (action.endsWith(QLatin1String("Return"))) {
+            // A new caption must not take the key away.
+            if (action.startsWith(QLatin1String("Language")))
+                PostMsg::instance()->EmitAllLanguage(1);
             QTest::keyClick(modal, Qt::Key_Return);
-        else
+        } else {
             QTest::mouseClick(modal->findChild<QToolButton*>(action), Qt::LeftButton);
+        }
     });
     // A notice that ignored the action is rejected later, so the test fails instead of hanging.
     bool stuck = false;

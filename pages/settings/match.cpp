@@ -8,6 +8,7 @@
 #include "device/devicediscovery.h"
 #include "device/mainpagehotplug.h"
 #include "ui/lang/langtext.h"
+#include "ui/widgets/buttontext.h"
 #include "ui/widgets/skin.h"
 
 #include "hidusb/HIDUsb.h"
@@ -105,7 +106,7 @@ void Match::PreparePairing()
     Finished = false;
     ui->MatchButton->setEnabled(true);
     SetButtonStyle(ButtonImage::Pair);
-    ui->MatchButton->setText(MatchButtonText);
+    SetTextKeepingShortcut(ui->MatchButton, MatchButtonText);
 
     PreparedOnMainPage = MainPageActive.load() == 1;
     DeviceAllInfo entry;
@@ -214,7 +215,7 @@ void Match::on_MatchButton_clicked()
         return;
     PairResult.store(Pairing);
     MatchTextTimer->start(Timing::Scaled(Timing::PairingDotStep));
-    ui->MatchButton->setText(MatchingText);
+    SetTextKeepingShortcut(ui->MatchButton, MatchingText);
     SetButtonStyle(ButtonImage::Pair);
     // A press replaces a running request: that one ends here, this one takes over.
     ReturnMainPage();
@@ -242,7 +243,7 @@ void Match::EndWithoutResult()
     MatchTextTimer->stop();
     MatchTimeoutTimer->stop();
     PairResult.store(Failed);
-    ui->MatchButton->setText(MatchFailText);
+    SetTextKeepingShortcut(ui->MatchButton, MatchFailText);
     SetButtonStyle(ButtonImage::Fail);
     ReturnMainPage();
 }
@@ -266,10 +267,10 @@ void Match::onTextTimeupDestroy()
 {
     static const char* const Dots[] = {"", ".", "..", "..."};
     if (PairDotCount >= 0 && PairDotCount <= 3) {
-        ui->MatchButton->setText(MatchingText + QLatin1String(Dots[PairDotCount]));
+        SetTextKeepingShortcut(ui->MatchButton, MatchingText + QLatin1String(Dots[PairDotCount]));
         ++PairDotCount;
     } else if (PairDotCount == 4) {
-        ui->MatchButton->setText(MatchingText);
+        SetTextKeepingShortcut(ui->MatchButton, MatchingText);
         PairDotCount = 1;
     } else {
         ++PairDotCount;
@@ -286,11 +287,11 @@ void Match::SlotStopTimer()
 void Match::SlotButtonenable(int index)
 {
     if (index == 1) {
-        ui->MatchButton->setText(MatchSuccessText);
+        SetTextKeepingShortcut(ui->MatchButton, MatchSuccessText);
         SetButtonStyle(ButtonImage::Success);
         ui->MatchButton->setEnabled(false);
     } else if (index == 0) {
-        ui->MatchButton->setText(MatchFailText);
+        SetTextKeepingShortcut(ui->MatchButton, MatchFailText);
         SetButtonStyle(ButtonImage::Fail);
     }
 }
@@ -300,7 +301,7 @@ void Match::SlotAllLanguage(int index)
     ui->label->setText(LangText(LangTable::MatchTexts, index, 0));
     ui->textEdit->setText(LangText(LangTable::MatchTexts, index, 1));
     MatchButtonText = LangText(LangTable::MatchTexts, index, 2);
-    ui->MatchButton->setText(MatchButtonText);
+    SetTextKeepingShortcut(ui->MatchButton, MatchButtonText);
     MatchingText = LangText(LangTable::MatchTexts, index, 3);
     MatchFailText = LangText(LangTable::MatchTexts, index, 4);
     MatchSuccessText = LangText(LangTable::MatchTexts, index, 5);

@@ -3,6 +3,7 @@
 #include "core/postmsg.h"
 #include "device/firmwareimages.h"
 #include "ui/lang/langtext.h"
+#include "ui/widgets/buttontext.h"
 #include "ui/widgets/skin.h"
 
 #include "ui_progress.h"
@@ -52,11 +53,8 @@ void Progress::ShowEnded(bool failed)
 
 void Progress::SlotAllLanguage(int index)
 {
-    // The label keeps its text until the next progress update. A new button text replaces
-    // the button's shortcut by its mnemonic; Return stays the confirm key once it is one.
-    const QKeySequence shortcut = ui->NewHong->shortcut();
-    ui->NewHong->setText(LangText(LangTable::DialogChangeTexts, index, 4));
-    ui->NewHong->setShortcut(shortcut);
+    // The label keeps its text until the next progress update; Return stays the confirm key.
+    SetTextKeepingShortcut(ui->NewHong, LangText(LangTable::DialogChangeTexts, index, 4));
     Caption = LangText(LangTable::ProgressTexts, index, 0);
     SuccessText = LangText(LangTable::ProgressTexts, index, 1);
     FailText = LangText(LangTable::ProgressTexts, index, 2);

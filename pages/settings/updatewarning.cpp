@@ -2,6 +2,7 @@
 
 #include "core/postmsg.h"
 #include "ui/lang/langtext.h"
+#include "ui/widgets/buttontext.h"
 #include "ui/widgets/skin.h"
 
 #include "ui_updatewarning.h"
@@ -37,7 +38,7 @@ void UpDateWarning::on_CloseButton_clicked()
 void UpDateWarning::SlotAllLanguage(int index)
 {
     // The message is the caller's; only the shared confirm caption follows the language.
-    ui->NewHong->setText(LangText(LangTable::QuestionTexts, index, 2));
+    SetTextKeepingShortcut(ui->NewHong, LangText(LangTable::QuestionTexts, index, 2));
 }
 
 void UpDateWarning::on_NewHong_clicked()

@@ -2,6 +2,7 @@
 
 #include "core/postmsg.h"
 #include "ui/lang/langtext.h"
+#include "ui/widgets/buttontext.h"
 #include "ui/widgets/okcancelbody.h"
 #include "ui/widgets/skin.h"
 
@@ -47,6 +48,6 @@ void ContainReset::on_Cancel_clicked()
 void ContainReset::SlotAllLanguage(int index)
 {
     ui->label->setText(LangText(LangTable::ContainResetTexts, index, 0));
-    ui->OK->setText(LangText(LangTable::DialogChangeTexts, index, 4));
+    SetTextKeepingShortcut(ui->OK, LangText(LangTable::DialogChangeTexts, index, 4));
     ui->Cancel->setText(LangText(LangTable::QuestionTexts, index, 3));
 }
