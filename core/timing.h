@@ -25,6 +25,7 @@ constexpr int PairingButtonPoll = 100;       // pairing dialog: button availabil
 constexpr int PairingStatusPoll = 1000;      // pairing dialog: status request and receiver check
 constexpr int PairingDotStep = 500;          // pairing dialog: one step of the caption's dots
 constexpr int PairingTimeout = 60000;        // pairing dialog: no result by then counts as a failure
+constexpr int UpgradeReportTimeout = 30000;  // a flash silent this long (since its start or last report) failed
 
 double Scale();
 void SetScale(double factor);

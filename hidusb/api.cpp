@@ -972,6 +972,7 @@ void flashJob(FlashRun run)
 {
     Engine& e = E();
     const bool fail = run.script.outcome == HidSim::FlashOutcome::FailAt;
+    const bool pull = run.script.outcome == HidSim::FlashOutcome::UnplugAt;
     const int limit = fail ? std::max(0, std::min(100, run.script.failPercent)) : 100;
     auto finished = [&](bool reported) {
         if (reported)
@@ -997,6 +998,13 @@ void flashJob(FlashRun run)
         if (!JobSleep(e.costs.flashStepMs, run.epoch)) {
             finished(false);
             return;
+        }
+        if (pull && p >= run.script.failPercent) {
+            std::lock_guard<std::mutex> lock(e.mu);
+            if (Device* d = FindByIdLocked(run.deviceId)) {
+                d->plugged = false;
+                PresenceChangedLocked();
+            }
         }
         if (stillThere()) {
             report(run, 1, uint8_t(p));
@@ -1096,6 +1104,13 @@ int UsbUpgrade_Start(const uint8_t* image, HidUsbUpgradeCallback status, int tim
                 target = d.get();
         device = idOf(target);
         if (target && script.outcome != HidSim::FlashOutcome::Refuse) {
+            // The target leaves the bus for its boot loader and stays there until a flash
+            // succeeds: a flash cut off by a shutdown or the end of the process leaves it waiting.
+            if (!target->boot) {
+                target->boot = true;
+                PresenceChangedLocked();
+            }
+            SaveLocked();
             FlashRun run{e.epoch, target->spec.id, header, script, status, reported};
             epoch = e.epoch;
             StartJobLocked([run]() { flashJob(run); });

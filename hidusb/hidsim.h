@@ -159,8 +159,13 @@ enum class FlashOutcome {
     Success,  // progress 0..100, then result 1; the device takes the image's version
     FailAt,   // progress up to failPercent, then result 0; the device waits in boot mode
     Refuse,   // UsbUpgrade_Start returns 0, no report
-    Silence   // UsbUpgrade_Start returns 1, no report ever
+    Silence,  // UsbUpgrade_Start returns 1, no report ever
+    UnplugAt  // the target is unplugged once the flash reaches failPercent (before that report)
 };
+// From a flash's start until its success the target waits in boot mode (off the bus, in the
+// state file too), so a flash that never ends (silence, shutdown, process ended) leaves it
+// there; boot-mode devices count for UsbUpgradeC_FindBootDevices and UsbUpgrade_Start only
+// while plugged.
 // Scripts the next flash (scripts queue up; without one a flash succeeds).
 // resultBeforeReturn: UsbUpgrade_Start returns only after the result was reported.
 void ScriptFlash(FlashOutcome outcome, int failPercent = 0, bool resultBeforeReturn = false);

@@ -260,6 +260,9 @@ private slots:
     void pairingThroughTheCableTakesTheAddress();
     void flash_data();
     void flash();
+    void receiverUnpluggedMidFlash();
+    void flashCutOffLeavesBootModeInTheStateFile_data();
+    void flashCutOffLeavesBootModeInTheStateFile();
     void flashStartedFromItsOwnCallback();
     void failedFlashLeavesBootModeUntilRepaired();
     void receiverOptions();
@@ -813,12 +816,14 @@ void TestHidUsb::flash_data()
     QTest::addColumn<int>("started");
     QTest::addColumn<int>("lastProgress");
     QTest::addColumn<int>("result"); // -1: none
-    QTest::newRow("success") << int(HidSim::FlashOutcome::Success) << 0 << false << 1 << 100 << 1;
-    QTest::newRow("failure at 45 %") << int(HidSim::FlashOutcome::FailAt) << 45 << false << 1 << 45 << 0;
+    QTest::addColumn<bool>("boot");  // left waiting in boot mode
+    QTest::newRow("success") << int(HidSim::FlashOutcome::Success) << 0 << false << 1 << 100 << 1 << false;
+    QTest::newRow("failure at 45 %") << int(HidSim::FlashOutcome::FailAt) << 45 << false << 1 << 45 << 0 << true;
     QTest::newRow("result before the start returns") << int(HidSim::FlashOutcome::Success) << 0 << true << 1 << 100
-                                                     << 1;
-    QTest::newRow("refused") << int(HidSim::FlashOutcome::Refuse) << 0 << false << 0 << -1 << -1;
-    QTest::newRow("silence") << int(HidSim::FlashOutcome::Silence) << 0 << false << 1 << -1 << -1;
+                                                     << 1 << false;
+    QTest::newRow("refused") << int(HidSim::FlashOutcome::Refuse) << 0 << false << 0 << -1 << -1 << false;
+    QTest::newRow("silence") << int(HidSim::FlashOutcome::Silence) << 0 << false << 1 << -1 << -1 << true;
+    QTest::newRow("unplugged at 30 %") << int(HidSim::FlashOutcome::UnplugAt) << 30 << false << 1 << 20 << 0 << true;
 }
 
 void TestHidUsb::flash()
@@ -829,6 +834,7 @@ void TestHidUsb::flash()
     QFETCH(int, started);
     QFETCH(int, lastProgress);
     QFETCH(int, result);
+    QFETCH(bool, boot);
     StartUsbChanged(onHotplug, 600);
     HidSim::ScriptFlash(HidSim::FlashOutcome(outcome), failPercent, early);
     const std::vector<uint8_t> img = image(210, 36, 1, "VEXO_S1_MOUSE", 0x0102);
@@ -865,10 +871,68 @@ void TestHidUsb::flash()
     } else {
         QCOMPARE(HidSim::FirmwareVersion("drive1-mouse"), 0x0100);
     }
-    QCOMPARE(HidSim::InBootMode("drive1-mouse"), result == 0);
+    QCOMPARE(HidSim::InBootMode("drive1-mouse"), boot);
+    const bool pulled = HidSim::FlashOutcome(outcome) == HidSim::FlashOutcome::UnplugAt;
     int waiting = 5;
-    QCOMPARE(UsbUpgradeC_FindBootDevices(img.data(), &waiting), result == 0 ? 1 : 0);
-    QCOMPARE(waiting, result == 0 ? 1 : 0);
+    // A device waiting in boot mode counts only while plugged.
+    QCOMPARE(UsbUpgradeC_FindBootDevices(img.data(), &waiting), boot && !pulled ? 1 : 0);
+    QCOMPARE(waiting, boot && !pulled ? 1 : 0);
+    if (pulled) {
+        QCOMPARE(UsbUpgrade_Start(img.data(), onUpgrade, 10000), 0);
+        QVERIFY(HidSim::Plug("drive1-mouse"));
+        QCOMPARE(UsbUpgradeC_FindBootDevices(img.data(), &waiting), 1);
+    }
+}
+
+void TestHidUsb::receiverUnpluggedMidFlash()
+{
+    const std::vector<uint8_t> rx = image(211, 36, 2, "VEXO_P2_RX4K", 0x0200);
+    HidSim::ScriptFlash(HidSim::FlashOutcome::UnplugAt, 50);
+    QCOMPARE(UsbUpgrade_Start(rx.data(), onUpgrade, 10000), 1);
+    QTRY_VERIFY(rec().flashEnded());
+    QCOMPARE(int(rec().upgrades().back()[2]), 0);
+    QCOMPARE(QByteArray(UsbUpgradeC_GetLogs()[6]), QByteArray("verify: device unplugged"));
+    QVERIFY(HidSim::InBootMode("drive2-receiver"));
+    QCOMPARE(HidSim::FirmwareVersion("drive2-receiver"), 0x0100);
+    int count = 5;
+    QCOMPARE(UsbUpgradeC_FindBootDevices(rx.data(), &count), 0);
+    QVERIFY(HidSim::Plug("drive2-receiver"));
+    QCOMPARE(UsbUpgradeC_FindBootDevices(rx.data(), &count), 1);
+}
+
+void TestHidUsb::flashCutOffLeavesBootModeInTheStateFile_data()
+{
+    QTest::addColumn<bool>("shutdown"); // else the flash just never ends (the process ends)
+    QTest::newRow("library shut down mid-flash") << true;
+    QTest::newRow("no end before the state is reloaded") << false;
+}
+
+void TestHidUsb::flashCutOffLeavesBootModeInTheStateFile()
+{
+    QFETCH(bool, shutdown);
+    HidSim::Costs costs;
+    costs.flashStepMs = shutdown ? 20 : 0;
+    HidSim::SetCosts(costs);
+    if (shutdown)
+        HidSim::HoldDelivery({7, 1, std::string()});
+    else
+        HidSim::ScriptFlash(HidSim::FlashOutcome::Silence);
+    const std::vector<uint8_t> img = image(210, 36, 1, "VEXO_S1_MOUSE", 0x0102);
+    QCOMPARE(UsbUpgrade_Start(img.data(), onUpgrade, 10000), 1);
+    if (shutdown) {
+        QVERIFY(HidSim::WaitUntilHeld());
+        HidSim::Shutdown();
+    }
+    QVERIFY(HidSim::InBootMode("drive1-mouse"));
+    // What a new run of the program finds.
+    HidSim::Reset(HidSim::Start::Default);
+    QVERIFY(HidSim::InBootMode("drive1-mouse"));
+    QCOMPARE(HidSim::FirmwareVersion("drive1-mouse"), 0x0100);
+    int count = 5;
+    QCOMPARE(UsbUpgradeC_FindBootDevices(img.data(), &count), 1);
+    QCOMPARE(UsbUpgrade_Start(img.data(), onUpgrade, 10000), 1);
+    QTRY_COMPARE(HidSim::FirmwareVersion("drive1-mouse"), 0x0102);
+    QTRY_VERIFY(!HidSim::InBootMode("drive1-mouse"));
 }
 
 namespace {

@@ -1,0 +1,140 @@
+#include "device/firmwareupgrade.h"
+
+#include "core/timing.h"
+#include "hidusb/HIDUsb.h"
+#include "platform/registrystore.h"
+
+namespace {
+
+constexpr int WatchStep = 1000; // how often silence is looked for
+
+const QString FailInfoName = QStringLiteral("UpdateFailInfo");
+
+QVariant rawRecord()
+{
+    return RegistryStore::instance()->value(RegistryStore::ProgramKey(), FailInfoName);
+}
+
+void putBackRecord(const QVariant& raw)
+{
+    if (raw.isValid())
+        RegistryStore::instance()->setValue(RegistryStore::ProgramKey(), FailInfoName, raw);
+    else
+        RemoveUpdateFailInfo();
+}
+
+void writeRecord(const FirmwareUpgrade::Part& part)
+{
+    WriteUpdateFailInfo(part.kind, part.receiverType, part.cid, part.mid);
+}
+
+QStringList libraryLog()
+{
+    QStringList lines;
+    char** raw = UsbUpgradeC_GetLogs();
+    for (int i = 0; i < HIDUSB_UPGRADE_LOG_LINES; ++i)
+        lines << ((raw && raw[i]) ? QString::fromLocal8Bit(raw[i]) : QString());
+    return lines;
+}
+
+} // namespace
+
+FirmwareUpgrade::FirmwareUpgrade(StatusCallback status, QObject* parent)
+    : QObject(parent)
+    , m_status(status)
+{
+    // Always ticking: a start may come from a library thread, where no timer can be started.
+    connect(&m_watch, &QTimer::timeout, this, &FirmwareUpgrade::checkSilence);
+    m_watch.start(Timing::Scaled(WatchStep));
+}
+
+FirmwareUpgrade::~FirmwareUpgrade() = default;
+
+bool FirmwareUpgrade::Start(const FirmwareImage& image, const Part& part)
+{
+    if (image.size() < int(sizeof(FirmwareDescriptor)))
+        return false;
+    const QVariant before = rawRecord();
+    UpdateFailRecord record;
+    if (!ReadUpdateFailInfo(&record) || record.kind == part.kind)
+        writeRecord(part);
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_part = part;
+        m_image = image;
+    }
+    // Set before the call: the result may be reported before it returns.
+    m_lastReport.store(Timing::MonotonicMs());
+    m_running.store(true);
+    const FirmwareImage held = image;
+    if (UsbUpgrade_Start(reinterpret_cast<const uint8_t*>(held.constData()), m_status, 10000))
+        return true;
+    // Refused: nothing was reported, so the flash is still ours to take back.
+    m_running.store(false);
+    putBackRecord(before);
+    return false;
+}
+
+void FirmwareUpgrade::HandleReport(const uint8_t* report)
+{
+    if (!report || report[0] != 7 || !m_running.load())
+        return;
+    if (report[1] == 1) {
+        m_lastReport.store(Timing::MonotonicMs());
+        if (onProgress)
+            onProgress(report[2]);
+    } else if (report[1] == 2) {
+        if (m_running.exchange(false))
+            finish(report[2] == 1);
+    }
+}
+
+void FirmwareUpgrade::checkSilence()
+{
+    m_watch.setInterval(Timing::Scaled(WatchStep));
+    if (!m_running.load())
+        return;
+    if (Timing::MonotonicMs() - m_lastReport.load() < Timing::Scaled(Timing::UpgradeReportTimeout))
+        return;
+    if (m_running.exchange(false))
+        finish(false);
+}
+
+void FirmwareUpgrade::finish(bool success)
+{
+    Part part;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        part = m_part;
+    }
+    if (success) {
+        UpdateFailRecord record;
+        if (ReadUpdateFailInfo(&record) && record.kind == part.kind)
+            RemoveUpdateFailInfo();
+        if (onSuccess)
+            onSuccess(part);
+    } else {
+        writeRecord(part);
+        AppendUpgradeLog(libraryLog());
+        if (onFailure)
+            onFailure(part);
+    }
+}
+
+void FirmwareUpgrade::KeepRecordIfWaiting(const FirmwareImage& image, const Part& part)
+{
+    if (ReadUpdateFailInfo(nullptr))
+        return;
+    if (BootDeviceCount(image) > 0)
+        writeRecord(part);
+}
+
+int FirmwareUpgrade::BootDeviceCount(const FirmwareImage& image)
+{
+    if (image.size() < int(sizeof(FirmwareDescriptor)))
+        return 0;
+    const FirmwareImage held = image;
+    int count = 5;
+    UsbUpgradeC_FindBootDevices(reinterpret_cast<const uint8_t*>(held.constData()), &count);
+    return count;
+}

@@ -1,0 +1,76 @@
+#ifndef FIRMWAREUPGRADE_H
+#define FIRMWAREUPGRADE_H
+
+// One road that flashes firmware through the HID library (the repair dialog's, the settings
+// page's machine's). It keeps what both roads share:
+// - the "UpdateFailInfo" record: written just before each start for the part about to be
+//   flashed unless it already names the other part; put back when the start is refused;
+//   removed only by a success of the part it names; written for the part that fails;
+// - the library's eight log lines appended on every failed flash (time-out and unplug too);
+// - the report time-out: no report for Timing::UpgradeReportTimeout since the start or the
+//   last report counts as a failure report;
+// - a report arriving while no flash of this road runs changes nothing.
+//
+// The library calls a plain function; each road owns one such function that forwards the
+// report to HandleReport of its object. Handlers run on the thread that reports (a library
+// thread, or this object's thread for a time-out) and may start the next flash.
+
+#include "device/firmwareimages.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+
+class FirmwareUpgrade : public QObject
+{
+    Q_OBJECT
+public:
+    using StatusCallback = void (*)(const uint8_t* report);
+
+    // The four numbers of a record: the part flashed and the device it belongs to.
+    struct Part {
+        int kind = 0;          // FirmwareKind
+        int receiverType = 0;  // receiver class 1, 2, 4, 8 (0: none)
+        int cid = 0;
+        int mid = 0;
+    };
+
+    explicit FirmwareUpgrade(StatusCallback status, QObject* parent = nullptr);
+    ~FirmwareUpgrade() override;
+
+    // Set before the first start; not changed while a flash runs.
+    std::function<void(int percent)> onProgress;
+    std::function<void(const Part& part)> onSuccess;   // after the record rule
+    std::function<void(const Part& part)> onFailure;   // after the record and the log lines
+
+    // Flashes a copy of image (kept until its result). False when the library refused: the
+    // record is then as it was and no handler runs. A result may arrive before this returns.
+    bool Start(const FirmwareImage& image, const Part& part);
+    // Reads one status report ([7, 1, percent] progress, [7, 2, 1] success, [7, 2, x] failure).
+    void HandleReport(const uint8_t* report);
+    bool Running() const { return m_running.load(); }
+
+    // A road ending while part waits in boot mode for image leaves a record of that part
+    // (when there is none yet).
+    static void KeepRecordIfWaiting(const FirmwareImage& image, const Part& part);
+    // Devices waiting in boot mode for image; 0 for no image (the library never sees an empty one).
+    static int BootDeviceCount(const FirmwareImage& image);
+
+private:
+    void checkSilence();
+    void finish(bool success);
+
+    StatusCallback m_status;
+    QTimer m_watch;
+    std::atomic<bool> m_running{false};
+    std::atomic<long long> m_lastReport{0};
+    mutable std::mutex m_mutex; // guards m_part and m_image; never held across a call out
+    Part m_part;
+    FirmwareImage m_image;
+};
+
+#endif
