@@ -44,8 +44,10 @@ public:
                 values << s.section(QLatin1Char(':'), 0, 0).toInt();
         return values;
     }
+    QList<bool> repairButton; // SigUpDateButton's argument (false: show the Repair button)
 public slots:
     void progress(int value, int code) { seen << QStringLiteral("%1:%2").arg(value).arg(code); }
+    void updateButton(bool hide) { repairButton << hide; }
 };
 
 QString record()
@@ -124,9 +126,15 @@ private slots:
     void barSplit();
     void oneDeviceOrNone_data();
     void oneDeviceOrNone();
+    void refusedStart();
     void nothingToFlash();
-    void receiverWaitingInBootModeIsFlashed();
+    void receiverWaitingInBootMode_data();
+    void receiverWaitingInBootMode();
+    void recordKeptForReceiversLeftWaiting();
+    void startAfterTheCheck_data();
+    void startAfterTheCheck();
     void receiverThenMouse();
+    void oneFlashAtATime_data();
     void oneFlashAtATime();
     void setVerFourWhileFlashing();
 
@@ -193,6 +201,7 @@ void TestFormSettingUpgrade::init()
     RemoveUpdateFailInfo();
     m_progress = std::make_unique<ProgressLog>();
     PostMsg::Connect(SIGNAL(SigProgress(int,int)), m_progress.get(), SLOT(progress(int,int)));
+    PostMsg::Connect(SIGNAL(SigUpDateButton(bool)), m_progress.get(), SLOT(updateButton(bool)));
 }
 
 void TestFormSettingUpgrade::cleanup()
@@ -338,6 +347,8 @@ void TestFormSettingUpgrade::mouseRoad()
     QVERIFY(!UpgradeRunning.load());
     QCOMPARE(DeviceWatchEnabled.load(), quint8(1));
     QVERIFY(!NewerMouseFirmware.load());
+    // The choice page keeps its Repair button exactly while a record remains.
+    QCOMPARE(m_progress->repairButton, record.isEmpty() ? QList<bool>() : QList<bool>{false});
     // The bar only went up.
     const QList<int> bar = m_progress->bar();
     for (int i = 1; i < bar.size(); ++i)
@@ -385,11 +396,14 @@ void TestFormSettingUpgrade::oneDeviceOrNone_data()
     QTest::addColumn<bool>("chained");
     QTest::addColumn<QString>("warningButton"); // shown instead of a message ("": none)
     QTest::addColumn<int>("message");           // text position, -1: no message box
-    QTest::newRow("no mouse, started") << 210 << QStringList() << false << "toolButton_3" << -1;
-    QTest::newRow("no mouse, chained") << 210 << QStringList() << true << "" << int(Wired);
-    QTest::newRow("two mice, chained") << 210 << QStringList{"M", "M"} << true << "" << int(SameDevice);
-    QTest::newRow("no receiver, started") << 211 << QStringList() << false << "toolButton_2" << -1;
-    QTest::newRow("no receiver, chained") << 211 << QStringList() << true << "" << int(NoDevice);
+    QTest::addColumn<int>("language");
+    QTest::newRow("no mouse, started") << 210 << QStringList() << false << "toolButton_3" << -1 << 0;
+    QTest::newRow("no mouse, chained") << 210 << QStringList() << true << "" << int(Wired) << 0;
+    QTest::newRow("two mice, chained") << 210 << QStringList{"M", "M"} << true << "" << int(SameDevice) << 0;
+    QTest::newRow("two mice, chained, language 1") << 210 << QStringList{"M", "M"} << true << "" << int(SameDevice) << 1;
+    QTest::newRow("no receiver, started") << 211 << QStringList() << false << "toolButton_2" << -1 << 0;
+    QTest::newRow("no receiver, chained") << 211 << QStringList() << true << "" << int(NoDevice) << 0;
+    QTest::newRow("no receiver, chained, language 1") << 211 << QStringList() << true << "" << int(NoDevice) << 1;
 }
 
 void TestFormSettingUpgrade::oneDeviceOrNone()
@@ -399,6 +413,8 @@ void TestFormSettingUpgrade::oneDeviceOrNone()
     QFETCH(bool, chained);
     QFETCH(QString, warningButton);
     QFETCH(int, message);
+    QFETCH(int, language);
+    CurrentLanguage.store(language);
     makePage();
     // A receiver's mouse is open (Drive2); the list is the test's.
     CurrentDevice.set(entry(QStringLiteral("R")));
@@ -420,7 +436,9 @@ void TestFormSettingUpgrade::oneDeviceOrNone()
     VEXO_CHECKED(tick(kind));
     VEXO_CHECKED(tick(kind));
     QCOMPARE((kind == 210 ? MouseUpdateState : ReceiverUpdateState).load(), 0);
-    QCOMPARE(warningText(), message < 0 ? QStringLiteral("<hidden>") : pageText(message));
+    QCOMPARE(warningText(), message < 0 ? QStringLiteral("<hidden>") : LangText(LangTable::FormSettingTexts, language, message));
+    if (message >= 0)
+        QVERIFY(warningText() != LangText(LangTable::FormSettingTexts, 1 - language, message));
     for (const char* button : {"toolButton_2", "toolButton_3"})
         QCOMPARE(visible(button), warningButton == QLatin1String(button));
     VEXO_CHECKED(tick(kind));
@@ -459,19 +477,141 @@ void TestFormSettingUpgrade::nothingToFlash()
     QVERIFY(MouseCheckTimer->isActive());
 }
 
-void TestFormSettingUpgrade::receiverWaitingInBootModeIsFlashed()
+void TestFormSettingUpgrade::refusedStart()
 {
+    makePage();
+    VEXO_CHECKED(cableMouse());
+    NewerMouseFirmware.store(true);
+    NewerReceiverFirmware.store(true);
+    HidSim::ScriptFlash(HidSim::FlashOutcome::Refuse);
+    const int lines = logLines();
+    VEXO_CHECKED(call("on_Mouse_clicked"));
+    VEXO_CHECKED(tick(210));
+    VEXO_CHECKED(tick(210));
+    QCOMPARE(HidSim::CallCount("UsbUpgrade_Start"), 1);
+    QCOMPARE(MouseUpdateState.load(), 3);
+    QVERIFY(!NewerMouseFirmware.load() && !NewerReceiverFirmware.load());
+    QTRY_COMPARE(m_progress->seen, QStringList{"0:1"});
+    // Over at the next tick, with nothing logged and no record.
+    VEXO_CHECKED(tick(210));
+    QVERIFY(!MouseCheckTimer->isActive());
+    QVERIFY(!UpgradeRunning.load());
+    QCOMPARE(logLines(), lines);
+    QCOMPARE(::record(), QString());
+    QVERIFY(!HidSim::InBootMode("m1"));
+}
+
+void TestFormSettingUpgrade::receiverWaitingInBootMode_data()
+{
+    QTest::addColumn<bool>("imageKept");
+    QTest::newRow("flashed whatever the rescan says") << true;
+    QTest::newRow("image gone before the start") << false;
+}
+
+void TestFormSettingUpgrade::receiverWaitingInBootMode()
+{
+    QFETCH(bool, imageKept);
     makePage();
     VEXO_CHECKED(receiverOnly());
     QVERIFY(HidSim::SetBootMode("r4", true));
     WorkerDeviceList.set({}); // off the bus while it waits
+    // Shown version equal to the image's: only the boot-mode case still flashes it.
+    VEXO_CHECKED(label(0, QStringLiteral("v1.2")));
     HidSim::ClearCalls();
     VEXO_CHECKED(call("on_Receive_clicked"));
-    VEXO_CHECKED(runRoad(211));
+    VEXO_CHECKED(tick(211));
+    QCOMPARE(HidSim::CallCount("UsbUpgradeC_FindBootDevices"), 1);
+    if (!imageKept) {
+        QVERIFY(QFile::remove(m_fixture->installation().path() + QStringLiteral("/bin/rx.bin")));
+        VEXO_CHECKED(tick(211));
+        QCOMPARE(ReceiverUpdateState.load(), 4);
+        VEXO_CHECKED(tick(211));
+        QVERIFY(!ReceiverCheckTimer->isActive());
+        QCOMPARE(HidSim::CallCount("UsbUpgrade_Start"), 0);
+        return;
+    }
+    VEXO_CHECKED(tick(211));
+    QCOMPARE(HidSim::CallCount("UsbUpgrade_Start"), 1);
+    VEXO_CHECKED(tick(211));
+    VEXO_CHECKED(tick(211));
+    QTRY_VERIFY(ReceiverUpdateState.load() != 1);
+    VEXO_CHECKED(tick(211));
+    VEXO_CHECKED(tick(211));
     QCOMPARE(ReceiverUpdateState.load(), 2);
     QVERIFY(!HidSim::InBootMode("r4"));
     QCOMPARE(HidSim::FirmwareVersion("r4"), 0x0102);
     QCOMPARE(::record(), QString());
+    QTRY_COMPARE(TestEnv::NamedChild<QLabel>(m_page.get(), "label_5")->text(), QStringLiteral("v1.2"));
+}
+
+void TestFormSettingUpgrade::recordKeptForReceiversLeftWaiting()
+{
+    // Two receivers wait for the same image: no unique device, and the road leaves a record.
+    makePage();
+    VEXO_CHECKED(receiverOnly());
+    HidSim::DeviceSpec second = DeviceLinkFixture::Receiver("r4b", "0x5141", 4, 0x21, 0x43, 0x65);
+    second.firmwareName = "VEXO_P2_RX4K";
+    QVERIFY(!m_fixture->add(second).isEmpty());
+    QVERIFY(HidSim::SetBootMode("r4", true));
+    QVERIFY(HidSim::SetBootMode("r4b", true));
+    WorkerDeviceList.set({});
+    VEXO_CHECKED(call("on_Receive_clicked"));
+    VEXO_CHECKED(tick(211));
+    VEXO_CHECKED(tick(211));
+    QCOMPARE(ReceiverUpdateState.load(), 0);
+    QVERIFY(visible("toolButton_2"));
+    VEXO_CHECKED(tick(211));
+    QVERIFY(!ReceiverCheckTimer->isActive());
+    QCOMPARE(::record(), QStringLiteral("211,4,36,2"));
+    QTRY_COMPARE(m_progress->repairButton, QList<bool>{false});
+}
+
+void TestFormSettingUpgrade::startAfterTheCheck_data()
+{
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QString>("record");
+    QTest::addColumn<QStringList>("images");
+    QTest::addColumn<QString>("road"); // "receiver", "mouse", "": none
+    QTest::newRow("both images") << QStringList{"M", "R"} << "" << QStringList{"rx", "mouse"} << "receiver";
+    QTest::newRow("nothing newer") << QStringList{"M", "R"} << "" << QStringList() << "";
+    QTest::newRow("mouse resumed") << QStringList{"R"} << "210,4,36,2" << QStringList{"mouse"} << "mouse";
+}
+
+void TestFormSettingUpgrade::startAfterTheCheck()
+{
+    QFETCH(QStringList, entries);
+    QFETCH(QString, record);
+    QFETCH(QStringList, images);
+    QFETCH(QString, road);
+    makePage();
+    CurrentDevice.set(entry(QStringLiteral("R")));
+    DeviceList list;
+    for (const QString& code : entries)
+        list << entry(code);
+    WorkerDeviceList.set(list);
+    if (images.contains(QLatin1String("rx")))
+        VEXO_CHECKED(writeImage(QStringLiteral("rx.bin"), image(211, 2, QStringLiteral("VEXO_P2_RX4K"))));
+    if (images.contains(QLatin1String("mouse")))
+        VEXO_CHECKED(writeImage(QStringLiteral("mouse.bin"), image(210, 2, QStringLiteral("VEXO_P2_MOUSE"))));
+    HidSim::DeviceSpec mouse = DeviceLinkFixture::CableMouse("mb");
+    mouse.mid = 2;
+    mouse.firmwareName = "VEXO_P2_MOUSE";
+    QVERIFY(!m_fixture->add(mouse).isEmpty());
+    QVERIFY(HidSim::SetBootMode("mb", true));
+    setRecord(record);
+    VEXO_CHECKED(label(0, QStringLiteral("v1.0")));
+    VEXO_CHECKED(label(1, QStringLiteral("v1.0")));
+    bool offered = false;
+    QVERIFY(QMetaObject::invokeMethod(m_page.get(), "ChechIsUpDate", Q_RETURN_ARG(bool, offered)));
+    QCOMPARE(offered, !road.isEmpty());
+    auto* button = TestEnv::NamedChild<QToolButton>(m_page.get(), "Receive_2");
+    button->setStyleSheet(QString());
+
+    VEXO_CHECKED(call("on_Start"));
+    QCOMPARE(ReceiverCheckTimer->isActive(), road == QLatin1String("receiver"));
+    QCOMPARE(MouseCheckTimer->isActive(), road == QLatin1String("mouse"));
+    if (road.isEmpty())
+        QVERIFY(button->styleSheet().contains(QLatin1String("Confirm.png")));
 }
 
 void TestFormSettingUpgrade::receiverThenMouse()
@@ -524,22 +664,46 @@ void TestFormSettingUpgrade::receiverThenMouse()
     QCOMPARE(::record(), QString());
 }
 
+void TestFormSettingUpgrade::oneFlashAtATime_data()
+{
+    QTest::addColumn<QString>("busy");
+    QTest::newRow("mouse flashing") << "mouse";
+    QTest::newRow("receiver road between ticks") << "receiver";
+    QTest::newRow("repair dialog flashing") << "dialog";
+}
+
 void TestFormSettingUpgrade::oneFlashAtATime()
 {
+    QFETCH(QString, busy);
     makePage();
-    VEXO_CHECKED(cableMouse());
-    HidSim::ScriptFlash(HidSim::FlashOutcome::Silence);
+    if (busy == QLatin1String("mouse")) {
+        VEXO_CHECKED(cableMouse());
+        HidSim::ScriptFlash(HidSim::FlashOutcome::Silence);
+        VEXO_CHECKED(call("on_Mouse_clicked"));
+        VEXO_CHECKED(tick(210));
+        VEXO_CHECKED(tick(210));
+        QCOMPARE(MouseUpdateState.load(), 1);
+    } else if (busy == QLatin1String("receiver")) {
+        VEXO_CHECKED(receiverOnly());
+        VEXO_CHECKED(call("on_Receive_clicked"));
+        VEXO_CHECKED(tick(211));
+    } else {
+        VEXO_CHECKED(receiverOnly());
+        RepairUpgradeRunning.store(true);
+    }
     HidSim::ClearCalls();
-    VEXO_CHECKED(call("on_Mouse_clicked"));
-    VEXO_CHECKED(tick(210));
-    VEXO_CHECKED(tick(210));
-    QCOMPARE(MouseUpdateState.load(), 1);
     VEXO_CHECKED(call("on_Start"));
     VEXO_CHECKED(call("on_Receive_2_clicked"));
-    VEXO_CHECKED(call("on_Receive_clicked"));
-    QVERIFY(!ReceiverCheckTimer->isActive());
     QVERIFY(UpDateRepairDialog && !UpDateRepairDialog->isVisible());
-    QCOMPARE(HidSim::CallCount("UsbUpgrade_Start"), 1);
+    if (busy == QLatin1String("receiver")) {
+        // The road goes on where it was: the next tick starts the flash.
+        VEXO_CHECKED(tick(211));
+        QCOMPARE(HidSim::CallCount("UsbUpgrade_Start"), 1);
+    } else {
+        QCOMPARE(ReceiverCheckTimer->isActive(), false);
+        QCOMPARE(HidSim::CallCount("UsbUpgrade_Start"), 0);
+    }
+    RepairUpgradeRunning.store(false);
 }
 
 void TestFormSettingUpgrade::setVerFourWhileFlashing()
@@ -663,6 +827,7 @@ void TestFormSettingUpgrade::chechIsUpDate_data()
     QTest::newRow("no image for the failed mouse") << QStringList{"R"} << "210,4,36,2" << QStringList{"rx"} << true << false << int(Error) << -1 << 0;
     QTest::newRow("mouse not waiting") << QStringList{"R"} << "210,4,36,2" << both << false << false << int(NoDevice) << -1 << 1;
     QTest::newRow("receiver record, receiver listed") << QStringList{"R"} << "211,4,36,2" << both << false << false << int(NoUsb) << -1 << 0;
+    QTest::newRow("receiver record, other MID") << QStringList{"M"} << "211,4,36,3" << both << false << false << int(NoUsb) << -1 << 0;
     QTest::newRow("mouse record, mouse listed") << QStringList{"M"} << "210,4,36,2" << both << true << false << int(NoReceiver) << -1 << 0;
     QTest::newRow("other MID") << QStringList{"R"} << "210,4,36,3" << both << true << false << int(NoReceiver) << -1 << 0;
     QTest::newRow("other CID") << QStringList{"R"} << "210,4,37,2" << both << true << false << int(Error) << -1 << 0;
