@@ -214,7 +214,10 @@ FormSetting::FormSetting(QWidget* parent)
 
 FormSetting::~FormSetting()
 {
+    // No report reaches the page once its members start to go.
     MachineRoadInUse.store(nullptr);
+    delete MachineRoad;
+    MachineRoad = nullptr;
     SetRepairDialogVisibleHook(nullptr);
     delete UpDateRepairDialog;
     UpDateRepairDialog = nullptr;
