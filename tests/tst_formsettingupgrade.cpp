@@ -133,6 +133,7 @@ private slots:
     void recordKeptForReceiversLeftWaiting();
     void startAfterTheCheck_data();
     void startAfterTheCheck();
+    void resumeFailedMouse();
     void receiverThenMouse();
     void oneFlashAtATime_data();
     void oneFlashAtATime();
@@ -143,6 +144,8 @@ private slots:
     void setVer();
     void chechIsUpDate_data();
     void chechIsUpDate();
+    void updateButton_data();
+    void updateButton();
 
 private:
     void makePage();
@@ -664,6 +667,36 @@ void TestFormSettingUpgrade::receiverThenMouse()
     QCOMPARE(::record(), QString());
 }
 
+void TestFormSettingUpgrade::resumeFailedMouse()
+{
+    // The receiver is listed; the mouse whose flash failed waits in boot mode on its cable.
+    makePage();
+    CurrentDevice.set(entry(QStringLiteral("R")));
+    WorkerDeviceList.set({entry(QStringLiteral("R"))});
+    VEXO_CHECKED(writeImage(QStringLiteral("mouse.bin"), image(210, 2, QStringLiteral("VEXO_P2_MOUSE"))));
+    HidSim::DeviceSpec mouse = DeviceLinkFixture::CableMouse("mb");
+    mouse.mid = 2;
+    mouse.firmwareName = "VEXO_P2_MOUSE";
+    QVERIFY(!m_fixture->add(mouse).isEmpty());
+    QVERIFY(HidSim::SetBootMode("mb", true));
+    setRecord(QStringLiteral("210,4,36,2"));
+    VEXO_CHECKED(label(0, QStringLiteral("v1.0")));
+    VEXO_CHECKED(label(1, QString()));
+    bool offered = false;
+    QVERIFY(QMetaObject::invokeMethod(m_page.get(), "ChechIsUpDate", Q_RETURN_ARG(bool, offered)));
+    QVERIFY(offered);
+    HidSim::ClearCalls();
+    VEXO_CHECKED(call("on_Start"));
+    QVERIFY(MouseCheckTimer->isActive());
+    VEXO_CHECKED(runRoad(210));
+    QCOMPARE(MouseUpdateState.load(), 2);
+    QVERIFY(!HidSim::InBootMode("mb"));
+    QCOMPARE(HidSim::FirmwareVersion("mb"), 0x0102);
+    QCOMPARE(::record(), QString());
+    QCOMPARE(ReadMouseVer(QStringLiteral("36"), QStringLiteral("2")), QStringLiteral("v1.2"));
+    QVERIFY(m_progress->repairButton.isEmpty());
+}
+
 void TestFormSettingUpgrade::oneFlashAtATime_data()
 {
     QTest::addColumn<QString>("busy");
@@ -880,6 +913,40 @@ void TestFormSettingUpgrade::chechIsUpDate()
             QSKIP("the repair dialog of this build has no notice view");
         QCOMPARE(repairText(), pageText(notice));
     }
+}
+
+void TestFormSettingUpgrade::updateButton_data()
+{
+    QTest::addColumn<QStringList>("images");
+    QTest::addColumn<bool>("upToDateCaption"); // the button already says the firmware is current
+    QTest::addColumn<bool>("dialogShown");
+    QTest::addColumn<bool>("captionAfter");    // VerNewText afterwards
+    QTest::newRow("offer") << QStringList{"mouse"} << false << true << false;
+    QTest::newRow("nothing newer") << QStringList() << false << false << true;
+    QTest::newRow("already current") << QStringList{"mouse"} << true << false << true;
+}
+
+void TestFormSettingUpgrade::updateButton()
+{
+    QFETCH(QStringList, images);
+    QFETCH(bool, upToDateCaption);
+    QFETCH(bool, dialogShown);
+    QFETCH(bool, captionAfter);
+    makePage();
+    CurrentDevice.set(entry(QStringLiteral("M")));
+    WorkerDeviceList.set({entry(QStringLiteral("M")), entry(QStringLiteral("R"))});
+    if (images.contains(QLatin1String("mouse")))
+        VEXO_CHECKED(writeImage(QStringLiteral("mouse.bin"), image(210, 2, QStringLiteral("VEXO_P2_MOUSE"))));
+    VEXO_CHECKED(label(0, QStringLiteral("v1.0")));
+    VEXO_CHECKED(label(1, QStringLiteral("v1.0")));
+    if (upToDateCaption)
+        VEXO_CHECKED(call("SetVerText"));
+    HidSim::ClearCalls();
+    VEXO_CHECKED(call("on_Receive_2_clicked"));
+    QCOMPARE(UpDateRepairDialog->isVisible(), dialogShown);
+    QVERIFY(!dialogShown || UpDateRepairDialog->isModal());
+    QCOMPARE(TestEnv::NamedChild<QToolButton>(m_page.get(), "Receive_2")->text() == pageText(VerNew), captionAfter);
+    UpDateRepairDialog->hide();
 }
 
 VEXO_TEST_MAIN(TestFormSettingUpgrade)
