@@ -470,7 +470,9 @@ void TestFormSettingUpgrade::nothingToFlash()
     VEXO_CHECKED(tick(210));
     QVERIFY(!MouseCheckTimer->isActive());
     QCOMPARE(HidSim::CallCount("UsbUpgrade_Start"), 0);
-    QCOMPARE(repairText().startsWith(QLatin1Char('<')) ? pageText(VerNew) : repairText(), pageText(VerNew));
+    // No road follows: the repair dialog says why nothing was flashed.
+    if (repairText() != QLatin1String("<no notice view>"))
+        QCOMPARE(repairText(), pageText(VerNew));
 
     // Up to date: a new start does nothing until SetVer(4).
     VEXO_CHECKED(call("on_Mouse_clicked"));

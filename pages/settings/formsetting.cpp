@@ -1206,7 +1206,7 @@ void FormSetting::SlotCheckUpdate()
 void FormSetting::WaitMs(int ms)
 {
     QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    QTimer::singleShot(Timing::Scaled(ms), &loop, &QEventLoop::quit);
     loop.exec();
 }
 
