@@ -821,15 +821,16 @@ void FormSetting::EndRoad(int kind)
         ReceiverUpgradeActive = 0;
         EndReceiverUpdate();
     }
-    // A part left waiting in boot mode stays repairable.
-    if (!UpgradeImageList.isEmpty())
+    const int state = (mouse ? MouseUpdateState : ReceiverUpdateState).load();
+    // A part left waiting in boot mode stays repairable. After a success the part may still
+    // be restarting off the bus; it waits for nothing.
+    if (state != 2 && !UpgradeImageList.isEmpty())
         FirmwareUpgrade::KeepRecordIfWaiting(
             UpgradeImageList.first(), {kind, ReceiverType.load(), FirmwareCid.load(), FirmwareMid.load()});
     ChainedStart = 0;
     ReceiverCheckTimer->stop();
     MouseCheckTimer->stop();
     UpgradeRunning.store(false);
-    const int state = (mouse ? MouseUpdateState : ReceiverUpdateState).load();
     if (!mouse) {
         // The road has run, whatever it found: the continuation must not start it again.
         NewerReceiverFirmware.store(false);
