@@ -11,7 +11,6 @@
 #include <QList>
 #include <QPoint>
 #include <QString>
-#include <QStringList>
 #include <QWidget>
 
 #include <atomic>
@@ -131,7 +130,6 @@ private:
     void SetUpdateStyle(bool available);
     // The repair dialog's notice view with text; false, the answer of a failed check.
     bool RepairNotice(const QString& text);
-    void PlaceOverPage(QWidget* dialog) const;
     QString DeviceSection() const;
     int SectionMid() const;
     QString SectionValue(const QString& key) const;
