@@ -7,6 +7,8 @@
 #include "core/postmsg.h"
 #include "core/timing.h"
 #include "device/devicediscovery.h"
+#include "device/firmwareimages.h"
+#include "device/firmwareupgrade.h"
 #include "device/mainpagehotplug.h"
 #include "device/worker.h"
 #include "pages/settings/match.h"
@@ -22,6 +24,8 @@
 
 #include <QButtonGroup>
 #include <QDesktopServices>
+#include <QDir>
+#include <QEventLoop>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -32,6 +36,9 @@
 
 QTimer* ReceiverCheckTimer = nullptr;
 QTimer* MouseCheckTimer = nullptr;
+std::atomic<int> ReceiverUpdateState{0};
+std::atomic<int> MouseUpdateState{0};
+std::atomic<int> UpgradeImageCount{1};
 
 namespace {
 
@@ -50,6 +57,68 @@ bool deviceOnline(const QByteArray& path)
 {
     return (UsbFinderC_GetDeviceOnLine(path.constData()) & 0xFF) != 0;
 }
+
+// MIDs and CIDs compare as bytes.
+int midOf(const DeviceAllInfo& device)
+{
+    return device.CidMid >> 8;
+}
+
+int optionCid()
+{
+    return ConfigIni::instance()->value(QStringLiteral("Option"), QStringLiteral("CID")).toInt();
+}
+
+struct ReceiverClass {
+    int type;
+    int slot; // position in BootDeviceCounts
+    const char* stemKey;
+};
+const ReceiverClass ScanOrder[] = {{4, 2, "D4M"}, {8, 3, "D8M"}, {2, 1, "D2M"}, {1, 0, "DM"}};
+const ReceiverClass BootOrder[] = {{1, 0, "DM"}, {2, 1, "D2M"}, {4, 2, "D4M"}, {8, 3, "D8M"}};
+
+// The settings page's road, for the library's plain status callback.
+std::atomic<FirmwareUpgrade*> MachineRoadInUse{nullptr};
+
+// The repair dialog's views, where the dialog in this build has them.
+namespace RepairViews {
+template <typename D>
+auto SetText(D* d, const QString& text, int) -> decltype(d->SetRepairText(text))
+{
+    return d->SetRepairText(text);
+}
+template <typename D>
+void SetText(D*, const QString&, long)
+{
+}
+template <typename D>
+auto Notice(D* d, int) -> decltype(d->ShowRepairNotice())
+{
+    return d->ShowRepairNotice();
+}
+template <typename D>
+void Notice(D*, long)
+{
+}
+template <typename D>
+auto Prompt(D* d, int) -> decltype(d->ShowResumePrompt())
+{
+    return d->ShowResumePrompt();
+}
+template <typename D>
+void Prompt(D*, long)
+{
+}
+template <typename D>
+auto Running(D* d, int) -> decltype(d->ShowUpgradeRunning())
+{
+    return d->ShowUpgradeRunning();
+}
+template <typename D>
+void Running(D*, long)
+{
+}
+} // namespace RepairViews
 
 } // namespace
 
@@ -124,6 +193,7 @@ FormSetting::FormSetting(QWidget* parent)
     connect(MouseCheckTimer, &QTimer::timeout, this, &FormSetting::onMouseCheckTimer);
     ReceiverCheckTimer->setInterval(Timing::Scaled(Timing::SettingsPageTick));
     MouseCheckTimer->setInterval(Timing::Scaled(Timing::SettingsPageTick));
+    WireMachineRoad();
 
     VersionLabelOrigin = ui->label->pos();
 
@@ -144,6 +214,10 @@ FormSetting::FormSetting(QWidget* parent)
 
 FormSetting::~FormSetting()
 {
+    // No report reaches the page once its members start to go.
+    MachineRoadInUse.store(nullptr);
+    delete MachineRoad;
+    MachineRoad = nullptr;
     SetRepairDialogVisibleHook(nullptr);
     delete UpDateRepairDialog;
     UpDateRepairDialog = nullptr;
@@ -524,47 +598,695 @@ void FormSetting::SetVerText()
     ui->Receive_2->setText(VerNewText);
 }
 
-// ---- Firmware (filled by the upgrade machine) ----
+// ---- Firmware upgrade machine ----
 
 void FormSetting::on_Receive_clicked()
 {
+    const DeviceAllInfo current = CurrentDevice.get();
+    int type = 0;
+    if (current.Wired && WorkerDeviceList.get().size() == 2)
+        type = ListedReceiverType();
+    else if (!current.Wired)
+        type = ReceiverTypeFor(current.ConnectionType);
+    ReceiverType.store(type);
+    if (ReceiverUpToDate || MouseUpgradeActive || ReceiverUpgradeActive)
+        return;
+    StartReceiverRoad();
 }
 
 void FormSetting::on_Mouse_clicked()
 {
+    const DeviceAllInfo current = CurrentDevice.get();
+    if (current.Wired) {
+        const DeviceList list = WorkerDeviceList.get();
+        if (list.isEmpty() || !list.first().Wired || midOf(list.first()) != midOf(current)) {
+            PostMsg::instance()->EmitProgress(0, 5);
+            return;
+        }
+    }
+    if (MouseUpToDate) {
+        if (MouseUpToDate == 1)
+            ui->Receive_2->setText(VerNewText);
+        return;
+    }
+    if (ReceiverUpgradeActive || MouseUpgradeActive)
+        return;
+    StartMouseRoad();
+}
+
+void FormSetting::StartReceiverRoad()
+{
+    UpgradeRunning.store(true);
+    UpgradeStep = 0;
+    ui->toolButton_2->hide();
+    SetVer(2);
+    DeviceWatchEnabled.store(0);
+    ReceiverCheckTimer->start();
+    ReceiverUpgradeActive = 1;
+}
+
+void FormSetting::StartMouseRoad()
+{
+    UpgradeRunning.store(true);
+    UpgradeStep = 0;
+    ui->toolButton_3->hide();
+    SetVer(1);
+    DeviceWatchEnabled.store(0);
+    MouseCheckTimer->start();
+    MouseUpgradeActive = 1;
 }
 
 void FormSetting::onDongleCheckTimer()
 {
+    RunFirmwareUpgrade(UpgradeStep, ReceiverFirmware, ui->label_5->text());
 }
 
 void FormSetting::onMouseCheckTimer()
 {
+    RunFirmwareUpgrade(UpgradeStep, MouseFirmware, ui->label_7->text());
 }
 
-void FormSetting::SetVer(int)
+void FormSetting::RunFirmwareUpgrade(int step, int kind, QString shownVersion)
 {
+    const bool mouse = kind == MouseFirmware;
+    switch (step) {
+    case 0: {
+        FirmwareCid.store(optionCid());
+        FirmwareMid.store(SectionMid());
+        bool found = false;
+        if (mouse) {
+            found = ScanFirmwareImages(MouseFirmware, shownVersion, SectionValue(QStringLiteral("MM")),
+                                       FirmwareCid.load(), FirmwareMid.load());
+        } else {
+            ReceiverPaths.clear();
+            const DeviceAllInfo current = CurrentDevice.get();
+            const DeviceList list = WorkerDeviceList.get();
+            const int type = ReceiverType.load();
+            for (const ReceiverClass& c : ScanOrder) {
+                const QString stem = SectionValue(QLatin1String(c.stemKey));
+                if (type != c.type || (stem.isEmpty() && c.type != 1))
+                    continue;
+                found = ScanFirmwareImages(ReceiverFirmware, QString(), stem, FirmwareCid.load(), FirmwareMid.load());
+                if (found)
+                    BootDeviceCounts[c.slot] = FirmwareUpgrade::BootDeviceCount(UpgradeImageList.first());
+            }
+            for (const DeviceAllInfo& entry : list) {
+                if (entry.Wired)
+                    continue;
+                if (current.Wired || entry.Path == current.Path)
+                    ReceiverPaths << entry.Path;
+            }
+        }
+        if (found || ReceiverType.load() == 0) {
+            UpgradeStep = 1;
+        } else {
+            EndWithNothingToFlash(kind);
+            UpgradeStep = 4;
+        }
+        break;
+    }
+    case 1: {
+        int count = 0;
+        if (mouse) {
+            for (const DeviceAllInfo& entry : WorkerDeviceList.get())
+                count += entry.Wired ? 1 : 0;
+            count += MouseResumePending;
+        } else {
+            for (int n : BootDeviceCounts)
+                count += n;
+            count += ReceiverPaths.size();
+        }
+        if (count != 1) {
+            (mouse ? MouseUpdateState : ReceiverUpdateState).store(0);
+            mouse ? EndMouseUpdate() : EndReceiverUpdate();
+            RoadEndText = count == 0 ? (mouse ? WiredModeText : NoDeviceText) : SameDeviceText;
+            if (!ChainedStart) {
+                (mouse ? ui->toolButton_3 : ui->toolButton_2)->show();
+            } else {
+                Skin::MoveCenteredOver(UpdateWarningDialog, this, QPoint(-75, -65));
+                UpdateWarningDialog->setModal(true);
+                UpdateWarningDialog->SetMessage(RoadEndText);
+                UpdateWarningDialog->show();
+                ChainedStart = 0;
+            }
+            UpgradeStep = 4;
+            break;
+        }
+        const int cid = FirmwareCid.load();
+        const int mid = FirmwareMid.load();
+        bool found = false;
+        bool waiting = false; // a receiver waits in boot mode: flashed whatever the scan says
+        if (mouse) {
+            found = ScanFirmwareImages(MouseFirmware, shownVersion, SectionValue(QStringLiteral("MM")), cid, mid);
+        } else {
+            for (const ReceiverClass& c : BootOrder) {
+                if (BootDeviceCounts[c.slot] == 1) {
+                    ScanFirmwareImages(ReceiverFirmware, QString(), SectionValue(QLatin1String(c.stemKey)), cid, mid);
+                    waiting = true;
+                    break;
+                }
+            }
+            if (!waiting) {
+                const int type = ReceiverType.load();
+                if (type == 4 || type == 8 || type == 2) {
+                    int version = 0;
+                    const QString own = UsbFinderC_GetSlaveVersion(ReceiverPaths.first().constData(), &version)
+                        ? FirmwareVersionText(quint32(version))
+                        : QString();
+                    found = ScanFirmwareImages(ReceiverFirmware, own, SectionValue(FirmwareStemKey(ReceiverFirmware, type)),
+                                               cid, mid);
+                } else {
+                    found = ScanFirmwareImages(ReceiverFirmware, shownVersion, SectionValue(QStringLiteral("DM")), cid, mid);
+                }
+            }
+        }
+        // The library never gets an empty list's image.
+        if ((!found && !waiting) || UpgradeImageList.isEmpty()) {
+            EndWithNothingToFlash(kind);
+            UpgradeStep = 4;
+            break;
+        }
+        StartFlash(kind);
+        break;
+    }
+    case 2:
+        // The state went to 1 before the start, so a result reported meanwhile is kept.
+        UpgradeStep = 3;
+        break;
+    case 3:
+        if ((mouse ? MouseUpdateState : ReceiverUpdateState).load() != 1)
+            UpgradeStep = 4;
+        break;
+    case 4:
+        EndRoad(kind);
+        break;
+    default:
+        break;
+    }
+}
+
+void FormSetting::StartFlash(int kind)
+{
+    const bool mouse = kind == MouseFirmware;
+    const FirmwareImage image = UpgradeImageList.first();
+    UpgradeKind.store(kind);
+    FlashedVersion.store(reinterpret_cast<const FirmwareDescriptor*>(image.constData())->version);
+    {
+        std::lock_guard<std::mutex> lock(FlashMutex);
+        FlashCidText = ConfigIni::instance()->value(QStringLiteral("Option"), QStringLiteral("CID"));
+        FlashMidText = SectionValue(QStringLiteral("MID"));
+    }
+    std::atomic<int>& state = mouse ? MouseUpdateState : ReceiverUpdateState;
+    state.store(1);
+    const FirmwareUpgrade::Part part{kind, ReceiverType.load(), FirmwareCid.load(), FirmwareMid.load()};
+    if (MachineRoad->Start(image, part)) {
+        UpgradeStep = 2;
+        return;
+    }
+    // Refused: a failure without log lines, ended at the next tick.
+    state.store(3);
+    NewerMouseFirmware.store(false);
+    NewerReceiverFirmware.store(false);
+    PostMsg::instance()->EmitProgress(0, 1);
+    UpgradeStep = 4;
+}
+
+void FormSetting::EndRoad(int kind)
+{
+    const bool mouse = kind == MouseFirmware;
+    if (mouse) {
+        MouseUpgradeActive = 0;
+        EndMouseUpdate();
+    } else {
+        ReceiverUpgradeActive = 0;
+        EndReceiverUpdate();
+    }
+    const int state = (mouse ? MouseUpdateState : ReceiverUpdateState).load();
+    // A part left waiting in boot mode stays repairable. After a success the part may still
+    // be restarting off the bus; it waits for nothing.
+    if (state != 2 && !UpgradeImageList.isEmpty())
+        FirmwareUpgrade::KeepRecordIfWaiting(
+            UpgradeImageList.first(), {kind, ReceiverType.load(), FirmwareCid.load(), FirmwareMid.load()});
+    ChainedStart = 0;
+    ReceiverCheckTimer->stop();
+    MouseCheckTimer->stop();
+    UpgradeRunning.store(false);
+    if (!mouse) {
+        // The road has run, whatever it found: the continuation must not start it again.
+        NewerReceiverFirmware.store(false);
+        if (MouseResumePending == 1) {
+            ChainedStart = 1;
+            on_Mouse_clicked();
+        } else {
+            SlotContinue(0);
+        }
+    }
+    if (ReceiverUpgradeActive || MouseUpgradeActive)
+        return;
+    if ((state == 0 || state == 4) && UpDateRepairDialog)
+        RepairNotice(state == 4 ? VerNewText : RoadEndText);
+    if (ReadUpdateFailInfo(nullptr))
+        PostMsg::instance()->EmitUpDateButton(false);
+}
+
+void FormSetting::EndWithNothingToFlash(int kind)
+{
+    if (kind == MouseFirmware) {
+        MouseUpdateState.store(4);
+        EndMouseUpdate();
+        MouseUpToDate = 1;
+    } else {
+        ReceiverUpdateState.store(4);
+        EndReceiverUpdate();
+        ReceiverUpToDate = 1;
+    }
+}
+
+// Only a success of the part it names removes the failure record, never the end of a road.
+void FormSetting::EndReceiverUpdate()
+{
+    DeviceWatchEnabled.store(1);
+    switch (ReceiverUpdateState.load()) {
+    case 4:
+        ui->toolButton_2->hide();
+        SetUpdateStyle(false);
+        break;
+    case 2:
+        ui->toolButton_2->hide();
+        SetUpdateStyle(false);
+        NewerReceiverFirmware.store(false);
+        break;
+    case 1:
+        ui->toolButton_2->hide();
+        break;
+    default:
+        break;
+    }
+    UpgradeStep = 4;
+}
+
+void FormSetting::EndMouseUpdate()
+{
+    DeviceWatchEnabled.store(1);
+    switch (MouseUpdateState.load()) {
+    case 4:
+        ui->toolButton_3->hide();
+        ui->Receive_2->setText(VerNewText);
+        SetUpdateStyle(false);
+        break;
+    case 2:
+        ui->toolButton_3->hide();
+        SetUpdateStyle(false);
+        NewerMouseFirmware.store(false);
+        break;
+    case 1:
+        ui->toolButton_3->hide();
+        break;
+    default:
+        break;
+    }
+    UpgradeStep = 4;
+}
+
+void FormSetting::UpgradeDoneCallback(const uint8_t* report)
+{
+    if (FirmwareUpgrade* road = MachineRoadInUse.load())
+        road->HandleReport(report);
+}
+
+void FormSetting::WireMachineRoad()
+{
+    MachineRoad = new FirmwareUpgrade(&FormSetting::UpgradeDoneCallback, this);
+    // The handlers run on the library's thread: atomics, registry, log and hub signals only.
+    MachineRoad->onProgress = [](int percent) {
+        const bool split = UpgradeImageCount.load() != 1;
+        PostMsg* hub = PostMsg::instance();
+        if (ReceiverUpdateState.load() == 1)
+            hub->EmitProgress(split ? percent / 2 : percent, 0);
+        if (MouseUpdateState.load() == 1)
+            hub->EmitProgress(split ? 50 + percent / 2 : percent, 0);
+    };
+    MachineRoad->onSuccess = [this](const FirmwareUpgrade::Part&) {
+        const QString text = FirmwareVersionText(FlashedVersion.load());
+        PostMsg* hub = PostMsg::instance();
+        int flashing = 1;
+        if (ReceiverUpdateState.compare_exchange_strong(flashing, 2)) {
+            if (UpgradeImageCount.load() == 1)
+                hub->EmitProgress(0, 2);
+            hub->EmitLabelText(0, text);
+        }
+        flashing = 1;
+        if (MouseUpdateState.compare_exchange_strong(flashing, 2)) {
+            QString cid;
+            QString mid;
+            {
+                std::lock_guard<std::mutex> lock(FlashMutex);
+                cid = FlashCidText;
+                mid = FlashMidText;
+            }
+            WriteMouseVer(cid, mid, text);
+            hub->EmitProgress(0, 2);
+            hub->EmitLabelText(1, text);
+        }
+    };
+    MachineRoad->onFailure = [](const FirmwareUpgrade::Part&) {
+        NewerMouseFirmware.store(false);
+        NewerReceiverFirmware.store(false);
+        int flashing = 1;
+        ReceiverUpdateState.compare_exchange_strong(flashing, 3);
+        flashing = 1;
+        MouseUpdateState.compare_exchange_strong(flashing, 3);
+        PostMsg::instance()->EmitProgress(0, 1);
+    };
+    MachineRoadInUse.store(MachineRoad);
 }
 
 void FormSetting::SlotContinue(int)
 {
+    for (int& n : BootDeviceCounts)
+        n = 0;
+    const int receiver = ReceiverUpdateState.load();
+    if (NewerMouseFirmware.load() && (receiver == 2 || receiver == 4)) {
+        ChainedStart = 1;
+        on_Mouse_clicked();
+    }
+    const int mouse = MouseUpdateState.load();
+    if (NewerReceiverFirmware.load() && (mouse == 2 || mouse == 4)) {
+        ChainedStart = 1;
+        on_Receive_clicked();
+    }
 }
 
-void FormSetting::on_Receive_2_clicked()
+// ---- Version labels and the update check ----
+
+void FormSetting::SetVer(int index)
 {
+    switch (index) {
+    case 0:
+        FillVersionLabels(true);
+        break;
+    case 1:
+        ui->toolButton_2->hide();
+        break;
+    case 2:
+        ui->toolButton_3->hide();
+        break;
+    case 3:
+        ui->Receive_2->setText(ReceiveText);
+        break;
+    case 4:
+    case 5:
+        ui->Receive_2->setText(ReceiveText);
+        ui->toolButton_2->hide();
+        ui->toolButton_3->hide();
+        // A running road keeps its flags: clearing them would let a second road start.
+        if (!UpgradeRunning.load()) {
+            ReceiverUpToDate = 0;
+            MouseUpToDate = 0;
+            MouseUpgradeActive = 0;
+            ReceiverUpgradeActive = 0;
+        }
+        if (index == 5)
+            FillVersionLabels(false);
+        break;
+    case 6:
+        ui->label_5->setText(QString());
+        ui->label_7->setText(QString());
+        break;
+    default:
+        break;
+    }
 }
 
-void FormSetting::on_Start()
+void FormSetting::FillVersionLabels(bool check)
 {
+    const DeviceAllInfo current = CurrentDevice.get();
+    const DeviceList list = WorkerDeviceList.get();
+    QString receiverText;
+    QString mouseText;
+    if (current.Online) {
+        mouseText = current.FirmwareVersionText;
+        if (!current.Wired) {
+            receiverText = current.VersionText;
+        } else if (list.size() == 2) {
+            for (const DeviceAllInfo& entry : list) {
+                if (!entry.ReceiverAddress.isEmpty() && !entry.Wired) {
+                    receiverText = entry.VersionText;
+                    break;
+                }
+            }
+        }
+    } else {
+        receiverText = current.VersionText;
+    }
+    int type = 0;
+    if (current.Wired && list.size() == 2)
+        type = ListedReceiverType();
+    else if (!current.Wired)
+        type = ReceiverTypeFor(current.ConnectionType);
+    if (check && QDir(FirmwareFolder()).exists()) {
+        NewerMouseFirmware.store(CheckFirmwareUpdate(MouseFirmware, mouseText, type));
+        NewerReceiverFirmware.store(CheckFirmwareUpdate(ReceiverFirmware, receiverText, type));
+        SetUpdateStyle(NewerMouseFirmware.load() || NewerReceiverFirmware.load());
+    }
+    ui->label_5->setText(receiverText);
+    ui->label_7->setText(mouseText);
+}
+
+void FormSetting::SetUpdateStyle(bool available)
+{
+    SlotLabelTextB(ui->label_5->text(), available ? QStringLiteral("true") : QStringLiteral("false"));
+}
+
+bool FormSetting::RepairNotice(const QString& text)
+{
+    if (UpDateRepairDialog) {
+        RepairViews::SetText(UpDateRepairDialog, text, 0);
+        RepairViews::Notice(UpDateRepairDialog, 0);
+    }
+    return false;
 }
 
 bool FormSetting::ChechIsUpDate()
 {
-    return false;
+    FirmwareCid.store(optionCid());
+    ReceiverType.store(0);
+    MouseResumePending = 0;
+    UpdateFailRecord record;
+    const bool hasRecord = ReadUpdateFailInfo(&record);
+    DriveGroup = DeviceSection();
+    const QString mouseStem = SectionValue(QStringLiteral("MM"));
+    const int mid = SectionMid();
+    const DeviceList list = WorkerDeviceList.get();
+
+    if (list.isEmpty())
+        return RepairNotice(ErrorText);
+    if (list.size() > 2) {
+        int mice = 0;
+        for (const DeviceAllInfo& entry : list)
+            mice += entry.Wired ? 1 : 0;
+        return RepairNotice(mice >= 2 ? MultiMouseText : MultiDongleText);
+    }
+    if (list.size() == 2) {
+        if (!list.at(0).Wired && !list.at(1).Wired)
+            return RepairNotice(NoUSBText);
+        if (midOf(list.at(0)) != midOf(list.at(1)))
+            return RepairNotice(NoRecieveText);
+        QString stemKey;
+        const int type = ListedReceiverType(&stemKey);
+        if (type == 0)
+            return RepairNotice(NoRecieveText);
+        ReceiverType.store(type);
+        ReceiverStem = SectionValue(stemKey);
+        const bool receiver = ScanFirmwareImages(ReceiverFirmware, ui->label_5->text(), ReceiverStem, FirmwareCid.load(), mid);
+        const bool mouse = ScanFirmwareImages(MouseFirmware, ui->label_7->text(), mouseStem, FirmwareCid.load(), mid);
+        NewerMouseFirmware.store(mouse);
+        if (receiver || mouse) {
+            UpgradeImageCount.store(receiver && mouse ? 2 : 1);
+            return true;
+        }
+        ReceiverUpToDate = 1;
+        return RepairNotice(VerNewText);
+    }
+
+    // One entry: a failed upgrade is to be resumed.
+    const DeviceAllInfo entry = list.first();
+    if (!hasRecord)
+        return RepairNotice(entry.Wired ? NoRecieveText : NoUSBText);
+    const bool sameMid = (record.mid & 0xFF) == midOf(entry);
+    if (record.kind == ReceiverFirmware) {
+        if (!entry.Wired || !sameMid)
+            return RepairNotice(NoUSBText);
+    } else if (record.kind == MouseFirmware) {
+        MouseResumePending = 1;
+        if (entry.Wired || !sameMid)
+            return RepairNotice(NoRecieveText);
+    } else {
+        return RepairNotice(ErrorText);
+    }
+    static const QStringList classes = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("4"), QStringLiteral("8")};
+    if (classes.contains(record.receiverClass)) {
+        const int type = record.receiverClass.toInt();
+        ReceiverType.store(type);
+        ResumeReceiverStem = SectionValue(FirmwareStemKey(ReceiverFirmware, type));
+    }
+    if ((record.cid & 0xFF) != (entry.CidMid & 0xFF))
+        return RepairNotice(ErrorText);
+    ScanFirmwareImages(record.kind, QString(), record.kind == ReceiverFirmware ? ResumeReceiverStem : mouseStem,
+                       record.cid, mid);
+    // Nothing to flash: the library gets no empty image.
+    if (UpgradeImageList.isEmpty())
+        return RepairNotice(ErrorText);
+    const int count = FirmwareUpgrade::BootDeviceCount(UpgradeImageList.first());
+    if (count == 1) {
+        const bool other = record.kind == ReceiverFirmware
+            ? ScanFirmwareImages(MouseFirmware, ui->label_7->text(), mouseStem, FirmwareCid.load(), mid)
+            : ScanFirmwareImages(ReceiverFirmware, ui->label_5->text(), ResumeReceiverStem, FirmwareCid.load(), mid);
+        UpgradeImageCount.store(other ? 2 : 1);
+        return true;
+    }
+    return RepairNotice(count == 0 ? NoDeviceText : SameDeviceText);
+}
+
+bool FormSetting::FlashInProgress() const
+{
+    return ReceiverUpgradeActive || MouseUpgradeActive || IsAnyFlashing() || RepairUpgradeRunning.load();
+}
+
+void FormSetting::on_Receive_2_clicked()
+{
+    if (FlashInProgress())
+        return;
+    if (ui->Receive_2->text() == VerNewText)
+        return;
+    ReceiverUpToDate = 0;
+    Skin::MoveCenteredOver(UpDateRepairDialog, this, QPoint(-75, -65));
+    UpDateRepairDialog->setModal(true);
+    UpDateRepairDialog->ResetRepairView();
+    if (ChechIsUpDate()) {
+        RepairViews::Prompt(UpDateRepairDialog, 0);
+        UpDateRepairDialog->show();
+    } else if (ReceiverUpToDate) {
+        ui->Receive_2->setText(VerNewText);
+    } else {
+        UpDateRepairDialog->show();
+    }
+}
+
+void FormSetting::on_Start()
+{
+    if (FlashInProgress())
+        return;
+    FirmwareCid.store(optionCid());
+    for (int& n : BootDeviceCounts)
+        n = 0;
+    RepairViews::Running(UpDateRepairDialog, 0);
+    const int mid = ConfigIni::instance()->value(DriveGroup, QStringLiteral("MID")).toInt();
+    const bool found = ScanFirmwareImages(ReceiverFirmware, ui->label_5->text(), ResumeReceiverStem, FirmwareCid.load(), mid);
+    if (!found && MouseResumePending == 1) {
+        ChainedStart = 1;
+        on_Mouse_clicked();
+        return;
+    }
+    if (ReceiverUpdateState.load() != 1 && MouseUpdateState.load() != 1 && !MouseUpgradeActive && !ReceiverUpToDate) {
+        StartReceiverRoad();
+    } else if (ReceiverUpToDate == 1) {
+        SetUpdateStyle(false);
+        SlotContinue(0);
+    }
 }
 
 void FormSetting::SlotCheckUpdate()
 {
+    if (ChechIsUpDate())
+        RepairViews::Prompt(UpDateRepairDialog, 0);
+}
+
+// ---- Upgrade routines nothing calls ----
+
+void FormSetting::WaitMs(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(Timing::Scaled(ms), &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void FormSetting::SetUpgradeRunning()
+{
+    UpgradeRunning.store(true);
+}
+
+void FormSetting::StopUpgradeTimers()
+{
+    ReceiverCheckTimer->stop();
+    MouseCheckTimer->stop();
+    UpgradeRunning.store(false);
+}
+
+bool FormSetting::IsReceiverFlashing() const
+{
+    return ReceiverUpdateState.load() == 1;
+}
+
+bool FormSetting::IsMouseFlashing() const
+{
+    return MouseUpdateState.load() == 1;
+}
+
+bool FormSetting::IsAnyFlashing() const
+{
+    return IsReceiverFlashing() || IsMouseFlashing();
+}
+
+bool FormSetting::CopyDongleIdToMice()
+{
+    const DeviceList list = WorkerDeviceList.get();
+    bool present = false;
+    for (const DeviceAllInfo& receiver : list) {
+        if (receiver.Wired)
+            continue;
+        uint8_t buffer[10] = {};
+        present = UsbFinderC_GetDeviceOnLineWithUsbAddress(receiver.Path.constData(), buffer) != 0;
+        if (!present)
+            continue;
+        const int type = ReceiverType.load();
+        const uint8_t code = type == 1 ? 0 : (type == 2 || type == 4) ? 1 : type == 8 ? 4 : 0;
+        const uint8_t record[5] = {buffer[9], buffer[8], buffer[7], 0, code};
+        for (const DeviceAllInfo& mouse : list)
+            if (mouse.Wired)
+                UsbFinderC_SetDongleIDToMouse(mouse.Path.constData(), record);
+    }
+    return present;
+}
+
+// ---- Device section ----
+
+QString FormSetting::DeviceSection() const
+{
+    return QStringLiteral("Drive") + QString::number(CurrentDeviceIndex() + 1);
+}
+
+QString FormSetting::SectionValue(const QString& key) const
+{
+    return ConfigIni::instance()->value(DeviceSection(), key);
+}
+
+int FormSetting::SectionMid() const
+{
+    return SectionValue(QStringLiteral("MID")).toInt();
+}
+
+int FormSetting::ListedReceiverType(QString* stemKey)
+{
+    for (const DeviceAllInfo& entry : WorkerDeviceList.get()) {
+        if (entry.ReceiverAddress.isEmpty() || entry.Wired || !onReceiver(entry.ConnectionType))
+            continue;
+        const int type = ReceiverTypeFor(entry.ConnectionType);
+        if (stemKey)
+            *stemKey = FirmwareStemKey(ReceiverFirmware, type);
+        return type;
+    }
+    return 0;
 }
 
 void FormSetting::on_toolButton_4_clicked()

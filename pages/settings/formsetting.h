@@ -7,13 +7,20 @@
 #include "pages/settings/inputpicb.h"
 #include "pages/settings/ledinfo.h"
 
+#include <QByteArray>
+#include <QList>
 #include <QPoint>
 #include <QString>
 #include <QWidget>
 
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
 
 class QButtonGroup;
 class QMouseEvent;
+class FirmwareUpgrade;
 class QTimer;
 class UpDateWarning;
 
@@ -24,6 +31,13 @@ class FormSetting;
 // The firmware checks' one-second timers, children of the settings page (null without it).
 extern QTimer* ReceiverCheckTimer;
 extern QTimer* MouseCheckTimer;
+
+// The stage of each firmware road: 0 no device to flash, 1 flashing, 2 succeeded, 3 failed,
+// 4 nothing to flash. Written by the library's status callback as well.
+extern std::atomic<int> ReceiverUpdateState;
+extern std::atomic<int> MouseUpdateState;
+// 2 when the last update check found images for both devices: the bar is then split.
+extern std::atomic<int> UpgradeImageCount;
 
 // The settings page: language, device information, pairing, start at login, the desktop's
 // mouse settings, and the receiver's long-range and LED options for devices that have them.
@@ -89,6 +103,39 @@ private:
     void LedModeToggled(quint8 mode, bool checked);
     void ApplySkin();
 
+    // Firmware upgrade machine: one step of the road of kind per timer tick.
+    void RunFirmwareUpgrade(int step, int kind, QString shownVersion);
+    void EndReceiverUpdate();
+    void EndMouseUpdate();
+    // The library's status callback for both kinds; runs on the library's thread.
+    static void UpgradeDoneCallback(const uint8_t* report);
+    // Kept with the machine; nothing calls them.
+    void WaitMs(int ms);
+    void SetUpgradeRunning();
+    void StopUpgradeTimers();
+    bool IsReceiverFlashing() const;
+    bool IsMouseFlashing() const;
+    bool IsAnyFlashing() const;
+    bool CopyDongleIdToMice();
+
+    void WireMachineRoad();
+    // A road runs or a flash of either road is under way: no second one starts.
+    bool FlashInProgress() const;
+    void StartReceiverRoad();
+    void StartMouseRoad();
+    void EndWithNothingToFlash(int kind);
+    void StartFlash(int kind);
+    void EndRoad(int kind);
+    void FillVersionLabels(bool check);
+    void SetUpdateStyle(bool available);
+    // The repair dialog's notice view with text; false, the answer of a failed check.
+    bool RepairNotice(const QString& text);
+    QString DeviceSection() const;
+    int SectionMid() const;
+    QString SectionValue(const QString& key) const;
+    // The receiver class of the listed receiver of a wireless device ("" stem key when none).
+    static int ListedReceiverType(QString* stemKey = nullptr);
+
     Ui::FormSetting* ui;
     QString SkinFolder;
     // Language texts the firmware checks show.
@@ -110,6 +157,28 @@ private:
     InputPicA PictureDialogA;
     InputPicB PictureDialogB;
     LightModeSet LightModeDialog;
+
+    // Upgrade machine
+    int UpgradeStep = 0;
+    quint8 ReceiverUpgradeActive = 0;
+    quint8 MouseUpgradeActive = 0;
+    quint8 ReceiverUpToDate = 0;
+    quint8 MouseUpToDate = 0;
+    quint8 ChainedStart = 0;
+    int BootDeviceCounts[4] = {0, 0, 0, 0}; // receiver classes 1, 2, 4, 8
+    QList<QByteArray> ReceiverPaths; // the library's path bytes, unchanged
+    int MouseResumePending = 0;
+    QString DriveGroup;
+    QString ReceiverStem;
+    QString ResumeReceiverStem;
+    // What a road that flashed nothing tells in the repair dialog when no road follows it.
+    QString RoadEndText;
+    FirmwareUpgrade* MachineRoad = nullptr;
+    // What the status callback needs of the flash it reports on, fixed at its start.
+    std::atomic<quint32> FlashedVersion{0};
+    std::mutex FlashMutex;
+    QString FlashCidText;
+    QString FlashMidText;
 };
 
 #endif
