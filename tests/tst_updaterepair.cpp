@@ -95,6 +95,8 @@ private slots:
     void upgrade_data();
     void upgrade();
     void closeWhileFlashing();
+    void autoRepair_data();
+    void autoRepair();
     void viewTexts_data();
     void viewTexts();
 
@@ -387,6 +389,51 @@ void TestUpDateRepair::closeWhileFlashing()
     shown.close->click();
     QVERIFY(!dialog.isVisible());
     QCOMPARE(newVer.count(), 1); // the bar showed 100
+}
+
+void TestUpDateRepair::autoRepair_data()
+{
+    QTest::addColumn<QString>("outcome"); // "flashed", "no image", "refused"
+    QTest::newRow("receiver flashed") << "flashed";
+    QTest::newRow("no image") << "no image";
+    QTest::newRow("refused") << "refused";
+}
+
+// What Space on the device choice page starts for the one listed wireless device.
+void TestUpDateRepair::autoRepair()
+{
+    QFETCH(QString, outcome);
+    HidSim::Costs costs;
+    costs.flashStepMs = 1;
+    HidSim::SetCosts(costs);
+    QVERIFY(HidSim::Unplug(Mouse));
+    QVERIFY(HidSim::Unplug("drive2-receiver"));
+    if (outcome == QLatin1String("no image"))
+        VEXO_CHECKED(removeImage(QStringLiteral("VEXO_S1_RX1K_v1.2.bin")));
+    if (outcome == QLatin1String("refused"))
+        HidSim::ScriptFlash(HidSim::FlashOutcome::Refuse);
+    DialogChange page;
+    QCOMPARE(FoundDeviceList.get().size(), 1);
+    QVERIFY(!FoundDeviceList.get().first().Wired);
+    HidSim::ClearCalls();
+    UpDateRepair dialog;
+    const Shown shown(dialog);
+    dialog.StartAutoRepair(0);
+    if (outcome == QLatin1String("flashed")) {
+        QTRY_COMPARE(shown.text->text(), progressText(1));
+        QCOMPARE(HidSim::FirmwareVersion(Rx), 0x0102);
+        QCOMPARE(shown.bar->value(), 100);
+    } else if (outcome == QLatin1String("no image")) {
+        QCOMPARE(shown.text->text(), autoText(8));
+        QCOMPARE(HidSim::CallCount("UsbUpgrade_Start"), 0);
+    } else {
+        QCOMPARE(shown.text->text(), progressText(2));
+        QCOMPARE(HidSim::FirmwareVersion(Rx), 0x0100);
+    }
+    QTRY_VERIFY(!RepairUpgradeRunning.load());
+    QCOMPARE(record(), QString()); // flashed: removed; refused: put back as it was
+    QCOMPARE(logLines(), 0);
+    QVERIFY(!shown.cancel->isHidden() && shown.cancel->isEnabled() && shown.close->isEnabled());
 }
 
 void TestUpDateRepair::viewTexts_data()
