@@ -419,7 +419,7 @@ void TestDialogMain::spaceOnChoicePage_data()
     QTest::newRow("only a newer mouse image: warning") << 1 << false << "v1.0" << "v1.2" << "UpDateWarning";
     QTest::newRow("both newer: pairing") << 1 << false << "v1.0" << "v1.0" << "Match";
     QTest::newRow("neither newer: pairing") << 1 << false << "v1.2" << "v1.2" << "Match";
-    QTest::newRow("only a newer receiver image: nothing yet") << 1 << false << "v1.2" << "v1.0" << "";
+    QTest::newRow("only a newer receiver image: the repair question") << 1 << false << "v1.2" << "v1.0" << "ContainReset";
 }
 
 void TestDialogMain::spaceOnChoicePage()

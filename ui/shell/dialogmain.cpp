@@ -12,6 +12,7 @@
 #include "device/mainpagehotplug.h"
 #include "device/worker.h"
 #include "pages/settings/match.h"
+#include "pages/settings/updaterepair.h"
 #include "pages/settings/updatewarning.h"
 #include "platform/registrystore.h"
 #include "ui/lang/keptexts.h"
@@ -19,6 +20,7 @@
 #include "ui/lang/languagefilereader.h"
 #include "ui/shell/dialog.h"
 #include "ui/shell/dialogchange.h"
+#include "ui/widgets/containreset.h"
 #include "ui/widgets/offlinenoticeguard.h"
 #include "ui/widgets/skin.h"
 
@@ -368,8 +370,17 @@ void DialogMain::SpaceOnChoicePage()
         const bool foundReceiver = !stem.isEmpty()
             && ProbeFirmwareImages(ReceiverFirmware, device.VersionText, stem, cid.toInt(), mid.toInt());
         if (foundReceiver && !foundMouse) {
-            // Updating the receiver needs the repair dialog; until it can flash, nothing is
-            // offered that could end in a success without a flash.
+            UpDateRepair repair(nullptr);
+            Skin::MoveCenteredOver(&repair, this);
+            ContainReset question(nullptr);
+            question.SetMessage(MouseIsNewTipsText);
+            Skin::MoveCenteredOver(&question, this, QPoint(-20, 0));
+            question.exec();
+            if (question.Confirmed) {
+                // Flashes the receiver; the dialog shows how it ends.
+                repair.StartAutoRepair(0);
+                repair.exec();
+            }
             return;
         }
         if (foundMouse && !foundReceiver) {
