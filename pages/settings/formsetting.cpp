@@ -80,46 +80,6 @@ const ReceiverClass BootOrder[] = {{1, 0, "DM"}, {2, 1, "D2M"}, {4, 2, "D4M"}, {
 // The settings page's road, for the library's plain status callback.
 std::atomic<FirmwareUpgrade*> MachineRoadInUse{nullptr};
 
-// The repair dialog's views, where the dialog in this build has them.
-namespace RepairViews {
-template <typename D>
-auto SetText(D* d, const QString& text, int) -> decltype(d->SetRepairText(text))
-{
-    return d->SetRepairText(text);
-}
-template <typename D>
-void SetText(D*, const QString&, long)
-{
-}
-template <typename D>
-auto Notice(D* d, int) -> decltype(d->ShowRepairNotice())
-{
-    return d->ShowRepairNotice();
-}
-template <typename D>
-void Notice(D*, long)
-{
-}
-template <typename D>
-auto Prompt(D* d, int) -> decltype(d->ShowResumePrompt())
-{
-    return d->ShowResumePrompt();
-}
-template <typename D>
-void Prompt(D*, long)
-{
-}
-template <typename D>
-auto Running(D* d, int) -> decltype(d->ShowUpgradeRunning())
-{
-    return d->ShowUpgradeRunning();
-}
-template <typename D>
-void Running(D*, long)
-{
-}
-} // namespace RepairViews
-
 } // namespace
 
 FormSetting::FormSetting(QWidget* parent)
@@ -1061,8 +1021,8 @@ void FormSetting::SetUpdateStyle(bool available)
 bool FormSetting::RepairNotice(const QString& text)
 {
     if (UpDateRepairDialog) {
-        RepairViews::SetText(UpDateRepairDialog, text, 0);
-        RepairViews::Notice(UpDateRepairDialog, 0);
+        UpDateRepairDialog->SetRepairText(text);
+        UpDateRepairDialog->ShowRepairNotice();
     }
     return false;
 }
@@ -1164,7 +1124,7 @@ void FormSetting::on_Receive_2_clicked()
     UpDateRepairDialog->setModal(true);
     UpDateRepairDialog->ResetRepairView();
     if (ChechIsUpDate()) {
-        RepairViews::Prompt(UpDateRepairDialog, 0);
+        UpDateRepairDialog->ShowResumePrompt();
         UpDateRepairDialog->show();
     } else if (ReceiverUpToDate) {
         ui->Receive_2->setText(VerNewText);
@@ -1180,7 +1140,8 @@ void FormSetting::on_Start()
     FirmwareCid.store(optionCid());
     for (int& n : BootDeviceCounts)
         n = 0;
-    RepairViews::Running(UpDateRepairDialog, 0);
+    if (UpDateRepairDialog)
+        UpDateRepairDialog->ShowUpgradeRunning();
     const int mid = ConfigIni::instance()->value(DriveGroup, QStringLiteral("MID")).toInt();
     const bool found = ScanFirmwareImages(ReceiverFirmware, ui->label_5->text(), ResumeReceiverStem, FirmwareCid.load(), mid);
     if (!found && MouseResumePending == 1) {
@@ -1199,7 +1160,7 @@ void FormSetting::on_Start()
 void FormSetting::SlotCheckUpdate()
 {
     if (ChechIsUpDate())
-        RepairViews::Prompt(UpDateRepairDialog, 0);
+        UpDateRepairDialog->ShowResumePrompt();
 }
 
 // ---- Upgrade routines nothing calls ----
