@@ -23,7 +23,6 @@
 #include <QLabel>
 #include <QSignalSpy>
 #include <QStackedWidget>
-#include <QThread>
 #include <QtTest>
 
 #include <cstring>
@@ -45,16 +44,6 @@ QString Text(int language, int position)
 }
 
 // Runs the emit on a thread of its own, as the worker and the library do, and waits for it.
-void EmitFromThread(const std::function<void()>& emitter)
-{
-    QThread* thread = QThread::create(emitter);
-    thread->start();
-    // The slot runs in this thread's event loop.
-    QTRY_VERIFY(thread->isFinished());
-    thread->wait();
-    delete thread;
-}
-
 void SetKeyNumber(const QString& installation, int drive, const QString& value)
 {
     QFile file(installation + QStringLiteral("/usersetting/Config.ini"));
@@ -173,7 +162,7 @@ FlashDataMap TestButtoninterface::record() const
 
 void TestButtoninterface::loadFullRead(const FlashDataMap& record)
 {
-    EmitFromThread([record] { PostMsg::instance()->EmitUpDataLightUIButton(record); });
+    TestEnv::EmitFromThread([record] { PostMsg::instance()->EmitUpDataLightUIButton(record); });
 }
 
 void TestButtoninterface::construction()
@@ -333,7 +322,7 @@ void TestButtoninterface::loadFlags()
         ButtonLoaded.store(1);
         // Blocking: the emitter goes on only after the page has taken the record.
         int loadedWhenReturned = -1;
-        EmitFromThread([m, &loadedWhenReturned] {
+        TestEnv::EmitFromThread([m, &loadedWhenReturned] {
             ButtonLoaded.store(0);
             PostMsg::instance()->EmitUpDataLightUIButton(m);
             loadedWhenReturned = ButtonLoaded.load();
@@ -389,7 +378,7 @@ void TestButtoninterface::formReset()
 
     QSignalSpy sleep(PostMsg::instance(), &PostMsg::SigLightToFrom);
     QSignalSpy mouse(PostMsg::instance(), &PostMsg::SigMouseIndex);
-    EmitFromThread([] { PostMsg::instance()->EmitFormReset(); });
+    TestEnv::EmitFromThread([] { PostMsg::instance()->EmitFormReset(); });
 
     QCOMPARE(sleep.size(), 1);
     QCOMPARE(sleep.at(0).at(0).toInt(), 60);

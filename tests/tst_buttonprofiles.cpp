@@ -23,7 +23,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QThread>
 #include <QToolButton>
 #include <QtTest>
 
@@ -57,15 +56,6 @@ void writeAll(const QString& path, const QByteArray& bytes)
 }
 
 // Emits on a thread of its own, as the library's callback does, and waits for it.
-void EmitFromThread(const std::function<void()>& emitter)
-{
-    QThread* thread = QThread::create(emitter);
-    thread->start();
-    QTRY_VERIFY(thread->isFinished());
-    thread->wait();
-    delete thread;
-}
-
 // A record unlike the sample devices' stored and factory ones.
 FlashDataMap changed(FlashDataMap m)
 {
@@ -518,10 +508,10 @@ void TestButtonProfiles::profileFill()
     QFETCH(int, items);
     QFETCH(int, current);
     // Something shown before, as after an earlier report.
-    EmitFromThread([] { PostMsg::instance()->EmitUpDataConfigUI(2, 1, false); });
+    TestEnv::EmitFromThread([] { PostMsg::instance()->EmitUpDataConfigUI(2, 1, false); });
     QCOMPARE(profiles()->count(), 2);
 
-    EmitFromThread([=] { PostMsg::instance()->EmitUpDataConfigUI(total, select, enable); });
+    TestEnv::EmitFromThread([=] { PostMsg::instance()->EmitUpDataConfigUI(total, select, enable); });
 
     QStringList expected;
     for (int k = 1; k <= items; ++k)
@@ -538,7 +528,7 @@ void TestButtonProfiles::profilePickWhilePresent()
     // The third profile holds other settings.
     const FlashDataMap third = changed(DeviceLinkFixture::StoredRecord("m1"));
     QVERIFY(HidSim::SetSettings("m1", 2, third));
-    EmitFromThread([] { PostMsg::instance()->EmitUpDataConfigUI(4, 0, true); });
+    TestEnv::EmitFromThread([] { PostMsg::instance()->EmitUpDataConfigUI(4, 0, true); });
     WorkerPollTimer->start();
 
     VEXO_CHECKED(TestEnv::PickComboItem(profiles(), 2));
@@ -563,7 +553,7 @@ void TestButtonProfiles::profilePickWhileAbsent_data()
 void TestButtonProfiles::profilePickWhileAbsent()
 {
     QFETCH(bool, loading);
-    EmitFromThread([] { PostMsg::instance()->EmitUpDataConfigUI(4, 1, true); });
+    TestEnv::EmitFromThread([] { PostMsg::instance()->EmitUpDataConfigUI(4, 1, true); });
     QVERIFY(HidSim::Unplug("m1"));
     ButtonLoading.store(loading ? 1 : 0);
     HidSim::ClearCalls();

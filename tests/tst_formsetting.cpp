@@ -32,7 +32,6 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTextEdit>
-#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -49,18 +48,6 @@ const QStringList SleepGroup = {"TitleButton_8", "label_12", "label_13", "frameC
 const char* const LedBoxes[] = {"ReUntil", "ReUntil_2", "ReUntil_3"};
 
 // Emits on a thread of its own, as the library's callback does, and waits for it.
-void emitFromThread(const std::function<void()>& emitter)
-{
-    QThread* thread = QThread::create(emitter);
-    QEventLoop loop;
-    QObject::connect(thread, &QThread::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
-    thread->start();
-    loop.exec();
-    QVERIFY(thread->wait(5000));
-    delete thread;
-}
-
 // Takes the web address the page opens instead of the desktop.
 class UrlCatcher : public QObject
 {
@@ -567,13 +554,13 @@ void TestFormSetting::rowRules()
         const int value = s.section(QLatin1Char(':'), 1).toInt();
         if (name == QLatin1String("RGB")) {
             CurrentDongleRGB->mode = uint8_t(value);
-            emitFromThread([hub] { hub->EmitRGBValue(CurrentDongleRGB); });
+            TestEnv::EmitFromThread([hub] { hub->EmitRGBValue(CurrentDongleRGB); });
         } else if (name == QLatin1String("Range")) {
-            emitFromThread([hub, value] { hub->EmitLongRangeMode(value != 0); });
+            TestEnv::EmitFromThread([hub, value] { hub->EmitLongRangeMode(value != 0); });
         } else if (name == QLatin1String("Form")) {
-            emitFromThread([hub] { hub->EmitForm(); });
+            TestEnv::EmitFromThread([hub] { hub->EmitForm(); });
         } else if (name == QLatin1String("Reset")) {
-            emitFromThread([hub] { hub->EmitFormReset(); });
+            TestEnv::EmitFromThread([hub] { hub->EmitFormReset(); });
         } else {
             hub->EmitFormB();
         }
@@ -701,7 +688,7 @@ void TestFormSetting::longRangeOnAndOff()
 {
     chooseReceiverMouse();
     makePage();
-    emitFromThread([] { PostMsg::instance()->EmitLongRangeMode(false); });
+    TestEnv::EmitFromThread([] { PostMsg::instance()->EmitLongRangeMode(false); });
     QVERIFY(shown("checkBox_2"));
     QCOMPARE(HidSim::CallCount("UsbFinderC_SetLongRangeMode"), 0);
     UiSendsChanges.store(1);
@@ -716,7 +703,7 @@ void TestFormSetting::longRangeOnAndOff()
     QVERIFY(QByteArray::fromStdString(calls.at(1).arguments).endsWith(",0"));
 
     // A report of the device's mode sets the box and, being a change, is sent as well.
-    emitFromThread([] { PostMsg::instance()->EmitLongRangeMode(true); });
+    TestEnv::EmitFromThread([] { PostMsg::instance()->EmitLongRangeMode(true); });
     QVERIFY(box("checkBox_2")->isChecked());
     QCOMPARE(HidSim::LongRangeMode("r4"), 1);
 }
@@ -725,17 +712,17 @@ void TestFormSetting::resetSendsLongRangeOff()
 {
     chooseReceiverMouse();
     makePage();
-    emitFromThread([] { PostMsg::instance()->EmitLongRangeMode(true); });
+    TestEnv::EmitFromThread([] { PostMsg::instance()->EmitLongRangeMode(true); });
     QVERIFY(box("checkBox_2")->isChecked());
     UiSendsChanges.store(1);
     QVERIFY(HidSim::SetLongRangeMode("r4", 1, false));
 
-    emitFromThread([] { PostMsg::instance()->EmitFormReset(); });
+    TestEnv::EmitFromThread([] { PostMsg::instance()->EmitFormReset(); });
     QVERIFY(!box("checkBox_2")->isChecked());
     QCOMPARE(HidSim::CallCount("UsbFinderC_SetLongRangeMode"), 1);
     QCOMPARE(HidSim::LongRangeMode("r4"), 0);
     // Unchecked already: a second reset sends nothing.
-    emitFromThread([] { PostMsg::instance()->EmitFormReset(); });
+    TestEnv::EmitFromThread([] { PostMsg::instance()->EmitFormReset(); });
     QCOMPARE(HidSim::CallCount("UsbFinderC_SetLongRangeMode"), 1);
 }
 

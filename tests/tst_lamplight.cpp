@@ -17,7 +17,6 @@
 #include <QSignalSpy>
 #include <QSlider>
 #include <QSpinBox>
-#include <QThread>
 #include <QToolButton>
 #include <QtTest>
 
@@ -55,15 +54,6 @@ QString Preview(int r, int g, int b)
 }
 
 // Runs the emit on a thread of its own, as the worker and the library do, and waits for it.
-void EmitFromThread(const std::function<void()>& emitter)
-{
-    QThread* thread = QThread::create(emitter);
-    thread->start();
-    QTRY_VERIFY(thread->isFinished());
-    thread->wait();
-    delete thread;
-}
-
 void SetBytes(FlashDataMap& record, const QVector<int>& pairs)
 {
     auto* bytes = reinterpret_cast<quint8*>(&record);
@@ -364,7 +354,7 @@ void TestLampLight::hubSignalsFromAThreadWaitForTheSlot()
     m.stopCloseTime = 150; // item 7
     m.lightMode = 3;
     int loadedWhenReturned = -1;
-    EmitFromThread([m, &loadedWhenReturned] {
+    TestEnv::EmitFromThread([m, &loadedWhenReturned] {
         LightLoaded.store(0);
         PostMsg::instance()->EmitUpDataLightLight(m);
         loadedWhenReturned = LightLoaded.load();
@@ -378,7 +368,7 @@ void TestLampLight::hubSignalsFromAThreadWaitForTheSlot()
     const QMetaObject::Connection c = connect(modes(), QOverload<int>::of(&QComboBox::currentIndexChanged),
                                               [&seen](int index) { seen.store(index); });
     QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
-    EmitFromThread([&] {
+    TestEnv::EmitFromThread([&] {
         PostMsg::instance()->EmitFormReset();
         indexWhenReturned.store(seen.load());
     });

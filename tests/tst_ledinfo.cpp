@@ -18,7 +18,6 @@
 #include <QtTest>
 
 #include <memory>
-#include <thread>
 
 namespace {
 
@@ -260,13 +259,7 @@ void TestLedInfo::followsHubSignal()
     LedInfo dialog(nullptr);
     DongleRGB rgb{};
     rgb.mode = 2;
-    std::atomic<bool> returned{false};
-    std::thread emitter([&] {
-        PostMsg::instance()->EmitRGBValue(&rgb);
-        returned = true;
-    });
-    QTRY_VERIFY(returned.load());
-    emitter.join();
+    TestEnv::EmitFromThread([&rgb] { PostMsg::instance()->EmitRGBValue(&rgb); });
     QCOMPARE(checkedBoxes(dialog), QStringLiteral("ReUntil_2"));
     // It keeps no copy: the record is read when the signal comes.
     rgb.mode = 1;

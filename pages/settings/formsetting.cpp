@@ -2,6 +2,7 @@
 #include "ui_formsetting.h"
 
 #include "core/configini.h"
+#include "core/devicesetters.h"
 #include "core/devicestate.h"
 #include "core/macroini.h"
 #include "core/postmsg.h"
@@ -51,11 +52,6 @@ const QString NoOption = QStringLiteral("-1");
 bool onReceiver(quint8 connectionType)
 {
     return (connectionType & 0xFA) == 0;
-}
-
-bool deviceOnline(const QByteArray& path)
-{
-    return (UsbFinderC_GetDeviceOnLine(path.constData()) & 0xFF) != 0;
 }
 
 // MIDs and CIDs compare as bytes.
@@ -454,7 +450,7 @@ void FormSetting::LedModeToggled(quint8 mode, bool checked)
     if (!UiSendsChanges.load())
         return;
     const QByteArray path = CurrentDevicePath.get();
-    if (!deviceOnline(path)) {
+    if (!DevicePresent()) {
         PostMsg::instance()->EmitMouseOffLineo(0);
         return;
     }
@@ -484,7 +480,7 @@ void FormSetting::on_checkBox_2_toggled(bool checked)
     if (!UiSendsChanges.load())
         return;
     const QByteArray path = CurrentDevicePath.get();
-    if (deviceOnline(path))
+    if (DevicePresent())
         UsbFinderC_SetLongRangeMode(path.constData(), checked ? 1 : 0);
     else
         PostMsg::instance()->EmitMouseOffLineo(0);

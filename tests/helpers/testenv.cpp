@@ -11,8 +11,10 @@
 #include <QFile>
 #include <QThread>
 #include <QTimer>
+#include <QtTest>
 
 #include <cstdlib>
+#include <memory>
 
 namespace TestEnv {
 
@@ -26,6 +28,14 @@ QByteArray ReadFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void EmitFromThread(const std::function<void()>& emitter)
+{
+    std::unique_ptr<QThread> thread(QThread::create(emitter));
+    thread->start();
+    QTRY_VERIFY_WITH_TIMEOUT(thread->isFinished(), 10000);
+    thread->wait();
 }
 
 QString BuiltInstallFolder()

@@ -23,6 +23,10 @@ QString SourceFolder();
 bool WriteFile(const QString& path, const QByteArray& data);
 QByteArray ReadFile(const QString& path);
 
+// Runs emitter on a thread of its own and processes this thread's events until it ends, as
+// the device link emits a blocking hub signal that a slot on this thread answers.
+void EmitFromThread(const std::function<void()>& emitter);
+
 // HOME and the XDG folders point into a fresh temporary folder for the object's lifetime.
 class TempHome
 {
