@@ -168,6 +168,14 @@ void TestUpDateRepair::checkUpgradeResume_data()
                                        << false << false << "" << 2 << true;
     QTest::newRow("no image for the failed part") << "211,1,36,1" << drive2 << none << false << false
                                                   << "VEXO_S1_RX1K_v1.2.bin" << 8 << false;
+    // A receiver of the same model waiting in boot mode beside the listed one: two to flash.
+    QTest::newRow("two waiting receivers") << "211,1,36,1" << drive2 << QStringList{"rx2"} << true << false << ""
+                                           << 3 << true;
+    QTest::newRow("no image, total 2") << "211,1,36,1" << drive2 << QStringList{"rx2"} << true << false
+                                       << "VEXO_S1_RX1K_v1.2.bin" << 8 << false;
+    // Two of one kind are told apart on the choice page first (its duplicate notice).
+    QTest::newRow("two mice on their cables") << "210,1,36,1" << drive2 << none << false << true << "" << 10 << false;
+    QTest::newRow("two receivers listed") << "211,1,36,1" << none << none << true << false << "" << 11 << false;
     QTest::newRow("no image, total 0") << "211,1,36,1" << QStringList{"drive1-receiver", "drive2-receiver"} << none
                                        << false << false << "VEXO_S1_RX1K_v1.2.bin" << 8 << false;
 }
@@ -184,8 +192,6 @@ void TestUpDateRepair::checkUpgradeResume()
     QFETCH(bool, bootAsked);
     for (const QString& id : unplugged)
         QVERIFY(HidSim::Unplug(id.toStdString()));
-    for (const QString& id : inBoot)
-        QVERIFY(HidSim::SetBootMode(id.toStdString(), true));
     if (extraReceiver) {
         HidSim::DeviceSpec rx = DeviceLinkFixture::Receiver("rx2", "0x5111", 1, 1, 2, 3);
         rx.mid = 1;
@@ -194,10 +200,21 @@ void TestUpDateRepair::checkUpgradeResume()
     }
     if (twoMice)
         QVERIFY(HidSim::AddDevice(DeviceLinkFixture::CableMouse("m2")));
+    for (const QString& id : inBoot)
+        QVERIFY(HidSim::SetBootMode(id.toStdString(), true));
     if (!missingImage.isEmpty())
         VEXO_CHECKED(removeImage(missingImage));
     setRecord(failInfo);
+    // Two listed devices of one kind: the choice page says so first.
+    const bool duplicates = twoMice || (extraReceiver && !inBoot.contains(QStringLiteral("rx2")));
+    bool duplicateNotice = false;
+    if (duplicates)
+        TestEnv::AnswerNextModal([&duplicateNotice](QWidget* modal) {
+            duplicateNotice = true;
+            modal->close();
+        }, "QuestiondialogB");
     DialogChange page; // lists the devices and keeps the lists through its hot-plug callback
+    QCOMPARE(duplicateNotice, duplicates);
     HidSim::ClearCalls();
 
     UpDateRepair dialog;
