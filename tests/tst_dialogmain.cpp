@@ -2,6 +2,7 @@
 #include "core/devicestate.h"
 #include "core/macroini.h"
 #include "core/postmsg.h"
+#include "device/devicediscovery.h"
 #include "device/firmwareimages.h"
 #include "helpers/devicelinkfixture.h"
 #include "helpers/hubrecorder.h"
@@ -19,7 +20,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
+#include <QProgressBar>
 #include <QStackedWidget>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -113,6 +116,8 @@ private slots:
     void keys();
     void spaceOnChoicePage_data();
     void spaceOnChoicePage();
+    void spaceUpdatesReceiver_data();
+    void spaceUpdatesReceiver();
     void offlineNoticeOnce();
     void drag_data();
     void drag();
@@ -446,6 +451,79 @@ void TestDialogMain::spaceOnChoicePage()
     QCOMPARE(modalOpenedBy([&] { QTest::keyClick(window, Qt::Key_Space); }), shown);
     if (shown == QLatin1String("Match"))
         QVERIFY(!PairChosen.load()); // from the choice page the first listed device is paired
+}
+
+void TestDialogMain::spaceUpdatesReceiver_data()
+{
+    QTest::addColumn<QString>("outcome"); // "flashed", "no image", "refused"
+    QTest::addColumn<bool>("confirmed");
+    QTest::addColumn<int>("text");         // ProgressTexts position shown at the end; -1: the missing image notice
+    QTest::addColumn<int>("bar");
+    QTest::addColumn<int>("receiverVersion");
+    QTest::newRow("receiver flashed") << "flashed" << true << 1 << 100 << 0x0102;
+    QTest::newRow("image gone before the answer") << "no image" << true << -1 << 0 << 0x0100;
+    QTest::newRow("start refused") << "refused" << true << 2 << 0 << 0x0100;
+    QTest::newRow("question declined") << "flashed" << false << 0 << 0 << 0x0100;
+}
+
+// Space on the choice page with one wireless device whose receiver alone has a newer image.
+void TestDialogMain::spaceUpdatesReceiver()
+{
+    QFETCH(QString, outcome);
+    QFETCH(bool, confirmed);
+    QFETCH(int, text);
+    QFETCH(int, bar);
+    QFETCH(int, receiverVersion);
+    HidSim::Reset(HidSim::Start::Default);
+    HidSim::Costs costs;
+    costs.flashStepMs = 1;
+    HidSim::SetCosts(costs);
+    QVERIFY(HidSim::Unplug("drive1-mouse"));
+    QVERIFY(HidSim::Unplug("drive2-receiver"));
+    if (outcome == QLatin1String("refused"))
+        HidSim::ScriptFlash(HidSim::FlashOutcome::Refuse);
+    WriteMouseVer(QStringLiteral("36"), QStringLiteral("1"), QStringLiteral("v1.2")); // the mouse image is no newer
+    DialogMain* window = makeWindow();
+    window->show();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QTRY_COMPARE(FoundDeviceList.get().size(), 1);
+    QVERIFY(!FoundDeviceList.get().first().Wired);
+
+    bool asked = false;
+    TestEnv::AnswerNextModal([&](QWidget* question) {
+        asked = true;
+        if (outcome == QLatin1String("no image"))
+            QVERIFY(QFile::remove(m_fixture->installation().path() + QStringLiteral("/bin/VEXO_S1_RX1K_v1.2.bin")));
+        QTest::keyClick(question, confirmed ? Qt::Key_Return : Qt::Key_Escape);
+    }, "ContainReset");
+    QString endText;
+    int endBar = -1;
+    bool runningAtEnd = true;
+    if (confirmed)
+        TestEnv::AnswerNextModal([&](QWidget* repair) {
+            // The flash runs on; the dialog is answered once it has ended.
+            QTRY_VERIFY(!RepairUpgradeRunning.load());
+            runningAtEnd = false;
+            endText = TestEnv::NamedChild<QLabel>(repair, "ToolText_2")->text();
+            endBar = TestEnv::NamedChild<QProgressBar>(repair, "progressBar_2")->value();
+            QTest::keyClick(repair, Qt::Key_Escape);
+        }, "UpDateRepair");
+    QTest::keyClick(window, Qt::Key_Space);
+    QVERIFY(asked);
+    QVERIFY(!QApplication::activeModalWidget());
+    if (confirmed) {
+        QVERIFY(!runningAtEnd);
+        const QString expected = text < 0 ? LangText(LangTable::AutoRepairTexts, CurrentLanguage, 8)
+                                          : LangText(LangTable::ProgressTexts, CurrentLanguage, text);
+        QCOMPARE(endText, expected);
+        QCOMPARE(endBar, bar);
+    }
+    QCOMPARE(HidSim::FirmwareVersion("drive1-receiver"), receiverVersion);
+    QCOMPARE(HidSim::InBootMode("drive1-receiver"), false);
+    QCOMPARE(HidSim::CallCount("UsbUpgrade_Start"), outcome == QLatin1String("no image") || !confirmed ? 0 : 1);
+    QCOMPARE(RegistryStore::instance()->value(RegistryStore::ProgramKey(), QStringLiteral("UpdateFailInfo")).toString(),
+             QString());
 }
 
 void TestDialogMain::offlineNoticeOnce()
