@@ -505,6 +505,7 @@ void TestDialogMain::spaceUpdatesReceiver()
         QTest::keyClick(question, confirmed ? Qt::Key_Return : Qt::Key_Escape);
     }, "ContainReset");
     QString endText;
+    QString cancelCaption;
     int endBar = -1;
     bool runningAtEnd = true;
     if (confirmed)
@@ -514,6 +515,7 @@ void TestDialogMain::spaceUpdatesReceiver()
             runningAtEnd = false;
             endText = TestEnv::NamedChild<QLabel>(repair, "ToolText_2")->text();
             endBar = TestEnv::NamedChild<QProgressBar>(repair, "progressBar_2")->value();
+            cancelCaption = TestEnv::NamedChild<QToolButton>(repair, "NewHong")->text();
             QTest::keyClick(repair, Qt::Key_Escape);
         }, "UpDateRepair");
     pressKey(Qt::Key_Space);
@@ -525,6 +527,7 @@ void TestDialogMain::spaceUpdatesReceiver()
                                           : LangText(LangTable::ProgressTexts, CurrentLanguage, text);
         QCOMPARE(endText, expected);
         QCOMPARE(endBar, bar);
+        QCOMPARE(cancelCaption, LangText(LangTable::AutoRepairTexts, CurrentLanguage, 1)); // in the window's language
     }
     QCOMPARE(HidSim::FirmwareVersion("drive1-receiver"), receiverVersion);
     QCOMPARE(HidSim::InBootMode("drive1-receiver"), false);
