@@ -391,6 +391,7 @@ void TestUpDateRepair::closeWhileFlashing()
     dialog.ResetRepairView();
     QVERIFY(dialog.CheckUpgradeResume());
     dialog.ShowResumePrompt();
+    HidSim::ClearCalls();
     shown.upgrade->click();
     QVERIFY(HidSim::WaitUntilHeld());
     // Escape, the close event and the buttons: nothing closes it while it flashes.
@@ -399,6 +400,9 @@ void TestUpDateRepair::closeWhileFlashing()
     QTest::keyClick(&dialog, Qt::Key_Escape);
     QVERIFY(dialog.isVisible());
     QVERIFY(!shown.close->isEnabled() && shown.cancel->isHidden() && shown.upgrade->isHidden());
+    // Nor does a second start begin another flash.
+    dialog.StartUpgrade();
+    QCOMPARE(HidSim::CallCount("UsbUpgrade_Start"), 1);
     HidSim::ReleaseHold();
     QTRY_COMPARE(shown.text->text(), progressText(1));
     QTRY_VERIFY(!RepairUpgradeRunning.load());
