@@ -43,9 +43,7 @@ FirmwareUpgrade::FirmwareUpgrade(StatusCallback status, QObject* parent)
     : QObject(parent)
     , m_status(status)
 {
-    // Always ticking: a start may come from a library thread, where no timer can be started.
     connect(&m_watch, &QTimer::timeout, this, &FirmwareUpgrade::checkSilence);
-    m_watch.start(Timing::Scaled(WatchStep));
 }
 
 FirmwareUpgrade::~FirmwareUpgrade() = default;
@@ -66,6 +64,10 @@ bool FirmwareUpgrade::Start(const FirmwareImage& image, const Part& part)
     // Set before the call: the result may be reported before it returns.
     m_lastReport.store(Timing::MonotonicMs());
     m_running.store(true);
+    // Ticks only while a flash runs. Queued: a second stage starts on a library thread, where
+    // this object's timer cannot be started.
+    QMetaObject::invokeMethod(
+        this, [this] { m_watch.start(Timing::Scaled(WatchStep)); }, Qt::QueuedConnection);
     const FirmwareImage held = image;
     if (UsbUpgrade_Start(reinterpret_cast<const uint8_t*>(held.constData()), m_status, 10000))
         return true;
@@ -91,9 +93,10 @@ void FirmwareUpgrade::HandleReport(const uint8_t* report)
 
 void FirmwareUpgrade::checkSilence()
 {
-    m_watch.setInterval(Timing::Scaled(WatchStep));
-    if (!m_running.load())
+    if (!m_running.load()) {
+        m_watch.stop();
         return;
+    }
     if (Timing::MonotonicMs() - m_lastReport.load() < Timing::Scaled(Timing::UpgradeReportTimeout))
         return;
     if (m_running.exchange(false))
