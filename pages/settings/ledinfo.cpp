@@ -10,24 +10,6 @@
 
 #include <QButtonGroup>
 
-namespace {
-
-QString checkBoxStyle(const QString& folder, const QString& rgb)
-{
-    return QStringLiteral("QCheckBox{") + Skin::ColorDeclaration(rgb)
-        + QStringLiteral("}QCheckBox:indicator::checked {image: ") + Skin::Url(folder, QStringLiteral("CheckBoxCheck.png"))
-        + QStringLiteral(";}QCheckBox::indicator::unchecked {image: ")
-        + Skin::Url(folder, QStringLiteral("CheckBox2.png")) + QStringLiteral(";}");
-}
-
-QString textEditStyle(const QString& name, const QString& rgb)
-{
-    return QLatin1Char('#') + name + QStringLiteral("{border: transparent;background-color: transparent;")
-        + Skin::ColorDeclaration(rgb) + QStringLiteral("}");
-}
-
-} // namespace
-
 LedInfo::LedInfo(QWidget* parent)
     : QDialog(parent)
     , ui(new Ui::LedInfo)
@@ -37,14 +19,14 @@ LedInfo::LedInfo(QWidget* parent)
     setWindowFlags(Skin::DialogWindowFlags());
     const QString label = Skin::OptionColor(QStringLiteral("LabelColor"));
     ui->label_14->setStyleSheet(Skin::LabelStyle(label));
-    ui->TitleButton_7->setStyleSheet(QStringLiteral("#TitleButton_7{border-image: ")
-                                     + Skin::Url(SkinFolder, QStringLiteral("Title.png")) + QStringLiteral(";}"));
+    ui->TitleButton_7->setStyleSheet(
+        Skin::BorderImageStyle(ui->TitleButton_7->objectName(), SkinFolder, QStringLiteral("Title.png")));
     for (QCheckBox* box : {ui->ReUntil, ui->ReUntil_2, ui->ReUntil_3})
-        box->setStyleSheet(checkBoxStyle(SkinFolder, label));
+        box->setStyleSheet(Skin::OptionCheckBoxStyle(SkinFolder, label));
     ui->LedInfoFrame->setStyleSheet(
         Skin::CentredImageStyle(ui->LedInfoFrame->objectName(), SkinFolder, QStringLiteral("Back.png")));
     for (QTextEdit* edit : {ui->textEdit_2, ui->textEdit_3, ui->textEdit_4})
-        edit->setStyleSheet(textEditStyle(edit->objectName(), label));
+        edit->setStyleSheet(Skin::TransparentTextEditStyle(edit->objectName(), label));
     ui->CloseButton->setStyleSheet(Skin::CloseButtonStyle(SkinFolder));
 
     ModeGroup = new QButtonGroup(this);

@@ -319,16 +319,20 @@ void Match::SetButtonStyle(ButtonImage image)
     const QString file = image == ButtonImage::Success ? QStringLiteral("PairSuccess.png")
         : image == ButtonImage::Fail                   ? QStringLiteral("PairFail.png")
                                                        : QStringLiteral("Pair.png");
-    ui->MatchButton->setStyleSheet(
-        QStringLiteral("QPushButton{border:0px;background-position:center;background-repeat:no-repeat;")
-        + Skin::ColorDeclaration(MatchButtonColor) + QStringLiteral("background-image: ")
-        + Skin::Url(MatchSkinFolder, file) + QStringLiteral(";}"));
+    SetButtonSheet(Skin::PictureButtonStyle(QStringLiteral("QPushButton"), Skin::ColorDeclaration(MatchButtonColor),
+                                            QStringLiteral("background-image"), MatchSkinFolder, file));
 }
 
 void Match::SetUnusableButtonStyle()
 {
-    ui->MatchButton->setStyleSheet(
-        QStringLiteral("QPushButton{border:0px;background-position:center;background-repeat:no-repeat;"
-                       "color: rgb(0,0,0);background-image: ")
-        + Skin::Url(MatchSkinFolder, QStringLiteral("Pair.png")) + QStringLiteral(";}"));
+    SetButtonSheet(Skin::PictureButtonStyle(QStringLiteral("QPushButton"), QStringLiteral("color: rgb(0,0,0);"),
+                                            QStringLiteral("background-image"), MatchSkinFolder,
+                                            QStringLiteral("Pair.png")));
+}
+
+void Match::SetButtonSheet(const QString& sheet)
+{
+    // The status poll asks for the same sheet ten times a second; setting it re-polishes.
+    if (ui->MatchButton->styleSheet() != sheet)
+        ui->MatchButton->setStyleSheet(sheet);
 }

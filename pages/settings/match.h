@@ -63,6 +63,7 @@ private:
     enum class ButtonImage { Pair, Success, Fail };
     void SetButtonStyle(ButtonImage image);
     void SetUnusableButtonStyle();
+    void SetButtonSheet(const QString& sheet);
     // Ends a running request without a library result (receiver gone, time-out).
     void EndWithoutResult();
     // Registers the hot-plug notice of the page the dialog was opened on, stops the timers.
