@@ -117,6 +117,8 @@ bool ScreenClockSync::Tick(const QDateTime& now)
             return false;
         m_openedPath = first;
     }
-    SendScreenCommand(ScreenClockPacket(now));
+    // No answer: the handle may be stale (unplugged and back between two ticks); reopen next time.
+    if (!SendScreenCommand(ScreenClockPacket(now)))
+        m_openedPath.clear();
     return true;
 }
