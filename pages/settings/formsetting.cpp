@@ -82,9 +82,6 @@ FormSetting::FormSetting(QWidget* parent)
     : QWidget(parent)
     , ui(new Ui::FormSetting)
     , LedInfoDialog(nullptr)
-    , PictureDialogA(nullptr)
-    , PictureDialogB(nullptr)
-    , LightModeDialog(nullptr)
 {
     ui->setupUi(this);
 

@@ -2,9 +2,6 @@
 #define FORMSETTING_H
 
 #include "hidusb/flashdatamap.h"
-#include "pages/lighting/lightmodeset.h"
-#include "pages/settings/inputpica.h"
-#include "pages/settings/inputpicb.h"
 #include "pages/settings/ledinfo.h"
 
 #include <QByteArray>
@@ -152,11 +149,9 @@ private:
     QPoint VersionLabelOrigin;
     QButtonGroup* LedModeGroup = nullptr;
     QString ButtonColorText;
-    // Built with the page and never shown by it; the LED dialog follows the receiver itself.
+    // Built with the page and never shown by it; it follows the receiver's LED mode itself. The
+    // page's other dormant dialogs (pictures, light mode) have no effect and are not built.
     LedInfo LedInfoDialog;
-    InputPicA PictureDialogA;
-    InputPicB PictureDialogB;
-    LightModeSet LightModeDialog;
 
     // Upgrade machine
     int UpgradeStep = 0;
