@@ -9,6 +9,7 @@
 #include "hidusb/HIDUsb.h"
 #include "platform/registrystore.h"
 #include "ui/lang/langtext.h"
+#include "ui/widgets/buttontext.h"
 #include "ui/widgets/skin.h"
 
 #include "ui_updaterepair.h"
@@ -227,6 +228,10 @@ UpDateRepair::UpDateRepair(QWidget* parent)
     PostMsg::Connect(SIGNAL(SigRepairCheckUpdate()), this, SLOT(SlotRepairCheckUpdate()));
     PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
     SlotAllLanguage(CurrentLanguage);
+    // The form's captions are Chinese; a road that shows the buttons without a view of its own
+    // (the automatic repair) shows them in the current language.
+    SetTextKeepingShortcut(ui->NewHong_2, UpgradeText);
+    SetTextKeepingShortcut(ui->NewHong, CancelText);
 }
 
 UpDateRepair::~UpDateRepair()

@@ -377,9 +377,7 @@ void DialogMain::SpaceOnChoicePage()
             Skin::MoveCenteredOver(&question, this, QPoint(-20, 0));
             question.exec();
             if (question.Confirmed) {
-                // Flashes the receiver; the dialog shows how it ends. The reset gives the
-                // buttons their captions in the current language (the form's are Chinese).
-                repair.ResetRepairView();
+                // Flashes the receiver; the dialog shows how it ends.
                 repair.StartAutoRepair(0);
                 repair.exec();
             }
