@@ -4,6 +4,8 @@
 #include "hidusb/HIDUsb.h"
 #include "platform/registrystore.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr int WatchStep = 1000; // how often silence is looked for
@@ -75,6 +77,16 @@ bool FirmwareUpgrade::Start(const FirmwareImage& image, const Part& part)
     m_running.store(false);
     putBackRecord(before);
     return false;
+}
+
+quint32 FirmwareUpgrade::FlashedVersion() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_image.size() < int(sizeof(FirmwareDescriptor)))
+        return 0;
+    FirmwareDescriptor d;
+    std::memcpy(&d, m_image.constData(), sizeof d);
+    return d.version;
 }
 
 void FirmwareUpgrade::HandleReport(const uint8_t* report)

@@ -53,6 +53,8 @@ public:
     // Reads one status report ([7, 1, percent] progress, [7, 2, 1] success, [7, 2, x] failure).
     void HandleReport(const uint8_t* report);
     bool Running() const { return m_running.load(); }
+    // The version the last started image carries (its header was checked by Start).
+    quint32 FlashedVersion() const;
 
     // A road ending while part waits in boot mode for image leaves a record of that part
     // (when there is none yet).

@@ -743,7 +743,6 @@ void FormSetting::StartFlash(int kind)
     const bool mouse = kind == MouseFirmware;
     const FirmwareImage image = UpgradeImageList.first();
     UpgradeKind.store(kind);
-    FlashedVersion.store(reinterpret_cast<const FirmwareDescriptor*>(image.constData())->version);
     {
         std::lock_guard<std::mutex> lock(FlashMutex);
         FlashCidText = ConfigIni::instance()->value(QStringLiteral("Option"), QStringLiteral("CID"));
@@ -880,7 +879,7 @@ void FormSetting::WireMachineRoad()
             hub->EmitProgress(split ? 50 + percent / 2 : percent, 0);
     };
     MachineRoad->onSuccess = [this](const FirmwareUpgrade::Part&) {
-        const QString text = FirmwareVersionText(FlashedVersion.load());
+        const QString text = FirmwareVersionText(MachineRoad->FlashedVersion());
         PostMsg* hub = PostMsg::instance();
         int flashing = 1;
         if (ReceiverUpdateState.compare_exchange_strong(flashing, 2)) {

@@ -170,7 +170,6 @@ private:
     QString RoadEndText;
     FirmwareUpgrade* MachineRoad = nullptr;
     // What the status callback needs of the flash it reports on, fixed at its start.
-    std::atomic<quint32> FlashedVersion{0};
     std::mutex FlashMutex;
     QString FlashCidText;
     QString FlashMidText;

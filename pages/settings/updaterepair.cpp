@@ -19,7 +19,6 @@
 #include <QKeySequence>
 
 #include <atomic>
-#include <cstring>
 #include <mutex>
 
 UpDateRepair* UpDateRepairDialog = nullptr;
@@ -130,9 +129,7 @@ void onSuccess(const FirmwareUpgrade::Part&)
         midText = shared().midText;
     }
     if (RepairStage.load() == 1) {
-        FirmwareDescriptor d;
-        std::memcpy(&d, mouseImage.constData(), sizeof d);
-        WriteMouseVer(cidText, midText, FirmwareVersionText(d.version));
+        WriteMouseVer(cidText, midText, FirmwareVersionText(road()->FlashedVersion()));
         endDone();
         return;
     }
