@@ -113,9 +113,10 @@ Worker::~Worker()
 
 void Worker::WaitProcessingEvents()
 {
-    // A pass may be blocked on a signal that the GUI thread has to deliver.
+    // A pass may be blocked on a signal that the GUI thread has to deliver. User input waits:
+    // a click handled here would start another device operation inside the caller's.
     while (!wait(10))
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
 }
 
 void Worker::run()
