@@ -14,6 +14,8 @@ public:
 
     // 1 when the mouse itself is on its cable, 0 when reached through a receiver (kinds 0, 1, 4, 5).
     static quint8 WiredForConnection(quint8 connectionType) { return (connectionType & 0xFA) != 0 ? 1 : 0; }
+    // The model's MID, the high byte of CidMid.
+    int Mid() const { return CidMid >> 8; }
     // "v" + major in decimal + "." + minor in hexadecimal, as the device reports versions.
     static QString VersionTextFor(quint32 version);
 

@@ -498,13 +498,6 @@ void Buttoninterface::ClearFunctionChecks()
     SubListGroup->setExclusive(true);
 }
 
-void Buttoninterface::PlaceDialog(QDialog* dialog) const
-{
-    const QSize s = dialog->size();
-    dialog->move(mapToGlobal(QPoint(0, 0))
-                 + QPoint((width() - s.width()) / 2 - 50, (height() - s.height()) / 2 - 70));
-}
-
 void Buttoninterface::OpenFunctionMenu(int uiSlot)
 {
     const ButtonSlotRow* row = SlotRow(uiSlot);
@@ -657,7 +650,7 @@ void Buttoninterface::on_DPI_6_clicked()
         dialog.SetTime(RapidFireDefaultInterval);
         dialog.SetCount(RapidFireDefaultCount);
     }
-    PlaceDialog(&dialog);
+    Skin::MoveCenteredOver(&dialog, this, QPoint(-50, -70));
     dialog.exec();
     if (dialog.Confirmed) {
         RapidFireInterval = dialog.TimeValue;
@@ -669,7 +662,7 @@ void Buttoninterface::on_DPI_6_clicked()
 void Buttoninterface::on_DPI_8_clicked()
 {
     GroupKey dialog(nullptr);
-    PlaceDialog(&dialog);
+    Skin::MoveCenteredOver(&dialog, this, QPoint(-50, -70));
     dialog.exec();
     if (!dialog.Confirmed)
         return;
@@ -717,7 +710,7 @@ void Buttoninterface::on_DPI_10_clicked()
     }
     m_ui->stackedWidget_2->setCurrentWidget(m_ui->page_9);
     MakeMacro notice(nullptr);
-    PlaceDialog(&notice);
+    Skin::MoveCenteredOver(&notice, this, QPoint(-50, -70));
     notice.exec();
 }
 
@@ -1074,13 +1067,6 @@ void Buttoninterface::SlotUpDataMacro(QString MacroName, int index)
 
 // ---- profiles, configuration file, factory reset ----
 
-void Buttoninterface::PlaceCommandDialog(QDialog* dialog) const
-{
-    const QSize s = dialog->size();
-    dialog->move(mapToGlobal(QPoint(0, 0))
-                 + QPoint((width() - s.width()) / 2 - 75, (height() - s.height()) / 2 - 65));
-}
-
 QString Buttoninterface::AskConfigFile(bool save)
 {
     FileChooser::Request request;
@@ -1142,7 +1128,7 @@ void Buttoninterface::on_ImportData_clicked()
         dialog.StartTimer();
         dialog.ImportMode = true;
         dialog.ImportFilePath = path;
-        PlaceCommandDialog(&dialog);
+        Skin::MoveCenteredOver(&dialog, this, QPoint(-75, -65));
         dialog.exec();
         ImportRunning.store(0);
     }
@@ -1169,7 +1155,7 @@ void Buttoninterface::on_Reset_clicked()
         return;
     }
     ContainReset confirm(nullptr);
-    PlaceCommandDialog(&confirm);
+    Skin::MoveCenteredOver(&confirm, this, QPoint(-75, -65));
     confirm.exec();
     if (!confirm.Confirmed)
         return;
@@ -1194,7 +1180,7 @@ void Buttoninterface::on_Reset_clicked()
     LightLoaded.store(0);
     ButtonLoaded.store(0);
     StartWorkerPass();
-    PlaceCommandDialog(&dialog);
+    Skin::MoveCenteredOver(&dialog, this, QPoint(-75, -65));
     dialog.exec();
 
     SettingsBusy.store(0);

@@ -189,8 +189,6 @@ private:
     void CloseFunctionMenu();
     void UncheckSelectors();
     void SelectRow(int row);
-    // Moves a dialog over the page the way all its dialogs sit.
-    void PlaceDialog(QDialog* dialog) const;
     // The click of an assigning entry: checks, writes, caption, cache, closes the menu.
     void EntryClicked(const char* name, bool checked);
     void AssignFunction(const CatalogueEntry& entry, const QString& entryText);
@@ -212,8 +210,6 @@ private:
     bool ExportConfig(QString path, FlashDataMap record);
     // The export or import file the user picks, "" when cancelled.
     QString AskConfigFile(bool save);
-    // Where the whole-device commands' dialogs sit over the page.
-    void PlaceCommandDialog(QDialog* dialog) const;
     // The folder of the last configuration file picked; home at first.
     QString LastConfigFolder;
 

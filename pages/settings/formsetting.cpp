@@ -26,7 +26,6 @@
 #include <QButtonGroup>
 #include <QDesktopServices>
 #include <QDir>
-#include <QEventLoop>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -47,18 +46,6 @@ constexpr int ContentWidth = 880;
 constexpr int ShortContentHeight = 630;
 constexpr int TallContentHeight = 780;
 const QString NoOption = QStringLiteral("-1");
-
-// A receiver connection: kinds 0, 1, 4 and 5.
-bool onReceiver(quint8 connectionType)
-{
-    return (connectionType & 0xFA) == 0;
-}
-
-// MIDs and CIDs compare as bytes.
-int midOf(const DeviceAllInfo& device)
-{
-    return device.CidMid >> 8;
-}
 
 int optionCid()
 {
@@ -366,7 +353,7 @@ void FormSetting::ApplyFormRules(bool showLongRange)
         SetLongRangeGroupVisible(false);
     else if (showLongRange)
         SetLongRangeGroupVisible(true);
-    if (onReceiver(device.ConnectionType)) {
+    if (!DeviceAllInfo::WiredForConnection(device.ConnectionType)) {
         SetLedGroupVisible(false);
         PlaceBottom(false);
     }
@@ -572,7 +559,7 @@ void FormSetting::on_Mouse_clicked()
     const DeviceAllInfo current = CurrentDevice.get();
     if (current.Wired) {
         const DeviceList list = WorkerDeviceList.get();
-        if (list.isEmpty() || !list.first().Wired || midOf(list.first()) != midOf(current)) {
+        if (list.isEmpty() || !list.first().Wired || list.first().Mid() != current.Mid()) {
             PostMsg::instance()->EmitProgress(0, 5);
             return;
         }
@@ -1042,7 +1029,7 @@ bool FormSetting::ChechIsUpDate()
     if (list.size() == 2) {
         if (!list.at(0).Wired && !list.at(1).Wired)
             return RepairNotice(NoUSBText);
-        if (midOf(list.at(0)) != midOf(list.at(1)))
+        if (list.at(0).Mid() != list.at(1).Mid())
             return RepairNotice(NoRecieveText);
         QString stemKey;
         const int type = ListedReceiverType(&stemKey);
@@ -1065,7 +1052,7 @@ bool FormSetting::ChechIsUpDate()
     const DeviceAllInfo entry = list.first();
     if (!hasRecord)
         return RepairNotice(entry.Wired ? NoRecieveText : NoUSBText);
-    const bool sameMid = (record.mid & 0xFF) == midOf(entry);
+    const bool sameMid = (record.mid & 0xFF) == entry.Mid();
     if (record.kind == ReceiverFirmware) {
         if (!entry.Wired || !sameMid)
             return RepairNotice(NoUSBText);
@@ -1159,9 +1146,7 @@ void FormSetting::SlotCheckUpdate()
 
 void FormSetting::WaitMs(int ms)
 {
-    QEventLoop loop;
-    QTimer::singleShot(Timing::Scaled(ms), &loop, &QEventLoop::quit);
-    loop.exec();
+    WaitPumpingEvents(ms);
 }
 
 void FormSetting::SetUpgradeRunning()
@@ -1232,7 +1217,7 @@ int FormSetting::SectionMid() const
 int FormSetting::ListedReceiverType(QString* stemKey)
 {
     for (const DeviceAllInfo& entry : WorkerDeviceList.get()) {
-        if (entry.ReceiverAddress.isEmpty() || entry.Wired || !onReceiver(entry.ConnectionType))
+        if (entry.ReceiverAddress.isEmpty() || entry.Wired || DeviceAllInfo::WiredForConnection(entry.ConnectionType))
             continue;
         const int type = ReceiverTypeFor(entry.ConnectionType);
         if (stemKey)

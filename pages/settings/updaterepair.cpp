@@ -54,11 +54,6 @@ RepairShared& shared()
 std::atomic<bool> ReceiverIdRead{false};
 QByteArray ReceiverIdBytes;
 
-int midOf(const DeviceAllInfo& d)
-{
-    return d.CidMid >> 8;
-}
-
 FirmwareUpgrade::Part partFor(int kind)
 {
     return {kind, RepairReceiverType.load(), RepairCid.load(), RepairMid.load()};
@@ -102,7 +97,7 @@ bool mousePresent(const QByteArray& mouseImage)
     if (RepairFailedStage.load() == 1)
         return true;
     for (const DeviceAllInfo& d : FoundDeviceList.get())
-        if (d.Wired && midOf(d) == RepairMid.load())
+        if (d.Wired && d.Mid() == RepairMid.load())
             return true;
     return FirmwareUpgrade::BootDeviceCount(mouseImage) > 0;
 }
@@ -392,9 +387,9 @@ bool UpDateRepair::CheckUpgradeResume()
             return notice(MultiMouseText);
         if (receivers >= 2)
             return notice(MultiDongleText);
-        if (FailedKind == MouseFirmware && mice == 1 && midOf(lastMouse) != failedMid)
+        if (FailedKind == MouseFirmware && mice == 1 && lastMouse.Mid() != failedMid)
             return notice(MultiMouseText);
-        if (FailedKind == ReceiverFirmware && receivers == 1 && midOf(lastReceiver) != failedMid)
+        if (FailedKind == ReceiverFirmware && receivers == 1 && lastReceiver.Mid() != failedMid)
             return notice(MultiDongleText);
     }
 
@@ -428,9 +423,9 @@ bool UpDateRepair::CheckUpgradeResume()
     } else {
         const DeviceAllInfo first = found.isEmpty() ? DeviceAllInfo() : found.first();
         if (FailedKind == ReceiverFirmware) {
-            if ((found.isEmpty() || !first.Wired || midOf(first) != failedMid) && !mouseWaiting())
+            if ((found.isEmpty() || !first.Wired || first.Mid() != failedMid) && !mouseWaiting())
                 return notice(NoUSBText);
-        } else if ((found.isEmpty() || first.Wired || midOf(first) != failedMid) && !receiverWaiting()) {
+        } else if ((found.isEmpty() || first.Wired || first.Mid() != failedMid) && !receiverWaiting()) {
             return notice(NoRecieveText);
         }
         QString none;
