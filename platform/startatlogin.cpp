@@ -80,5 +80,7 @@ bool StartAtLogin::Set(bool on)
 
 bool StartAtLogin::Enabled()
 {
-    return MacroIni::instance()->value(QStringLiteral("AutoStart"), QStringLiteral("Enable")) == QLatin1String("1");
+    // Read as a number: " 1" or "01" count as on, as the settings page reads them.
+    bool ok = false;
+    return MacroIni::instance()->value(QStringLiteral("AutoStart"), QStringLiteral("Enable")).toInt(&ok, 10) == 1 && ok;
 }

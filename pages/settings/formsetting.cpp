@@ -137,8 +137,7 @@ FormSetting::FormSetting(QWidget* parent)
 
     VersionLabelOrigin = ui->label->pos();
 
-    bool ok = false;
-    if (MacroIni::instance()->value(QStringLiteral("AutoStart"), QStringLiteral("Enable")).toInt(&ok, 10) == 1 && ok)
+    if (StartAtLogin::Enabled())
         ui->checkBox->setChecked(true);
 
     SetLongRangeGroupVisible(false);
