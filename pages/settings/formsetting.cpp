@@ -55,10 +55,9 @@ int optionCid()
 struct ReceiverClass {
     int type;
     int slot; // position in BootDeviceCounts
-    const char* stemKey;
 };
-const ReceiverClass ScanOrder[] = {{4, 2, "D4M"}, {8, 3, "D8M"}, {2, 1, "D2M"}, {1, 0, "DM"}};
-const ReceiverClass BootOrder[] = {{1, 0, "DM"}, {2, 1, "D2M"}, {4, 2, "D4M"}, {8, 3, "D8M"}};
+const ReceiverClass ScanOrder[] = {{4, 2}, {8, 3}, {2, 1}, {1, 0}};
+const ReceiverClass BootOrder[] = {{1, 0}, {2, 1}, {4, 2}, {8, 3}};
 
 // The settings page's road, for the library's plain status callback.
 std::atomic<FirmwareUpgrade*> MachineRoadInUse{nullptr};
@@ -622,7 +621,7 @@ void FormSetting::RunFirmwareUpgrade(int step, int kind, QString shownVersion)
             const DeviceList list = WorkerDeviceList.get();
             const int type = ReceiverType.load();
             for (const ReceiverClass& c : ScanOrder) {
-                const QString stem = SectionValue(QLatin1String(c.stemKey));
+                const QString stem = SectionValue(FirmwareStemKey(ReceiverFirmware, c.type));
                 if (type != c.type || (stem.isEmpty() && c.type != 1))
                     continue;
                 found = ScanFirmwareImages(ReceiverFirmware, QString(), stem, FirmwareCid.load(), FirmwareMid.load());
@@ -680,7 +679,7 @@ void FormSetting::RunFirmwareUpgrade(int step, int kind, QString shownVersion)
         } else {
             for (const ReceiverClass& c : BootOrder) {
                 if (BootDeviceCounts[c.slot] == 1) {
-                    ScanFirmwareImages(ReceiverFirmware, QString(), SectionValue(QLatin1String(c.stemKey)), cid, mid);
+                    ScanFirmwareImages(ReceiverFirmware, QString(), SectionValue(FirmwareStemKey(ReceiverFirmware, c.type)), cid, mid);
                     waiting = true;
                     break;
                 }
