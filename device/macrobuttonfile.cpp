@@ -12,7 +12,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include <cstring>
 
 namespace {
 

@@ -106,7 +106,7 @@ private:
     void EndMouseUpdate();
     // The library's status callback for both kinds; runs on the library's thread.
     static void UpgradeDoneCallback(const uint8_t* report);
-    // Kept with the machine; nothing calls them.
+    // Kept with the machine; nothing calls them except IsAnyFlashing (the one-flash guard).
     void WaitMs(int ms);
     void SetUpgradeRunning();
     void StopUpgradeTimers();

@@ -6,7 +6,6 @@
 #include <QPixmap>
 #include <QScreen>
 
-#include <cmath>
 
 namespace {
 
@@ -28,7 +27,7 @@ void SetScaleForTests(Scale scale)
 QPoint GrabPosition(const QPoint& cursor)
 {
     const QPointF factor = scaleFunction() ? scaleFunction()() : QPointF(1.0, 1.0);
-    return QPoint(int(std::trunc(cursor.x() * factor.x())), int(std::trunc(cursor.y() * factor.y())));
+    return QPoint(int(cursor.x() * factor.x()), int(cursor.y() * factor.y())); // truncated toward zero
 }
 
 std::optional<QColor> ColorAt(const QPoint& global)
