@@ -112,14 +112,6 @@ void LampLight::mousePressEvent(QMouseEvent* event)
         m_ui->BSpinBox->clearFocus();
         setFocus(Qt::OtherFocusReason);
     }
-    // Each mirror is an area of its own. Only a mirror that holds the focus hands it over;
-    // otherwise a press inside the channel boxes' area would still end their editing.
-    for (QSpinBox* mirror : {m_ui->LightSpinBox_2, m_ui->SpeedSpinBox_2}) {
-        if (mirror->hasFocus() && !RectIn(this, mirror).contains(pos)) {
-            mirror->clearFocus();
-            setFocus(Qt::OtherFocusReason);
-        }
-    }
     if (RectIn(this, m_ui->label_7).contains(pos))
         PickScreenColor();
 }
