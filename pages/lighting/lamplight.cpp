@@ -334,9 +334,10 @@ void LampLight::ShowModeLayout(int index)
     // An empty combo (a fill with a mode beyond the list) keeps the layout it had.
     if (index < 0 || index > 6)
         return;
-    const bool colour = index == 2 || index == 3;
-    const bool brightness = index != 0;
-    const bool speed = index == 1 || index == 2 || index == 4 || index == 5;
+    const LightModeLayout layout = LightModeLayoutFor(index);
+    const bool colour = layout.colour;
+    const bool brightness = layout.brightness;
+    const bool speed = layout.speed;
     for (QWidget* w : {static_cast<QWidget*>(m_ui->label_6), static_cast<QWidget*>(m_ui->label_7),
                        static_cast<QWidget*>(m_ui->label_8), static_cast<QWidget*>(m_ui->labelPreView),
                        static_cast<QWidget*>(m_ui->label_10), static_cast<QWidget*>(m_ui->label_11),

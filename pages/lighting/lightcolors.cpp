@@ -13,3 +13,8 @@ QString LightPreviewStyle(int red, int green, int blue)
         .arg(green)
         .arg(blue);
 }
+
+LightModeLayout LightModeLayoutFor(int index)
+{
+    return {index == 2 || index == 3, index != 0, index == 1 || index == 2 || index == 4 || index == 5};
+}

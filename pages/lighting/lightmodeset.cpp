@@ -12,22 +12,8 @@
 
 namespace {
 
-// Mode index -> what the mode shows (the captions of mode, brightness and speed always stay).
-struct ModeLayout {
-    bool line;
-    bool line2;
-    bool colour;
-    bool brightness;
-    bool speed;
-};
-const ModeLayout ModeLayouts[] = {
-    {true, true, false, false, false},   // off
-    {false, false, false, true, true},   // colour flow
-    {false, false, true, true, true},    // breathing, one colour
-    {false, true, true, true, false},    // steady
-    {false, false, false, true, true},   // neon
-    {false, false, false, true, true},   // colour breathing
-};
+// The dialog's list holds the modes 0 to 5.
+constexpr int ModeCount = 6;
 
 // The captions this dialog takes from the screen dialogs' language table.
 struct TextTarget {
@@ -90,11 +76,11 @@ LightModeSet::~LightModeSet() = default;
 
 void LightModeSet::ApplyModeLayout(int index)
 {
-    if (index < 0 || index >= int(std::size(ModeLayouts)))
+    if (index < 0 || index >= ModeCount)
         return;
-    const ModeLayout& l = ModeLayouts[index];
-    m_ui->line->setVisible(l.line);
-    m_ui->line_2->setVisible(l.line2);
+    const LightModeLayout l = LightModeLayoutFor(index);
+    m_ui->line->setVisible(!l.brightness);
+    m_ui->line_2->setVisible(!l.speed);
     m_ui->horizontalLight->setVisible(l.brightness);
     m_ui->horizontalSpeed->setVisible(l.speed);
     QWidget* const colourGroup[] = {
