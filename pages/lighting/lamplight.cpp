@@ -61,8 +61,7 @@ void LampLight::ApplySkin()
     for (QLabel* label : {m_ui->label, m_ui->label_2, m_ui->label_3, m_ui->label_4, m_ui->label_5, m_ui->label_6,
                           m_ui->label_8, m_ui->label_13})
         label->setStyleSheet(labelStyle);
-    const QString mirrorStyle = QStringLiteral("QSpinBox{") + Skin::ColorDeclaration(labelColor)
-        + QStringLiteral("background-color: transparent;border: 0px;}");
+    const QString mirrorStyle = Skin::ValueMirrorStyle(labelColor);
     m_ui->LightSpinBox_2->setStyleSheet(mirrorStyle);
     m_ui->SpeedSpinBox_2->setStyleSheet(mirrorStyle);
 

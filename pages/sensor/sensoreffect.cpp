@@ -62,10 +62,7 @@ void SensorEffect::ApplySkin()
     m_ui->SpeedH->setStyleSheet(slider);
     m_ui->LightH->setStyleSheet(slider);
 
-    const QString rgb = Skin::OptionColor(QStringLiteral("LabelColor"));
-    const QString color = Skin::ColorDeclaration(rgb);
-    const QString number =
-        QStringLiteral("QSpinBox{") + color + QStringLiteral("background-color: transparent;border: 0px;}");
+    const QString number = Skin::ValueMirrorStyle(Skin::OptionColor(QStringLiteral("LabelColor")));
     m_ui->SpeedSpinBox->setStyleSheet(number);
     m_ui->LightSpinBox->setStyleSheet(number);
 }

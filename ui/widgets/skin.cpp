@@ -185,6 +185,11 @@ QString Skin::LightSliderStyle(const QString& folder, const QString& handleImage
         + folder + handleImage + SliderPagesStyle(rgb);
 }
 
+QString Skin::ValueMirrorStyle(const QString& rgb)
+{
+    return QStringLiteral("QSpinBox{") + colorDeclaration(rgb) + QStringLiteral("background-color: transparent;border: 0px;}");
+}
+
 QString Skin::ChannelSpinBoxStyle(const QString& rgb)
 {
     const QString color = ColorDeclaration(rgb);

@@ -108,6 +108,8 @@ public:
     static QString LightSliderStyle(const QString& folder, const QString& handleImage, const QString& rgb);
     // The red, green and blue boxes of a colour editor: black, grey border, transparent hovered.
     static QString ChannelSpinBoxStyle(const QString& rgb);
+    // A number box that only shows a slider's value: text colour, no frame, no background.
+    static QString ValueMirrorStyle(const QString& rgb);
     // A picture, centred and not repeated, without border, on the widget of that name:
     // the background rule first (preset swatches, colour boards, frames) ...
     static QString CentredImageStyle(const QString& objectName, const QString& folder, const QString& image);
