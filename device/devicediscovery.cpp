@@ -68,18 +68,39 @@ QVector<QString> ConfiguredProductIds(const ConfigIni::Snapshot& config)
     return ids;
 }
 
-QList<QByteArray> FindPaths(const QString& vendorId, const QString& productId, bool byDeviceId)
+namespace {
+
+QList<QByteArray> pathList(char** paths, int count)
 {
-    const QByteArray vid = vendorId.toUtf8();
-    const QByteArray pid = productId.toUtf8();
-    int count = 5;
-    char** paths = byDeviceId ? UsbFinderC_FindHidDevicesByDeviceId(vid.constData(), pid.constData(), 1, 5, &count)
-                              : UsbFinderC_FindHidDevicesByDefaultDeviceId(vid.constData(), pid.constData(), &count);
     QList<QByteArray> out;
     for (int i = 0; paths && i < count; ++i)
         if (paths[i])
             out << QByteArray(paths[i]);
     return out;
+}
+
+} // namespace
+
+QList<QByteArray> FindPathsWithDeviceId(const QString& vendorId, const QString& productId, int interfaceId,
+                                        int deviceId)
+{
+    const QByteArray vid = vendorId.toUtf8();
+    const QByteArray pid = productId.toUtf8();
+    int count = 5;
+    char** paths =
+        UsbFinderC_FindHidDevicesByDeviceId(vid.constData(), pid.constData(), interfaceId, deviceId, &count);
+    return pathList(paths, count);
+}
+
+QList<QByteArray> FindPaths(const QString& vendorId, const QString& productId, bool byDeviceId)
+{
+    if (byDeviceId)
+        return FindPathsWithDeviceId(vendorId, productId, 1, 5);
+    const QByteArray vid = vendorId.toUtf8();
+    const QByteArray pid = productId.toUtf8();
+    int count = 5;
+    char** paths = UsbFinderC_FindHidDevicesByDefaultDeviceId(vid.constData(), pid.constData(), &count);
+    return pathList(paths, count);
 }
 
 DeviceAllInfo NewDeviceRecord(const QByteArray& path, const QString& vendorId, const QString& productId)

@@ -49,6 +49,9 @@ void ReidentifyDevice(int index);
 QVector<QString> ConfiguredProductIds(const ConfigIni::Snapshot& config);
 // Paths of one product id, as the library returned them (count preset to 5).
 QList<QByteArray> FindPaths(const QString& vendorId, const QString& productId, bool byDeviceId);
+// The paths of one product's HID interface with that device id (at most five).
+QList<QByteArray> FindPathsWithDeviceId(const QString& vendorId, const QString& productId, int interfaceId,
+                                        int deviceId);
 // A fresh record for a path: ids, release text, offline.
 DeviceAllInfo NewDeviceRecord(const QByteArray& path, const QString& vendorId, const QString& productId);
 

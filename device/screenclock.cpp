@@ -1,5 +1,7 @@
 #include "device/screenclock.h"
 
+#include "device/devicediscovery.h"
+
 #include "hidusb/HIDUsb.h"
 
 #include <QDate>
@@ -16,8 +18,6 @@ namespace {
 // The library's interface and device numbers of a screen device.
 constexpr int ScreenInterfaceId = 1;
 constexpr int ScreenDeviceId = 8;
-// The most paths asked for per product id, as everywhere else.
-constexpr int MaxPathsPerId = 5;
 // Bytes 0 to 6 (head, year, month, day) must come back unchanged.
 constexpr int EchoedBytes = 7;
 
@@ -62,19 +62,12 @@ bool ScreenReplyValid(const QByteArray& command, const QByteArray& reply)
 
 int FindScreenDevices()
 {
-    const QByteArray vendor = HidVendorId.get().toLatin1();
-    const QStringList productIds = HidProductIds.get();
+    const QString vendor = HidVendorId.get();
     QStringList found;
     // The library is asked without the lock; the list is swapped in whole.
-    for (const QString& id : productIds) {
-        const QByteArray product = id.toLatin1();
-        int count = MaxPathsPerId;
-        char** paths = UsbFinderC_FindHidDevicesByDeviceId(vendor.constData(), product.constData(),
-                                                            ScreenInterfaceId, ScreenDeviceId, &count);
-        for (int i = 0; paths && i < count; ++i)
-            if (paths[i])
-                found << QString::fromLatin1(paths[i]);
-    }
+    for (const QString& id : HidProductIds.get())
+        for (const QByteArray& path : FindPathsWithDeviceId(vendor, id, ScreenInterfaceId, ScreenDeviceId))
+            found << QString::fromLatin1(path);
     FoundHidPaths.set(found);
     return found.size();
 }
