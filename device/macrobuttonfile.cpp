@@ -8,7 +8,6 @@
 #include "device/macrorecordcodec.h"
 #include "device/macrotextfile.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -23,8 +22,7 @@ MacroButtonScan ScanMacroButtonFiles(const QString& folder, bool rebuild)
 {
     MacroButtonScan scan;
     const QString xml = QStringLiteral("xml");
-    QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks,
-                                                       QDir::Name | QDir::IgnoreCase);
+    QFileInfoList entries = MacroFolderEntries(folder);
     for (int i = 0; i < entries.size(); ++i) {
         if (entries.at(i).fileName().contains(xml)) {
             entries.removeAt(i);

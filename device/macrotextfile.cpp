@@ -93,12 +93,15 @@ QString MacroFilePath(const QString& folder, const QString& name)
     return folder + QLatin1Char('/') + name + QStringLiteral(".ini");
 }
 
+QFileInfoList MacroFolderEntries(const QString& folder)
+{
+    return QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDir::Name | QDir::IgnoreCase);
+}
+
 QStringList ListMacroNames(const QString& folder)
 {
     QStringList names;
-    const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks,
-                                                             QDir::Name | QDir::IgnoreCase);
-    for (const QFileInfo& entry : entries) {
+    for (const QFileInfo& entry : MacroFolderEntries(folder)) {
         QString name = entry.fileName();
         if (name.contains(QLatin1String("xml")))
             continue;

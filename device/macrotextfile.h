@@ -6,6 +6,7 @@
 // and write them through these functions. GUI thread.
 #include "device/macroevents.h"
 
+#include <QFileInfoList>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -18,8 +19,9 @@ QString MacroFolder();
 // folder + "/" + name + ".ini".
 QString MacroFilePath(const QString& folder, const QString& name);
 
-// The macro list: the folder's plain files (hidden ones too; no folders, no links) in name order
-// ignoring case, names containing "xml" (case-sensitive) skipped, every ".ini" removed.
+// The macro folder's plain files (hidden ones too; no folders, no links) in name order ignoring case.
+QFileInfoList MacroFolderEntries(const QString& folder);
+// The macro list: those files, names containing "xml" (case-sensitive) skipped, every ".ini" removed.
 QStringList ListMacroNames(const QString& folder);
 
 struct MacroFileContent {
