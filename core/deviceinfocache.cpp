@@ -3,6 +3,7 @@
 #include "core/apppaths.h"
 #include "core/configini.h"
 #include "core/devicestate.h"
+#include "core/profileexportfile.h"
 #include "core/savefilecommit.h"
 
 #include <QDataStream>
@@ -109,13 +110,13 @@ int CheckProfileFile(const QString& path, FlashDataMap* out)
     QByteArray record;
     if (!readBlock(file, &marker) || !readBlock(file, &sensor) || !readBlock(file, &record))
         return 1;
-    if (untilNul(marker) != QByteArrayLiteral("Dovoz"))
+    if (untilNul(marker) != QByteArray(ProfileExportMarker))
         return 1;
 
     const QString section = QStringLiteral("Drive") + QString::number(CurrentDeviceIndex() + 1);
-    // The export keeps at most 12 bytes of the name; compare what it can hold.
-    const QByteArray ownSensor =
-        untilNul(ConfigIni::instance()->value(section, QStringLiteral("Sensor")).toUtf8().left(12));
+    // The export keeps at most ProfileExportTextSize bytes of the name; compare what it can hold.
+    const QByteArray ownSensor = untilNul(
+        ConfigIni::instance()->value(section, QStringLiteral("Sensor")).toUtf8().left(ProfileExportTextSize));
     if (untilNul(sensor) != ownSensor)
         return 2;
 

@@ -13,7 +13,7 @@ QByteArray ProfileExportBytes(const FlashDataMap& record, const QString& sensorN
     // The reader compares the texts up to their first zero byte, so a name of exactly 12
     // bytes carries none.
     const auto fixed = [](const QByteArray& text) { return text.left(ProfileExportTextSize).leftJustified(ProfileExportTextSize, '\0'); };
-    const QByteArray marker = fixed(QByteArrayLiteral("Dovoz"));
+    const QByteArray marker = fixed(QByteArray(ProfileExportMarker));
     const QByteArray sensor = fixed(sensorName.toUtf8());
 
     QByteArray bytes;

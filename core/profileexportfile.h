@@ -10,6 +10,8 @@
 #include <QByteArray>
 #include <QString>
 
+// The marker that opens the file (before its padding).
+constexpr char ProfileExportMarker[] = "Dovoz";
 constexpr int ProfileExportTextSize = 12;
 constexpr int ProfileExportFileSize = 3 * 4 + 2 * ProfileExportTextSize + int(sizeof(FlashDataMap));
 
