@@ -341,9 +341,7 @@ void Buttoninterface::SlotAllLanguage(int index)
     const int count = profiles->count();
     const int current = profiles->currentIndex();
     profiles->blockSignals(true);
-    profiles->clear();
-    for (int i = 1; i <= count; ++i)
-        profiles->addItem(ProfileNamePrefix + QString::number(i));
+    FillProfileItems(count);
     profiles->setCurrentIndex(current);
     profiles->blockSignals(false);
 }
@@ -1188,15 +1186,20 @@ void Buttoninterface::on_Reset_clicked()
         WorkerPollTimer->start();
 }
 
+void Buttoninterface::FillProfileItems(int count)
+{
+    m_ui->ProjectChoose->clear();
+    for (int i = 1; i <= count; ++i)
+        m_ui->ProjectChoose->addItem(ProfileNamePrefix + QString::number(i));
+}
+
 void Buttoninterface::SlotUpDataConfigUI(int ToTalItem, int SelectIndex, bool ItemEnable)
 {
     MyConmboBox* profiles = m_ui->ProjectChoose;
     profiles->blockSignals(true);
-    profiles->clear();
     // A device without profile reports shows its one configuration.
     const int items = ToTalItem > 0 ? ToTalItem : (ToTalItem == 0 ? 1 : 0);
-    for (int k = 0; k < items; ++k)
-        profiles->addItem(ProfileNamePrefix + QString::number(k + 1));
+    FillProfileItems(items);
     profiles->blockSignals(false);
     profiles->setEnabled(ItemEnable);
     if (ToTalItem > 0 && SelectIndex >= 0 && SelectIndex < items)

@@ -210,6 +210,8 @@ private:
     bool ExportConfig(QString path, FlashDataMap record);
     // The export or import file the user picks, "" when cancelled.
     QString AskConfigFile(bool save);
+    // The profile list: "prefix 1" .. "prefix count", in the current language.
+    void FillProfileItems(int count);
     // The folder of the last configuration file picked; home at first.
     QString LastConfigFolder;
 
