@@ -113,7 +113,7 @@ int CheckProfileFile(const QString& path, FlashDataMap* out)
     if (untilNul(marker) != QByteArray(ProfileExportMarker))
         return 1;
 
-    const QString section = QStringLiteral("Drive") + QString::number(CurrentDeviceIndex() + 1);
+    const QString section = CurrentDeviceSection();
     // The export keeps at most ProfileExportTextSize bytes of the name; compare what it can hold.
     const QByteArray ownSensor = untilNul(
         ConfigIni::instance()->value(section, QStringLiteral("Sensor")).toUtf8().left(ProfileExportTextSize));

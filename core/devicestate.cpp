@@ -72,6 +72,11 @@ quint32 CurrentDeviceIndex()
     return CurrentDevice.read([](const DeviceAllInfo& d) { return d.DriveIndex; });
 }
 
+QString CurrentDeviceSection()
+{
+    return QStringLiteral("Drive") + QString::number(CurrentDeviceIndex() + 1);
+}
+
 void ResetDeviceState()
 {
     {

@@ -87,6 +87,8 @@ bool SendRecordToBoundDevice(const FlashDataMap& record, quint32 binding = 0);
 
 // The section index of the chosen device ("Drive" + index + 1).
 quint32 CurrentDeviceIndex();
+// The chosen device's section in Config.ini: "Drive" + (index + 1).
+QString CurrentDeviceSection();
 
 // The device the pairing dialog pairs while the device pages are not active, when PairChosen
 // is set (a click on a device button stores it; Space on the choice page clears the flag).

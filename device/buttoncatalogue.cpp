@@ -354,6 +354,6 @@ ButtonFunctionCode DpiLockBytes(int dpi, const SensorDefinitionTable& table, con
 
 QString CurrentSensorName()
 {
-    const QString group = QStringLiteral("Drive") + QString::number(CurrentDeviceIndex() + 1);
+    const QString group = CurrentDeviceSection();
     return ConfigIni::instance()->value(group, QStringLiteral("Sensor"));
 }

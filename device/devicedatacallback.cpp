@@ -42,7 +42,7 @@ constexpr int ButtonCount = 16;
 
 QString deviceSection()
 {
-    return QStringLiteral("Drive") + QString::number(CurrentDeviceIndex() + 1);
+    return CurrentDeviceSection();
 }
 
 // A report belongs to the device the program serves only while the binding it came under

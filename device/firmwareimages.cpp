@@ -171,7 +171,7 @@ bool CheckFirmwareUpdate(int kind, const QString& shownVersion, int receiverClas
     const QString stemKey = FirmwareStemKey(kind, receiverClass);
     if (stemKey.isEmpty())
         return false;
-    const QString section = QStringLiteral("Drive") + QString::number(CurrentDeviceIndex() + 1);
+    const QString section = CurrentDeviceSection();
     const QString stem = config->value(section, stemKey);
     const int mid = config->value(section, QStringLiteral("MID")).toInt();
     return ProbeFirmwareImages(kind, shownVersion, stem, FirmwareCid.load(), mid);

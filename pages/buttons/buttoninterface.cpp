@@ -348,7 +348,7 @@ void Buttoninterface::SlotAllLanguage(int index)
 
 int Buttoninterface::KeyNumber() const
 {
-    const QString section = QStringLiteral("Drive") + QString::number(CurrentDeviceIndex() + 1);
+    const QString section = CurrentDeviceSection();
     const int n = ConfigIni::instance()->value(section, QStringLiteral("KeyNumber")).toInt(nullptr, 10);
     return std::clamp(n, 0, int(SlotCount));
 }
@@ -1005,7 +1005,7 @@ void Buttoninterface::SlotDeleteMacroButton(QString MacroName)
 {
     // Only buttons 0 to 5 can have a device default, and only a list that starts with "0x05".
     QStringList keyParams[6];
-    const QString section = QStringLiteral("Drive") + QString::number(CurrentDeviceIndex() + 1);
+    const QString section = CurrentDeviceSection();
     for (int k = 1; k <= 6; ++k) {
         const QStringList list = ConfigIni::instance()->valueList(section, QStringLiteral("KeyParam") + QString::number(k));
         if (!list.isEmpty() && list.first() == QLatin1String("0x05"))

@@ -78,7 +78,7 @@ QString TwoHexDigits(int value)
 
 QString DeviceGroup()
 {
-    return QStringLiteral("Drive") + QString::number(CurrentDeviceIndex() + 1);
+    return CurrentDeviceSection();
 }
 
 // A key read as a decimal number; missing or not a number reads as 0.

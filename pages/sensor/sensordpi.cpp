@@ -265,7 +265,7 @@ void SensorDPI::SelectLevel(int level)
 
 void SensorDPI::LoadDpiDefaults()
 {
-    const QString group = QStringLiteral("Drive") + QString::number(CurrentDeviceIndex() + 1);
+    const QString group = CurrentDeviceSection();
     ConfigIni* const config = ConfigIni::instance();
     const QStringList colors = config->valueList(group, QStringLiteral("DPIColor"));
     for (int t = 0; t < LevelCount && 3 * t + 2 < colors.size(); ++t)

@@ -300,7 +300,7 @@ void FormSetting::SlotLanguageSameB(int index)
 
 QStringList FormSetting::AdvancedOptions()
 {
-    const QString section = QStringLiteral("Drive") + QString::number(CurrentDeviceIndex() + 1);
+    const QString section = CurrentDeviceSection();
     QStringList items = ConfigIni::instance()->valueList(section, QStringLiteral("Adveanced"));
     for (QString& item : items)
         item = item.trimmed();
@@ -1199,7 +1199,7 @@ bool FormSetting::CopyDongleIdToMice()
 
 QString FormSetting::DeviceSection() const
 {
-    return QStringLiteral("Drive") + QString::number(CurrentDeviceIndex() + 1);
+    return CurrentDeviceSection();
 }
 
 QString FormSetting::SectionValue(const QString& key) const

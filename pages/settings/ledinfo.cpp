@@ -45,7 +45,7 @@ LedInfo::~LedInfo()
 void LedInfo::SlotRGBValue(DongleRGB* Rgb)
 {
     const QStringList advanced = ConfigIni::instance()->valueList(
-        QStringLiteral("Drive") + QString::number(CurrentDeviceIndex() + 1), QStringLiteral("Adveanced"));
+        CurrentDeviceSection(), QStringLiteral("Adveanced"));
     // A model without a second item has no receiver LED option, as if it said "-1".
     const QString ledOption = advanced.size() > 1 ? advanced.at(1) : QStringLiteral("-1");
     const DeviceAllInfo device = CurrentDevice.get();
