@@ -1,5 +1,7 @@
 #include "core/devicestate.h"
 
+#include "core/configini.h"
+
 #include "hidusb/HIDUsb.h"
 
 std::recursive_mutex& DeviceStateMutex()
@@ -75,6 +77,22 @@ quint32 CurrentDeviceIndex()
 QString CurrentDeviceSection()
 {
     return QStringLiteral("Drive") + QString::number(CurrentDeviceIndex() + 1);
+}
+
+QStringList CurrentAdvancedOptions()
+{
+    QStringList items = ConfigIni::instance()->valueList(CurrentDeviceSection(), QStringLiteral("Adveanced"));
+    for (QString& item : items)
+        item = item.trimmed();
+    while (items.size() < 2)
+        items << QStringLiteral("-1");
+    return items;
+}
+
+bool ReceiverLedOptionApplies()
+{
+    const DeviceAllInfo device = CurrentDevice.get();
+    return CurrentAdvancedOptions().at(1) != QLatin1String("-1") && device.Wired != 1 && device.ConnectionType == 1;
 }
 
 void ResetDeviceState()

@@ -11,6 +11,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <mutex>
@@ -89,6 +90,12 @@ bool SendRecordToBoundDevice(const FlashDataMap& record, quint32 binding = 0);
 quint32 CurrentDeviceIndex();
 // The chosen device's section in Config.ini: "Drive" + (index + 1).
 QString CurrentDeviceSection();
+// The chosen device's "Adveanced" items of its section, trimmed, at least two: item 0 the
+// long-range option, item 1 the receiver LED option ("-1" for an option the model lacks).
+QStringList CurrentAdvancedOptions();
+// The receiver LED option applies: the model has it and the chosen device is reached through
+// a 4 kHz receiver (connection type 1), not on its cable.
+bool ReceiverLedOptionApplies();
 
 // The device the pairing dialog pairs while the device pages are not active, when PairChosen
 // is set (a click on a device button stores it; Space on the choice page clears the flag).

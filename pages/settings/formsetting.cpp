@@ -300,19 +300,12 @@ void FormSetting::SlotLanguageSameB(int index)
 
 QStringList FormSetting::AdvancedOptions()
 {
-    const QString section = CurrentDeviceSection();
-    QStringList items = ConfigIni::instance()->valueList(section, QStringLiteral("Adveanced"));
-    for (QString& item : items)
-        item = item.trimmed();
-    while (items.size() < 2)
-        items << NoOption;
-    return items;
+    return CurrentAdvancedOptions();
 }
 
 bool FormSetting::LedRowApplies()
 {
-    const DeviceAllInfo device = CurrentDevice.get();
-    return AdvancedOptions().at(1) != NoOption && device.Wired != 1 && device.ConnectionType == 1;
+    return ReceiverLedOptionApplies();
 }
 
 void FormSetting::SetLongRangeGroupVisible(bool visible)

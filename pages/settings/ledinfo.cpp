@@ -1,6 +1,5 @@
 #include "pages/settings/ledinfo.h"
 
-#include "core/configini.h"
 #include "core/devicestate.h"
 #include "core/postmsg.h"
 #include "ui/lang/langtext.h"
@@ -44,12 +43,7 @@ LedInfo::~LedInfo()
 
 void LedInfo::SlotRGBValue(DongleRGB* Rgb)
 {
-    const QStringList advanced = ConfigIni::instance()->valueList(
-        CurrentDeviceSection(), QStringLiteral("Adveanced"));
-    // A model without a second item has no receiver LED option, as if it said "-1".
-    const QString ledOption = advanced.size() > 1 ? advanced.at(1) : QStringLiteral("-1");
-    const DeviceAllInfo device = CurrentDevice.get();
-    if (ledOption == QLatin1String("-1") || device.Wired == 1 || device.ConnectionType != 1)
+    if (!ReceiverLedOptionApplies())
         return;
     for (QWidget* w : std::initializer_list<QWidget*>{ui->TitleButton_7, ui->label_14, ui->ReUntil, ui->ReUntil_2,
                                                       ui->ReUntil_3, ui->textEdit_2, ui->textEdit_3, ui->textEdit_4})
