@@ -8,20 +8,17 @@
 
 FindNewVer::FindNewVer(QWidget* parent)
     : QDialog(parent)
-    , ui(new Ui::FindNewVer)
+    , m_ui(new Ui::FindNewVer)
 {
-    ui->setupUi(this);
+    m_ui->setupUi(this);
     SkinFolder = Skin::WarningDialogFolder();
-    Skin::ApplyNoticeSkin(this, SkinFolder, ui->SameMacroA, ui->label, ui->CloseButton);
-    Skin::ApplyConfirmButton(ui->NewHong, SkinFolder);
+    Skin::ApplyNoticeSkin(this, SkinFolder, m_ui->SameMacroA, m_ui->label, m_ui->CloseButton);
+    Skin::ApplyConfirmButton(m_ui->NewHong, SkinFolder);
     PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
     SlotAllLanguage(CurrentLanguage);
 }
 
-FindNewVer::~FindNewVer()
-{
-    delete ui;
-}
+FindNewVer::~FindNewVer() = default;
 
 void FindNewVer::on_NewHong_clicked()
 {
@@ -30,9 +27,9 @@ void FindNewVer::on_NewHong_clicked()
 
 void FindNewVer::SlotAllLanguage(int index)
 {
-    ui->label->setText(LangText(LangTable::NewVerTexts, index, 0));
-    ui->NoApear->setText(LangText(LangTable::NewVerTexts, index, 1));
-    ui->NewHong->setText(LangText(LangTable::QuestionTexts, index, 2));
+    m_ui->label->setText(LangText(LangTable::NewVerTexts, index, 0));
+    m_ui->NoApear->setText(LangText(LangTable::NewVerTexts, index, 1));
+    m_ui->NewHong->setText(LangText(LangTable::QuestionTexts, index, 2));
 }
 
 void FindNewVer::on_CloseButton_clicked()

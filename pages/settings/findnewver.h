@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QScopedPointer>
 
 namespace Ui {
 class FindNewVer;
@@ -23,7 +24,7 @@ private slots:
     void on_CloseButton_clicked();
 
 private:
-    Ui::FindNewVer* ui;
+    const QScopedPointer<Ui::FindNewVer> m_ui;
     QString SkinFolder;
 };
 

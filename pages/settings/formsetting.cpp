@@ -66,32 +66,32 @@ std::atomic<FirmwareUpgrade*> MachineRoadInUse{nullptr};
 
 FormSetting::FormSetting(QWidget* parent)
     : QWidget(parent)
-    , ui(new Ui::FormSetting)
+    , m_ui(new Ui::FormSetting)
     , LedInfoDialog(nullptr)
 {
-    ui->setupUi(this);
+    m_ui->setupUi(this);
 
-    for (QWidget* w : {static_cast<QWidget*>(ui->NewLabel), static_cast<QWidget*>(ui->Receive_2),
-                       static_cast<QWidget*>(ui->TitleButton_8), static_cast<QWidget*>(ui->label_12),
-                       static_cast<QWidget*>(ui->label_13), static_cast<QWidget*>(ui->frameClose)})
+    for (QWidget* w : {static_cast<QWidget*>(m_ui->NewLabel), static_cast<QWidget*>(m_ui->Receive_2),
+                       static_cast<QWidget*>(m_ui->TitleButton_8), static_cast<QWidget*>(m_ui->label_12),
+                       static_cast<QWidget*>(m_ui->label_13), static_cast<QWidget*>(m_ui->frameClose)})
         w->hide();
 
     // The lower rows close up over the hidden sleep-time group.
-    ui->TitleButton_5->move(40, 350);
-    ui->label_9->move(70, 343);
-    ui->checkBox->move(40, 380);
-    ui->label_10->move(70, 380);
-    ui->toolButton->move(40, 420);
-    ui->pushButton->move(60, 420);
-    ui->TitleButton_6->move(40, 480);
-    ui->label_11->move(70, 473);
-    ui->checkBox_2->move(40, 510);
-    ui->textEdit->move(65, 505);
-    ui->TitleButton_7->move(40, 560);
-    ui->label_14->move(70, 553);
+    m_ui->TitleButton_5->move(40, 350);
+    m_ui->label_9->move(70, 343);
+    m_ui->checkBox->move(40, 380);
+    m_ui->label_10->move(70, 380);
+    m_ui->toolButton->move(40, 420);
+    m_ui->pushButton->move(60, 420);
+    m_ui->TitleButton_6->move(40, 480);
+    m_ui->label_11->move(70, 473);
+    m_ui->checkBox_2->move(40, 510);
+    m_ui->textEdit->move(65, 505);
+    m_ui->TitleButton_7->move(40, 560);
+    m_ui->label_14->move(70, 553);
     const int ledRows[] = {580, 620, 660};
-    QCheckBox* boxes[] = {ui->ReUntil, ui->ReUntil_2, ui->ReUntil_3};
-    QTextEdit* captions[] = {ui->textEdit_2, ui->textEdit_3, ui->textEdit_4};
+    QCheckBox* boxes[] = {m_ui->ReUntil, m_ui->ReUntil_2, m_ui->ReUntil_3};
+    QTextEdit* captions[] = {m_ui->textEdit_2, m_ui->textEdit_3, m_ui->textEdit_4};
     for (int i = 0; i < 3; ++i) {
         boxes[i]->move(70, ledRows[i]);
         captions[i]->move(90, ledRows[i]);
@@ -112,7 +112,7 @@ FormSetting::FormSetting(QWidget* parent)
     PostMsg::Connect(SIGNAL(SigUpdateStart()), this, SLOT(on_Start()));
     PostMsg::Connect(SIGNAL(SigContinue(int)), this, SLOT(SlotContinue(int)));
 
-    connect(ui->scrollArea->verticalScrollBar(), &QScrollBar::valueChanged, this, &FormSetting::SlotScroolChange);
+    connect(m_ui->scrollArea->verticalScrollBar(), &QScrollBar::valueChanged, this, &FormSetting::SlotScroolChange);
 
     SkinFolder = Skin::Folder(QStringLiteral("FormSetting"));
 
@@ -134,10 +134,10 @@ FormSetting::FormSetting(QWidget* parent)
     MouseCheckTimer->setInterval(Timing::Scaled(Timing::SettingsPageTick));
     WireMachineRoad();
 
-    VersionLabelOrigin = ui->label->pos();
+    VersionLabelOrigin = m_ui->label->pos();
 
     if (StartAtLogin::Enabled())
-        ui->checkBox->setChecked(true);
+        m_ui->checkBox->setChecked(true);
 
     SetLongRangeGroupVisible(false);
     SetLedGroupVisible(false);
@@ -162,7 +162,6 @@ FormSetting::~FormSetting()
     delete UpdateWarningDialog;
     ReceiverCheckTimer = nullptr;
     MouseCheckTimer = nullptr;
-    delete ui;
 }
 
 void FormSetting::mousePressEvent(QMouseEvent*)
@@ -175,39 +174,40 @@ void FormSetting::ApplySkin()
     ButtonColorText = Skin::OptionColor(QStringLiteral("ButtonColor"));
     const QString& f = SkinFolder;
 
-    for (QLabel* l : {ui->label, ui->label_2, ui->label_3, ui->label_4, ui->label_5, ui->label_6, ui->label_7,
-                      ui->label_8, ui->label_9, ui->label_10, ui->label_11, ui->label_14})
+    for (QLabel* l : {m_ui->label, m_ui->label_2, m_ui->label_3, m_ui->label_4, m_ui->label_5, m_ui->label_6,
+                      m_ui->label_7, m_ui->label_8, m_ui->label_9, m_ui->label_10, m_ui->label_11, m_ui->label_14})
         l->setStyleSheet(Skin::LabelStyle(label));
-    ui->pushButton_2->setStyleSheet(Skin::PictureButtonStyle(QStringLiteral("QPushButton"),
+    m_ui->pushButton_2->setStyleSheet(Skin::PictureButtonStyle(QStringLiteral("QPushButton"),
                                                              Skin::ColorDeclaration(ButtonColorText),
                                                              QStringLiteral("background-image"), f,
                                                              QStringLiteral("PariButton.png")));
-    ui->pushButton->setStyleSheet(Skin::LinkButtonStyle(label, QStringLiteral("left")));
-    ui->pushButton_3->setStyleSheet(Skin::LinkButtonStyle(label, QStringLiteral("right")));
-    ui->pushButton_4->setStyleSheet(Skin::LinkButtonStyle(label, QStringLiteral("right")));
-    for (QToolButton* mark : {ui->TitleButton_2, ui->TitleButton_3, ui->TitleButton_4, ui->TitleButton_5,
-                              ui->TitleButton_6, ui->TitleButton_7})
+    m_ui->pushButton->setStyleSheet(Skin::LinkButtonStyle(label, QStringLiteral("left")));
+    m_ui->pushButton_3->setStyleSheet(Skin::LinkButtonStyle(label, QStringLiteral("right")));
+    m_ui->pushButton_4->setStyleSheet(Skin::LinkButtonStyle(label, QStringLiteral("right")));
+    for (QToolButton* mark : {m_ui->TitleButton_2, m_ui->TitleButton_3, m_ui->TitleButton_4, m_ui->TitleButton_5,
+                              m_ui->TitleButton_6, m_ui->TitleButton_7})
         mark->setStyleSheet(Skin::BorderImageStyle(mark->objectName(), f, QStringLiteral("Title.png")));
-    ui->toolButton->setStyleSheet(Skin::BorderImageStyle(ui->toolButton->objectName(), f, QStringLiteral("Mouse.png")));
+    m_ui->toolButton->setStyleSheet(
+        Skin::BorderImageStyle(m_ui->toolButton->objectName(), f, QStringLiteral("Mouse.png")));
 
-    Skin::ApplyComboSkin(ui->comboBox, f, true, QStringLiteral("QComboBox:disabled{color: rgb(63, 63, 63);}"));
-    ui->comboBox->setMaxVisibleItems(5);
+    Skin::ApplyComboSkin(m_ui->comboBox, f, true, QStringLiteral("QComboBox:disabled{color: rgb(63, 63, 63);}"));
+    m_ui->comboBox->setMaxVisibleItems(5);
 
-    for (QCheckBox* box : {ui->checkBox, ui->checkBox_2})
+    for (QCheckBox* box : {m_ui->checkBox, m_ui->checkBox_2})
         box->setStyleSheet(Skin::NamedCheckBoxStyle(box->objectName(), f));
-    for (QCheckBox* box : {ui->ReUntil, ui->ReUntil_2, ui->ReUntil_3})
+    for (QCheckBox* box : {m_ui->ReUntil, m_ui->ReUntil_2, m_ui->ReUntil_3})
         box->setStyleSheet(Skin::OptionCheckBoxStyle(f, label));
-    for (QTextEdit* edit : {ui->textEdit, ui->textEdit_2, ui->textEdit_3, ui->textEdit_4})
+    for (QTextEdit* edit : {m_ui->textEdit, m_ui->textEdit_2, m_ui->textEdit_3, m_ui->textEdit_4})
         edit->setStyleSheet(Skin::TransparentTextEditStyle(edit->objectName(), label));
-    for (QToolButton* warning : {ui->toolButton_2, ui->toolButton_3}) {
+    for (QToolButton* warning : {m_ui->toolButton_2, m_ui->toolButton_3}) {
         warning->setStyleSheet(Skin::PictureButtonStyle(QStringLiteral("QToolButton"),
                                                         QStringLiteral("color: rgb(255,106,0);"),
                                                         QStringLiteral("background-image"), f,
                                                         QStringLiteral("Picture.png")));
         warning->hide();
     }
-    ui->scrollArea->setFrameShape(QFrame::NoFrame);
-    ui->scrollAreaWidgetContents->setStyleSheet(QStringLiteral("background-color:transparent;border:none;"));
+    m_ui->scrollArea->setFrameShape(QFrame::NoFrame);
+    m_ui->scrollAreaWidgetContents->setStyleSheet(QStringLiteral("background-color:transparent;border:none;"));
 }
 
 // ---- Languages ----
@@ -215,7 +215,7 @@ void FormSetting::ApplySkin()
 void FormSetting::SlotAllLanguage(int index)
 {
     const QString family = Skin::FormFontFamily();
-    ui->Receive_2->setFont(QFont(family, 10));
+    m_ui->Receive_2->setFont(QFont(family, 10));
 
     struct Placement {
         int labelX;
@@ -231,54 +231,54 @@ void FormSetting::SlotAllLanguage(int index)
         labelX = placements[index].labelX;
         receive = placements[index].receive;
     } else if (index == 5) {
-        ui->Receive_2->setFont(QFont(family, 7));
+        m_ui->Receive_2->setFont(QFont(family, 7));
         labelX = 280;
         moveReceive = false;
     }
-    ui->label_5->move(labelX, 155);
+    m_ui->label_5->move(labelX, 155);
     if (moveReceive)
-        ui->Receive_2->move(receive);
-    ui->toolButton_2->move(460, 160);
-    ui->label_7->move(labelX, 185);
-    ui->toolButton_3->move(460, 190);
+        m_ui->Receive_2->move(receive);
+    m_ui->toolButton_2->move(460, 160);
+    m_ui->label_7->move(labelX, 185);
+    m_ui->toolButton_3->move(460, 190);
 
     const bool chinese = index == 1 || index == 2;
-    ui->pushButton_4->setText(LangText(LangTable::EnglishTexts, 0, chinese ? 1 : 0));
-    ui->pushButton_3->setText(LangText(LangTable::EnglishTexts, 0, chinese ? 2 : 3));
+    m_ui->pushButton_4->setText(LangText(LangTable::EnglishTexts, 0, chinese ? 1 : 0));
+    m_ui->pushButton_3->setText(LangText(LangTable::EnglishTexts, 0, chinese ? 2 : 3));
 
     const auto text = [index](int position) { return LangText(LangTable::FormSettingTexts, index, position); };
-    ui->label->setText(text(0));
-    ui->label_2->setText(text(1));
-    ui->label_3->setText(text(2));
-    ui->label_4->setText(text(3));
-    ui->label_6->setText(text(4));
-    ui->label_8->setText(text(5));
-    ui->pushButton_2->setText(text(6));
+    m_ui->label->setText(text(0));
+    m_ui->label_2->setText(text(1));
+    m_ui->label_3->setText(text(2));
+    m_ui->label_4->setText(text(3));
+    m_ui->label_6->setText(text(4));
+    m_ui->label_8->setText(text(5));
+    m_ui->pushButton_2->setText(text(6));
     ReceiveText = text(7);
-    ui->Receive_2->setText(ReceiveText);
-    ui->label_9->setText(text(9));
-    ui->label_10->setText(text(10));
-    ui->pushButton->setText(text(11));
-    ui->label_11->setText(text(12));
-    ui->textEdit->setText(text(13));
+    m_ui->Receive_2->setText(ReceiveText);
+    m_ui->label_9->setText(text(9));
+    m_ui->label_10->setText(text(10));
+    m_ui->pushButton->setText(text(11));
+    m_ui->label_11->setText(text(12));
+    m_ui->textEdit->setText(text(13));
     WiredModeText = text(14);
     NoDeviceText = text(15);
-    ui->NewLabel->setText(text(16));
+    m_ui->NewLabel->setText(text(16));
     SameDeviceText = text(17);
     VerNewText = text(18);
-    ui->label_14->setText(text(19));
-    ui->textEdit_2->setText(text(20));
-    ui->textEdit_3->setText(text(21));
-    ui->textEdit_4->setText(text(22));
+    m_ui->label_14->setText(text(19));
+    m_ui->textEdit_2->setText(text(20));
+    m_ui->textEdit_3->setText(text(21));
+    m_ui->textEdit_4->setText(text(22));
     NoRecieveText = text(23);
     NoUSBText = text(24);
     ErrorText = text(25);
     MultiMouseText = text(26);
     MultiDongleText = text(27);
     for (int item = 0; item < StopCloseTime::ItemCount; ++item)
-        ui->frameClose->SetStopCloseItemText(item, text(28 + item));
-    ui->label_12->setText(text(39));
-    ui->label_13->setText(text(40));
+        m_ui->frameClose->SetStopCloseItemText(item, text(28 + item));
+    m_ui->label_12->setText(text(39));
+    m_ui->label_13->setText(text(40));
 }
 
 void FormSetting::on_comboBox_activated(int index)
@@ -292,8 +292,8 @@ void FormSetting::on_comboBox_activated(int index)
 
 void FormSetting::SlotLanguageSameB(int index)
 {
-    const QSignalBlocker blocker(ui->comboBox);
-    ui->comboBox->setCurrentIndex(index);
+    const QSignalBlocker blocker(m_ui->comboBox);
+    m_ui->comboBox->setCurrentIndex(index);
 }
 
 // ---- Rows ----
@@ -310,28 +310,28 @@ bool FormSetting::LedRowApplies()
 
 void FormSetting::SetLongRangeGroupVisible(bool visible)
 {
-    for (QWidget* w : {static_cast<QWidget*>(ui->TitleButton_6), static_cast<QWidget*>(ui->label_11),
-                       static_cast<QWidget*>(ui->checkBox_2), static_cast<QWidget*>(ui->textEdit)})
+    for (QWidget* w : {static_cast<QWidget*>(m_ui->TitleButton_6), static_cast<QWidget*>(m_ui->label_11),
+                       static_cast<QWidget*>(m_ui->checkBox_2), static_cast<QWidget*>(m_ui->textEdit)})
         w->setVisible(visible);
 }
 
 void FormSetting::SetLedGroupVisible(bool visible)
 {
-    for (QWidget* w : {static_cast<QWidget*>(ui->TitleButton_7), static_cast<QWidget*>(ui->label_14),
-                       static_cast<QWidget*>(ui->ReUntil), static_cast<QWidget*>(ui->ReUntil_2),
-                       static_cast<QWidget*>(ui->ReUntil_3), static_cast<QWidget*>(ui->textEdit_2),
-                       static_cast<QWidget*>(ui->textEdit_3), static_cast<QWidget*>(ui->textEdit_4)})
+    for (QWidget* w : {static_cast<QWidget*>(m_ui->TitleButton_7), static_cast<QWidget*>(m_ui->label_14),
+                       static_cast<QWidget*>(m_ui->ReUntil), static_cast<QWidget*>(m_ui->ReUntil_2),
+                       static_cast<QWidget*>(m_ui->ReUntil_3), static_cast<QWidget*>(m_ui->textEdit_2),
+                       static_cast<QWidget*>(m_ui->textEdit_3), static_cast<QWidget*>(m_ui->textEdit_4)})
         w->setVisible(visible);
 }
 
 void FormSetting::PlaceBottom(bool ledShown)
 {
     const int height = ledShown ? TallContentHeight : ShortContentHeight;
-    ui->scrollAreaWidgetContents->setMinimumSize(ContentWidth, height);
-    ui->scrollAreaWidgetContents->setMaximumSize(ContentWidth, height);
+    m_ui->scrollAreaWidgetContents->setMinimumSize(ContentWidth, height);
+    m_ui->scrollAreaWidgetContents->setMaximumSize(ContentWidth, height);
     const int shift = height - ShortContentHeight;
-    ui->pushButton_3->move(610, 540 + shift);
-    ui->pushButton_4->move(490, 560 + shift);
+    m_ui->pushButton_3->move(610, 540 + shift);
+    m_ui->pushButton_4->move(490, 560 + shift);
 }
 
 void FormSetting::ApplyFormRules(bool showLongRange)
@@ -375,7 +375,7 @@ void FormSetting::SlotFormResetForm()
 {
     SetLongRangeGroupVisible(false);
     SetLedGroupVisible(false);
-    ui->checkBox_2->setChecked(false);
+    m_ui->checkBox_2->setChecked(false);
     PlaceBottom(false);
 }
 
@@ -384,7 +384,7 @@ void FormSetting::SlotLongRangeMode(bool Select)
     if (AdvancedOptions().at(0) == NoOption)
         return;
     SetLongRangeGroupVisible(true);
-    ui->checkBox_2->setChecked(Select);
+    m_ui->checkBox_2->setChecked(Select);
 }
 
 void FormSetting::SlotRGBValue(DongleRGB* Rgb)
@@ -394,13 +394,13 @@ void FormSetting::SlotRGBValue(DongleRGB* Rgb)
     SetLedGroupVisible(true);
     switch (Rgb ? Rgb->mode : 0) {
     case 1:
-        ui->ReUntil->setChecked(true);
+        m_ui->ReUntil->setChecked(true);
         break;
     case 2:
-        ui->ReUntil_2->setChecked(true);
+        m_ui->ReUntil_2->setChecked(true);
         break;
     case 3:
-        ui->ReUntil_3->setChecked(true);
+        m_ui->ReUntil_3->setChecked(true);
         break;
     default:
         break;
@@ -410,7 +410,7 @@ void FormSetting::SlotRGBValue(DongleRGB* Rgb)
 
 void FormSetting::SlotScroolChange(int index)
 {
-    ui->label->move(VersionLabelOrigin.x(), VersionLabelOrigin.y() + index + 10);
+    m_ui->label->move(VersionLabelOrigin.x(), VersionLabelOrigin.y() + index + 10);
 }
 
 // ---- Options ----
@@ -472,7 +472,7 @@ void FormSetting::on_pushButton_clicked()
 
 void FormSetting::on_pushButton_3_clicked()
 {
-    QDesktopServices::openUrl(QUrl(ui->pushButton_3->text(), QUrl::TolerantMode));
+    QDesktopServices::openUrl(QUrl(m_ui->pushButton_3->text(), QUrl::TolerantMode));
 }
 
 void FormSetting::on_pushButton_2_clicked()
@@ -491,7 +491,7 @@ void FormSetting::SlotLightToFrom(int index)
 {
     const int item = StopCloseTime::StopCloseIndexOfSeconds(index);
     if (item >= 0)
-        ui->frameClose->SetStopCloseIndex(item);
+        m_ui->frameClose->SetStopCloseIndex(item);
 }
 
 // ---- Version labels ----
@@ -499,34 +499,34 @@ void FormSetting::SlotLightToFrom(int index)
 void FormSetting::SlotLabelText(int index, QString Text)
 {
     if (index == 0) {
-        ui->label_5->setText(Text);
+        m_ui->label_5->setText(Text);
         CurrentDevice.update([&Text](DeviceAllInfo& d) { d.VersionText = Text; });
     } else if (index == 1) {
-        ui->label_7->setText(Text);
+        m_ui->label_7->setText(Text);
         CurrentDevice.update([&Text](DeviceAllInfo& d) { d.FirmwareVersionText = Text; });
     }
 }
 
 void FormSetting::SlotLabelTextB(QString TextA, QString Text)
 {
-    ui->label_5->setText(TextA);
+    m_ui->label_5->setText(TextA);
     const QString color = Skin::ColorDeclaration(ButtonColorText);
     const QString button = QStringLiteral("QToolButton");
     if (Text == QLatin1String("true")) {
-        ui->Receive_2->setStyleSheet(
+        m_ui->Receive_2->setStyleSheet(
             Skin::PictureButtonStyle(button, color, QStringLiteral("background-image"), SkinFolder,
                                      QStringLiteral("WaitUpdate.png"))
             + QStringLiteral("QToolButton::hover{background-image: ")
             + Skin::Url(SkinFolder, QStringLiteral("WaitUpdateHover.png")) + QStringLiteral(";}"));
     } else {
-        ui->Receive_2->setStyleSheet(Skin::PictureButtonStyle(button, color, QStringLiteral("border-image"),
+        m_ui->Receive_2->setStyleSheet(Skin::PictureButtonStyle(button, color, QStringLiteral("border-image"),
                                                               SkinFolder, QStringLiteral("Confirm.png")));
     }
 }
 
 void FormSetting::SetVerText()
 {
-    ui->Receive_2->setText(VerNewText);
+    m_ui->Receive_2->setText(VerNewText);
 }
 
 // ---- Firmware upgrade machine ----
@@ -557,7 +557,7 @@ void FormSetting::on_Mouse_clicked()
     }
     if (MouseUpToDate) {
         if (MouseUpToDate == 1)
-            ui->Receive_2->setText(VerNewText);
+            m_ui->Receive_2->setText(VerNewText);
         return;
     }
     if (ReceiverUpgradeActive || MouseUpgradeActive)
@@ -569,7 +569,7 @@ void FormSetting::StartReceiverRoad()
 {
     UpgradeRunning.store(true);
     UpgradeStep = 0;
-    ui->toolButton_2->hide();
+    m_ui->toolButton_2->hide();
     SetVer(2);
     DeviceWatchEnabled.store(0);
     ReceiverCheckTimer->start();
@@ -580,7 +580,7 @@ void FormSetting::StartMouseRoad()
 {
     UpgradeRunning.store(true);
     UpgradeStep = 0;
-    ui->toolButton_3->hide();
+    m_ui->toolButton_3->hide();
     SetVer(1);
     DeviceWatchEnabled.store(0);
     MouseCheckTimer->start();
@@ -589,12 +589,12 @@ void FormSetting::StartMouseRoad()
 
 void FormSetting::onDongleCheckTimer()
 {
-    RunFirmwareUpgrade(UpgradeStep, ReceiverFirmware, ui->label_5->text());
+    RunFirmwareUpgrade(UpgradeStep, ReceiverFirmware, m_ui->label_5->text());
 }
 
 void FormSetting::onMouseCheckTimer()
 {
-    RunFirmwareUpgrade(UpgradeStep, MouseFirmware, ui->label_7->text());
+    RunFirmwareUpgrade(UpgradeStep, MouseFirmware, m_ui->label_7->text());
 }
 
 void FormSetting::RunFirmwareUpgrade(int step, int kind, QString shownVersion)
@@ -652,7 +652,7 @@ void FormSetting::RunFirmwareUpgrade(int step, int kind, QString shownVersion)
             mouse ? EndMouseUpdate() : EndReceiverUpdate();
             RoadEndText = count == 0 ? (mouse ? WiredModeText : NoDeviceText) : SameDeviceText;
             if (!ChainedStart) {
-                (mouse ? ui->toolButton_3 : ui->toolButton_2)->show();
+                (mouse ? m_ui->toolButton_3 : m_ui->toolButton_2)->show();
             } else {
                 Skin::MoveCenteredOver(UpdateWarningDialog, this, QPoint(-75, -65));
                 UpdateWarningDialog->setModal(true);
@@ -798,16 +798,16 @@ void FormSetting::EndReceiverUpdate()
     DeviceWatchEnabled.store(1);
     switch (ReceiverUpdateState.load()) {
     case 4:
-        ui->toolButton_2->hide();
+        m_ui->toolButton_2->hide();
         SetUpdateStyle(false);
         break;
     case 2:
-        ui->toolButton_2->hide();
+        m_ui->toolButton_2->hide();
         SetUpdateStyle(false);
         NewerReceiverFirmware.store(false);
         break;
     case 1:
-        ui->toolButton_2->hide();
+        m_ui->toolButton_2->hide();
         break;
     default:
         break;
@@ -820,17 +820,17 @@ void FormSetting::EndMouseUpdate()
     DeviceWatchEnabled.store(1);
     switch (MouseUpdateState.load()) {
     case 4:
-        ui->toolButton_3->hide();
-        ui->Receive_2->setText(VerNewText);
+        m_ui->toolButton_3->hide();
+        m_ui->Receive_2->setText(VerNewText);
         SetUpdateStyle(false);
         break;
     case 2:
-        ui->toolButton_3->hide();
+        m_ui->toolButton_3->hide();
         SetUpdateStyle(false);
         NewerMouseFirmware.store(false);
         break;
     case 1:
-        ui->toolButton_3->hide();
+        m_ui->toolButton_3->hide();
         break;
     default:
         break;
@@ -916,19 +916,19 @@ void FormSetting::SetVer(int index)
         FillVersionLabels(true);
         break;
     case 1:
-        ui->toolButton_2->hide();
+        m_ui->toolButton_2->hide();
         break;
     case 2:
-        ui->toolButton_3->hide();
+        m_ui->toolButton_3->hide();
         break;
     case 3:
-        ui->Receive_2->setText(ReceiveText);
+        m_ui->Receive_2->setText(ReceiveText);
         break;
     case 4:
     case 5:
-        ui->Receive_2->setText(ReceiveText);
-        ui->toolButton_2->hide();
-        ui->toolButton_3->hide();
+        m_ui->Receive_2->setText(ReceiveText);
+        m_ui->toolButton_2->hide();
+        m_ui->toolButton_3->hide();
         // A running road keeps its flags: clearing them would let a second road start.
         if (!UpgradeRunning.load()) {
             ReceiverUpToDate = 0;
@@ -940,8 +940,8 @@ void FormSetting::SetVer(int index)
             FillVersionLabels(false);
         break;
     case 6:
-        ui->label_5->setText(QString());
-        ui->label_7->setText(QString());
+        m_ui->label_5->setText(QString());
+        m_ui->label_7->setText(QString());
         break;
     default:
         break;
@@ -979,13 +979,13 @@ void FormSetting::FillVersionLabels(bool check)
         NewerReceiverFirmware.store(CheckFirmwareUpdate(ReceiverFirmware, receiverText, type));
         SetUpdateStyle(NewerMouseFirmware.load() || NewerReceiverFirmware.load());
     }
-    ui->label_5->setText(receiverText);
-    ui->label_7->setText(mouseText);
+    m_ui->label_5->setText(receiverText);
+    m_ui->label_7->setText(mouseText);
 }
 
 void FormSetting::SetUpdateStyle(bool available)
 {
-    SlotLabelTextB(ui->label_5->text(), available ? QStringLiteral("true") : QStringLiteral("false"));
+    SlotLabelTextB(m_ui->label_5->text(), available ? QStringLiteral("true") : QStringLiteral("false"));
 }
 
 bool FormSetting::RepairNotice(const QString& text)
@@ -1028,8 +1028,9 @@ bool FormSetting::ChechIsUpDate()
             return RepairNotice(NoRecieveText);
         ReceiverType.store(type);
         ReceiverStem = SectionValue(stemKey);
-        const bool receiver = ScanFirmwareImages(ReceiverFirmware, ui->label_5->text(), ReceiverStem, FirmwareCid.load(), mid);
-        const bool mouse = ScanFirmwareImages(MouseFirmware, ui->label_7->text(), mouseStem, FirmwareCid.load(), mid);
+        const bool receiver =
+            ScanFirmwareImages(ReceiverFirmware, m_ui->label_5->text(), ReceiverStem, FirmwareCid.load(), mid);
+        const bool mouse = ScanFirmwareImages(MouseFirmware, m_ui->label_7->text(), mouseStem, FirmwareCid.load(), mid);
         NewerMouseFirmware.store(mouse);
         if (receiver || mouse) {
             UpgradeImageCount.store(receiver && mouse ? 2 : 1);
@@ -1070,8 +1071,8 @@ bool FormSetting::ChechIsUpDate()
     const int count = FirmwareUpgrade::BootDeviceCount(UpgradeImageList.first());
     if (count == 1) {
         const bool other = record.kind == ReceiverFirmware
-            ? ScanFirmwareImages(MouseFirmware, ui->label_7->text(), mouseStem, FirmwareCid.load(), mid)
-            : ScanFirmwareImages(ReceiverFirmware, ui->label_5->text(), ResumeReceiverStem, FirmwareCid.load(), mid);
+            ? ScanFirmwareImages(MouseFirmware, m_ui->label_7->text(), mouseStem, FirmwareCid.load(), mid)
+            : ScanFirmwareImages(ReceiverFirmware, m_ui->label_5->text(), ResumeReceiverStem, FirmwareCid.load(), mid);
         UpgradeImageCount.store(other ? 2 : 1);
         return true;
     }
@@ -1087,7 +1088,7 @@ void FormSetting::on_Receive_2_clicked()
 {
     if (FlashInProgress())
         return;
-    if (ui->Receive_2->text() == VerNewText)
+    if (m_ui->Receive_2->text() == VerNewText)
         return;
     ReceiverUpToDate = 0;
     Skin::MoveCenteredOver(UpDateRepairDialog, this, QPoint(-75, -65));
@@ -1097,7 +1098,7 @@ void FormSetting::on_Receive_2_clicked()
         UpDateRepairDialog->ShowResumePrompt();
         UpDateRepairDialog->show();
     } else if (ReceiverUpToDate) {
-        ui->Receive_2->setText(VerNewText);
+        m_ui->Receive_2->setText(VerNewText);
     } else {
         UpDateRepairDialog->show();
     }
@@ -1113,7 +1114,8 @@ void FormSetting::on_Start()
     if (UpDateRepairDialog)
         UpDateRepairDialog->ShowUpgradeRunning();
     const int mid = ConfigIni::instance()->value(DriveGroup, QStringLiteral("MID")).toInt();
-    const bool found = ScanFirmwareImages(ReceiverFirmware, ui->label_5->text(), ResumeReceiverStem, FirmwareCid.load(), mid);
+    const bool found =
+        ScanFirmwareImages(ReceiverFirmware, m_ui->label_5->text(), ResumeReceiverStem, FirmwareCid.load(), mid);
     if (!found && MouseResumePending == 1) {
         ChainedStart = 1;
         on_Mouse_clicked();

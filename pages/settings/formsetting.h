@@ -9,6 +9,7 @@
 #include <QPoint>
 #include <QString>
 #include <QWidget>
+#include <QScopedPointer>
 
 #include <atomic>
 #include <cstdint>
@@ -133,7 +134,7 @@ private:
     // The receiver class of the listed receiver of a wireless device ("" stem key when none).
     static int ListedReceiverType(QString* stemKey = nullptr);
 
-    Ui::FormSetting* ui;
+    const QScopedPointer<Ui::FormSetting> m_ui;
     QString SkinFolder;
     // Language texts the firmware checks show.
     QString NoDeviceText;

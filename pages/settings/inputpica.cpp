@@ -15,24 +15,21 @@
 
 InputPicA::InputPicA(QWidget* parent)
     : QDialog(parent)
-    , ui(new Ui::InputPicA)
+    , m_ui(new Ui::InputPicA)
 {
-    ui->setupUi(this);
+    m_ui->setupUi(this);
     TickTimer = new QTimer(this);
     TickTimer->setInterval(Timing::Scaled(ScreenClockTickMs));
     connect(TickTimer, &QTimer::timeout, this, &InputPicA::onEraseChipTimeTimer);
     SlotGroup = new QButtonGroup(this);
     SlotGroup->setExclusive(true);
-    for (QToolButton* b : {ui->toolButtonA, ui->toolButtonB, ui->toolButtonC, ui->toolButtonD})
+    for (QToolButton* b : {m_ui->toolButtonA, m_ui->toolButtonB, m_ui->toolButtonC, m_ui->toolButtonD})
         SlotGroup->addButton(b);
     PictureFolder = ScreenInfoSkin::Folder();
     ScreenInfoSkin::Apply(this, PictureFolder);
 }
 
-InputPicA::~InputPicA()
-{
-    delete ui;
-}
+InputPicA::~InputPicA() = default;
 
 void InputPicA::StartClockSync(bool on)
 {
@@ -56,11 +53,11 @@ bool InputPicA::ClockSyncRunning() const
 
 void InputPicA::SlotAllLanguage(int index)
 {
-    ui->label->setText(LangText(LangTable::ScreenInfoTexts, index, 0));
-    ui->label_2->setText(LangText(LangTable::ScreenInfoTexts, index, 1));
-    ui->label_3->setText(LangText(LangTable::ScreenInfoTexts, index, 2));
-    ui->Input->setText(LangText(LangTable::ScreenInfoTexts, index, 3));
-    ui->Output->setText(LangText(LangTable::ScreenInfoTexts, index, 4));
+    m_ui->label->setText(LangText(LangTable::ScreenInfoTexts, index, 0));
+    m_ui->label_2->setText(LangText(LangTable::ScreenInfoTexts, index, 1));
+    m_ui->label_3->setText(LangText(LangTable::ScreenInfoTexts, index, 2));
+    m_ui->Input->setText(LangText(LangTable::ScreenInfoTexts, index, 3));
+    m_ui->Output->setText(LangText(LangTable::ScreenInfoTexts, index, 4));
 }
 
 void InputPicA::on_CloseButton_clicked()

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QScopedPointer>
 
 class QButtonGroup;
 class QTimer;
@@ -39,7 +40,7 @@ private slots:
     void on_Input_clicked();
 
 private:
-    Ui::InputPicA* ui;
+    const QScopedPointer<Ui::InputPicA> m_ui;
     QString PictureFolder;
     QButtonGroup* SlotGroup;
     QTimer* TickTimer;

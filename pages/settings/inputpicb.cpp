@@ -10,21 +10,18 @@
 
 InputPicB::InputPicB(QWidget* parent)
     : QDialog(parent)
-    , ui(new Ui::InputPicB)
+    , m_ui(new Ui::InputPicB)
 {
-    ui->setupUi(this);
+    m_ui->setupUi(this);
     SlotGroup = new QButtonGroup(this);
     SlotGroup->setExclusive(true);
-    for (QToolButton* b : {ui->toolButtonA, ui->toolButtonB, ui->toolButtonC, ui->toolButtonD})
+    for (QToolButton* b : {m_ui->toolButtonA, m_ui->toolButtonB, m_ui->toolButtonC, m_ui->toolButtonD})
         SlotGroup->addButton(b);
     PictureFolder = ScreenInfoSkin::Folder();
     ScreenInfoSkin::Apply(this, PictureFolder);
 }
 
-InputPicB::~InputPicB()
-{
-    delete ui;
-}
+InputPicB::~InputPicB() = default;
 
 void InputPicB::ApplyCurrentLanguage()
 {
@@ -33,11 +30,11 @@ void InputPicB::ApplyCurrentLanguage()
 
 void InputPicB::SlotAllLanguage(int index)
 {
-    ui->label->setText(LangText(LangTable::ScreenInfoTexts, index, 0));
-    ui->label_2->setText(LangText(LangTable::ScreenInfoTexts, index, 1));
-    ui->label_3->setText(LangText(LangTable::ScreenInfoTexts, index, 2));
-    ui->Input->setText(LangText(LangTable::ScreenInfoTexts, index, 3));
-    ui->Output->setText(LangText(LangTable::ScreenInfoTexts, index, 4));
+    m_ui->label->setText(LangText(LangTable::ScreenInfoTexts, index, 0));
+    m_ui->label_2->setText(LangText(LangTable::ScreenInfoTexts, index, 1));
+    m_ui->label_3->setText(LangText(LangTable::ScreenInfoTexts, index, 2));
+    m_ui->Input->setText(LangText(LangTable::ScreenInfoTexts, index, 3));
+    m_ui->Output->setText(LangText(LangTable::ScreenInfoTexts, index, 4));
 }
 
 void InputPicB::on_CloseButton_clicked()

@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QScopedPointer>
 
 class QButtonGroup;
 
@@ -27,7 +28,7 @@ private slots:
     void on_CloseButton_clicked();
 
 private:
-    Ui::InputPicB* ui;
+    const QScopedPointer<Ui::InputPicB> m_ui;
     QString PictureFolder;
     QButtonGroup* SlotGroup;
 };

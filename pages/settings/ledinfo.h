@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QScopedPointer>
 
 class QButtonGroup;
 
@@ -29,7 +30,7 @@ private slots:
     void on_CloseButton_clicked();
 
 private:
-    Ui::LedInfo* ui;
+    const QScopedPointer<Ui::LedInfo> m_ui;
     QString SkinFolder;
     QButtonGroup* ModeGroup;
 };

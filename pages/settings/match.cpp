@@ -47,27 +47,27 @@ QTimer* NewTimer(QObject* parent, const char* name)
 
 Match::Match(QWidget* parent)
     : QDialog(parent)
-    , ui(new Ui::Match)
+    , m_ui(new Ui::Match)
 {
-    ui->setupUi(this);
+    m_ui->setupUi(this);
     MatchSkinFolder = Skin::Folder(QStringLiteral("Setting"));
     setWindowFlags(Skin::DialogWindowFlags());
     setFixedSize(size());
     setAttribute(Qt::WA_TranslucentBackground);
 
     const QString labelColor = Skin::OptionColor(QStringLiteral("LabelColor"));
-    ui->textEdit->setStyleSheet(QStringLiteral("QTextEdit{border:0px;background:transparent;")
+    m_ui->textEdit->setStyleSheet(QStringLiteral("QTextEdit{border:0px;background:transparent;")
                                 + Skin::ColorDeclaration(labelColor) + QStringLiteral("}"));
-    ui->label->setStyleSheet(Skin::LabelStyle(labelColor));
-    ui->label->hide();
+    m_ui->label->setStyleSheet(Skin::LabelStyle(labelColor));
+    m_ui->label->hide();
     MatchButtonColor = Skin::OptionColor(QStringLiteral("ButtonColor"));
     SetButtonStyle(ButtonImage::Pair);
-    ui->toolButton_2->setStyleSheet(
+    m_ui->toolButton_2->setStyleSheet(
         Skin::CentredImageStyle(QStringLiteral("toolButton_2"), MatchSkinFolder, QStringLiteral("Picture.png"))
         + QStringLiteral("#toolButton_2{") + Skin::ColorDeclaration(QStringLiteral("255,255,255"))
         + QStringLiteral("}"));
-    ui->CloseButton->setStyleSheet(Skin::CloseButtonStyle(MatchSkinFolder, QStringLiteral("CloseSecondPage")));
-    ui->MatchA->setStyleSheet(
+    m_ui->CloseButton->setStyleSheet(Skin::CloseButtonStyle(MatchSkinFolder, QStringLiteral("CloseSecondPage")));
+    m_ui->MatchA->setStyleSheet(
         Skin::CentredImageStyle(QStringLiteral("MatchA"), MatchSkinFolder, QStringLiteral("BackSecondPage.png")));
 
     PathAtStart = CurrentDevice.read([](const DeviceAllInfo& d) { return d.Path; });
@@ -84,7 +84,7 @@ Match::Match(QWidget* parent)
 
     PostMsg::Connect(SIGNAL(SigTimerStop()), this, SLOT(SlotStopTimer()));
     PostMsg::Connect(SIGNAL(SigButtonEnable(int)), this, SLOT(SlotButtonenable(int)));
-    connect(ui->CloseButton, &QToolButton::clicked, this, &Match::WindowClosedSet);
+    connect(m_ui->CloseButton, &QToolButton::clicked, this, &Match::WindowClosedSet);
     PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
     SlotAllLanguage(CurrentLanguage);
 }
@@ -95,18 +95,17 @@ Match::~Match()
     // and the device pages get their device handling back.
     if (PairingActive.exchange(false))
         ReturnMainPage();
-    delete ui;
 }
 
 void Match::PreparePairing()
 {
-    ui->MatchButton->setShortcut(QKeySequence(Qt::Key_Space));
+    m_ui->MatchButton->setShortcut(QKeySequence(Qt::Key_Space));
     PairDotCount = 0;
     PairResult.store(Ready);
     Finished = false;
-    ui->MatchButton->setEnabled(true);
+    m_ui->MatchButton->setEnabled(true);
     SetButtonStyle(ButtonImage::Pair);
-    SetTextKeepingShortcut(ui->MatchButton, MatchButtonText);
+    SetTextKeepingShortcut(m_ui->MatchButton, MatchButtonText);
 
     PreparedOnMainPage = MainPageActive.load() == 1;
     DeviceAllInfo entry;
@@ -215,7 +214,7 @@ void Match::on_MatchButton_clicked()
         return;
     PairResult.store(Pairing);
     MatchTextTimer->start(Timing::Scaled(Timing::PairingDotStep));
-    SetTextKeepingShortcut(ui->MatchButton, MatchingText);
+    SetTextKeepingShortcut(m_ui->MatchButton, MatchingText);
     SetButtonStyle(ButtonImage::Pair);
     // A press replaces a running request: that one ends here, this one takes over.
     ReturnMainPage();
@@ -243,7 +242,7 @@ void Match::EndWithoutResult()
     MatchTextTimer->stop();
     MatchTimeoutTimer->stop();
     PairResult.store(Failed);
-    SetTextKeepingShortcut(ui->MatchButton, MatchFailText);
+    SetTextKeepingShortcut(m_ui->MatchButton, MatchFailText);
     SetButtonStyle(ButtonImage::Fail);
     ReturnMainPage();
 }
@@ -255,10 +254,10 @@ void Match::onUSBTimeupDestroy()
         return;
     if (!PairingActive.load()) {
         ButtonEnabled = !PairWireless;
-        ui->label->setVisible(PairWireless);
-        ui->textEdit->setVisible(!PairWireless);
+        m_ui->label->setVisible(PairWireless);
+        m_ui->textEdit->setVisible(!PairWireless);
     }
-    ui->MatchButton->setEnabled(ButtonEnabled);
+    m_ui->MatchButton->setEnabled(ButtonEnabled);
     if (!ButtonEnabled)
         SetUnusableButtonStyle();
 }
@@ -267,10 +266,10 @@ void Match::onTextTimeupDestroy()
 {
     static const char* const Dots[] = {"", ".", "..", "..."};
     if (PairDotCount >= 0 && PairDotCount <= 3) {
-        SetTextKeepingShortcut(ui->MatchButton, MatchingText + QLatin1String(Dots[PairDotCount]));
+        SetTextKeepingShortcut(m_ui->MatchButton, MatchingText + QLatin1String(Dots[PairDotCount]));
         ++PairDotCount;
     } else if (PairDotCount == 4) {
-        SetTextKeepingShortcut(ui->MatchButton, MatchingText);
+        SetTextKeepingShortcut(m_ui->MatchButton, MatchingText);
         PairDotCount = 1;
     } else {
         ++PairDotCount;
@@ -287,21 +286,21 @@ void Match::SlotStopTimer()
 void Match::SlotButtonenable(int index)
 {
     if (index == 1) {
-        SetTextKeepingShortcut(ui->MatchButton, MatchSuccessText);
+        SetTextKeepingShortcut(m_ui->MatchButton, MatchSuccessText);
         SetButtonStyle(ButtonImage::Success);
-        ui->MatchButton->setEnabled(false);
+        m_ui->MatchButton->setEnabled(false);
     } else if (index == 0) {
-        SetTextKeepingShortcut(ui->MatchButton, MatchFailText);
+        SetTextKeepingShortcut(m_ui->MatchButton, MatchFailText);
         SetButtonStyle(ButtonImage::Fail);
     }
 }
 
 void Match::SlotAllLanguage(int index)
 {
-    ui->label->setText(LangText(LangTable::MatchTexts, index, 0));
-    ui->textEdit->setText(LangText(LangTable::MatchTexts, index, 1));
+    m_ui->label->setText(LangText(LangTable::MatchTexts, index, 0));
+    m_ui->textEdit->setText(LangText(LangTable::MatchTexts, index, 1));
     MatchButtonText = LangText(LangTable::MatchTexts, index, 2);
-    SetTextKeepingShortcut(ui->MatchButton, MatchButtonText);
+    SetTextKeepingShortcut(m_ui->MatchButton, MatchButtonText);
     MatchingText = LangText(LangTable::MatchTexts, index, 3);
     MatchFailText = LangText(LangTable::MatchTexts, index, 4);
     MatchSuccessText = LangText(LangTable::MatchTexts, index, 5);
@@ -310,7 +309,7 @@ void Match::SlotAllLanguage(int index)
 void Match::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::LanguageChange)
-        ui->retranslateUi(this);
+        m_ui->retranslateUi(this);
     QDialog::changeEvent(event);
 }
 
@@ -333,6 +332,6 @@ void Match::SetUnusableButtonStyle()
 void Match::SetButtonSheet(const QString& sheet)
 {
     // The status poll asks for the same sheet ten times a second; setting it re-polishes.
-    if (ui->MatchButton->styleSheet() != sheet)
-        ui->MatchButton->setStyleSheet(sheet);
+    if (m_ui->MatchButton->styleSheet() != sheet)
+        m_ui->MatchButton->setStyleSheet(sheet);
 }

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QDialog>
 #include <QString>
+#include <QScopedPointer>
 
 #include <atomic>
 #include <cstdint>
@@ -69,7 +70,7 @@ private:
     // Registers the hot-plug notice of the page the dialog was opened on, stops the timers.
     void FinishDialog();
 
-    Ui::Match* ui;
+    const QScopedPointer<Ui::Match> m_ui;
     bool ButtonEnabled = false;
     QByteArray PathAtStart;
     quint8 PairCid = 0;

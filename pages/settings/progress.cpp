@@ -12,23 +12,20 @@
 
 Progress::Progress(QWidget* parent)
     : QDialog(parent)
-    , ui(new Ui::Progress)
+    , m_ui(new Ui::Progress)
 {
-    ui->setupUi(this);
+    m_ui->setupUi(this);
     PostMsg::Connect(SIGNAL(SigCloseProgress()), this, SLOT(SlotCloseProgress()));
     SkinFolder = Skin::WarningDialogFolder();
-    Skin::ApplyNoticeSkin(this, SkinFolder, ui->AddDelayTimeA, ui->label, ui->CloseButton);
-    Skin::ApplyConfirmButton(ui->NewHong, SkinFolder);
+    Skin::ApplyNoticeSkin(this, SkinFolder, m_ui->AddDelayTimeA, m_ui->label, m_ui->CloseButton);
+    Skin::ApplyConfirmButton(m_ui->NewHong, SkinFolder);
     PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
     SlotAllLanguage(CurrentLanguage);
-    ui->NewHong->hide();
+    m_ui->NewHong->hide();
     ShowPercent(1);
 }
 
-Progress::~Progress()
-{
-    delete ui;
-}
+Progress::~Progress() = default;
 
 QString Progress::PercentText(int percent) const
 {
@@ -37,24 +34,24 @@ QString Progress::PercentText(int percent) const
 
 void Progress::ShowPercent(int percent)
 {
-    ui->label->setText(PercentText(percent));
+    m_ui->label->setText(PercentText(percent));
     ShowsFailure = false;
 }
 
 void Progress::ShowEnded(bool failed)
 {
-    ui->NewHong->setShortcut(QKeySequence(Qt::Key_Return));
-    ui->label->setText(failed ? FailText : SuccessText);
+    m_ui->NewHong->setShortcut(QKeySequence(Qt::Key_Return));
+    m_ui->label->setText(failed ? FailText : SuccessText);
     ShowsFailure = failed;
     if (!failed)
-        ui->progressBar_2->setValue(100);
-    ui->NewHong->show();
+        m_ui->progressBar_2->setValue(100);
+    m_ui->NewHong->show();
 }
 
 void Progress::SlotAllLanguage(int index)
 {
     // The label keeps its text until the next progress update; Return stays the confirm key.
-    SetTextKeepingShortcut(ui->NewHong, LangText(LangTable::DialogChangeTexts, index, 4));
+    SetTextKeepingShortcut(m_ui->NewHong, LangText(LangTable::DialogChangeTexts, index, 4));
     Caption = LangText(LangTable::ProgressTexts, index, 0);
     SuccessText = LangText(LangTable::ProgressTexts, index, 1);
     FailText = LangText(LangTable::ProgressTexts, index, 2);
@@ -66,12 +63,12 @@ void Progress::SlotCloseProgress()
         return;
     close();
     ShowPercent(0);
-    ui->progressBar_2->setValue(0);
+    m_ui->progressBar_2->setValue(0);
 }
 
 void Progress::SlotProgress(int schedue, int Discrib)
 {
-    ui->progressBar_2->setValue(schedue);
+    m_ui->progressBar_2->setValue(schedue);
     switch (Discrib) {
     case 0:
         ShowPercent(schedue);
@@ -83,12 +80,12 @@ void Progress::SlotProgress(int schedue, int Discrib)
         ShowEnded(false);
         break;
     case 3:
-        ui->NewHong->hide();
+        m_ui->NewHong->hide();
         break;
     case 4:
-        ui->NewHong->hide();
+        m_ui->NewHong->hide();
         ShowPercent(0);
-        ui->progressBar_2->setValue(0);
+        m_ui->progressBar_2->setValue(0);
         break;
     default:
         break;
@@ -118,6 +115,6 @@ void Progress::Leave()
     // Reset for the next upgrade before the settings page carries on.
     close();
     ShowPercent(0);
-    ui->progressBar_2->setValue(0);
+    m_ui->progressBar_2->setValue(0);
     PostMsg::instance()->EmitContinue(0);
 }

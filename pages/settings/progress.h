@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QScopedPointer>
 
 namespace Ui {
 class Progress;
@@ -31,7 +32,7 @@ private:
     void ShowEnded(bool failed);
     void Leave();
 
-    Ui::Progress* ui;
+    const QScopedPointer<Ui::Progress> m_ui;
     QString SkinFolder;
     QString Caption;
     QString FailText;

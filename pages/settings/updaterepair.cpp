@@ -186,30 +186,31 @@ int waitingFor(int kind, const QString& stem, int cid, int mid)
 
 UpDateRepair::UpDateRepair(QWidget* parent)
     : QDialog(parent)
-    , ui(new Ui::UpDateRepair)
+    , m_ui(new Ui::UpDateRepair)
 {
-    ui->setupUi(this);
-    ui->NewHong->hide();
-    ui->progressBar_2->hide();
-    ui->NewHong_2->hide();
-    ui->ToolText_2->hide();
+    m_ui->setupUi(this);
+    m_ui->NewHong->hide();
+    m_ui->progressBar_2->hide();
+    m_ui->NewHong_2->hide();
+    m_ui->ToolText_2->hide();
 
     SkinFolder = Skin::WarningDialogFolder();
     setWindowFlags(Skin::MainWindowFlags());
-    ui->AutoRepair->setStyleSheet(Skin::FrameStyle(QStringLiteral("AutoRepair"), SkinFolder, Skin::FrameImage::Border));
-    ui->CloseButton->setStyleSheet(Skin::CloseButtonStyle(SkinFolder));
+    m_ui->AutoRepair->setStyleSheet(
+        Skin::FrameStyle(QStringLiteral("AutoRepair"), SkinFolder, Skin::FrameImage::Border));
+    m_ui->CloseButton->setStyleSheet(Skin::CloseButtonStyle(SkinFolder));
     const QString buttonColor = Skin::ColorDeclaration(Skin::OptionColor(QStringLiteral("ButtonColor")));
     const QString buttonStyle = QStringLiteral("QToolButton{border:0px;") + buttonColor
         + QStringLiteral("border-image: ") + Skin::Url(SkinFolder, QStringLiteral("ok_nr.png"))
         + QStringLiteral(";}QToolButton:hover{border-image: ") + Skin::Url(SkinFolder, QStringLiteral("ok_enter.png"))
         + QStringLiteral(";}");
-    ui->NewHong->setStyleSheet(buttonStyle);
-    ui->NewHong_2->setStyleSheet(buttonStyle);
-    ui->ToolText->setStyleSheet(QStringLiteral("QLabel{")
+    m_ui->NewHong->setStyleSheet(buttonStyle);
+    m_ui->NewHong_2->setStyleSheet(buttonStyle);
+    m_ui->ToolText->setStyleSheet(QStringLiteral("QLabel{")
                                 + Skin::ColorDeclaration(Skin::OptionColor(QStringLiteral("LabelColor")))
                                 + QStringLiteral("background: transparent;}"));
-    ui->ToolText_2->setStyleSheet(QStringLiteral("QLabel{color: rgb(255,0,0);background: transparent;}"));
-    ui->progressBar_2->setStyleSheet(QStringLiteral(
+    m_ui->ToolText_2->setStyleSheet(QStringLiteral("QLabel{color: rgb(255,0,0);background: transparent;}"));
+    m_ui->progressBar_2->setStyleSheet(QStringLiteral(
         "QProgressBar{border: 2px solid grey;border-radius: 5px;background: transparent;color: white;"
         "text-align: center;}QProgressBar::chunk{background-color: rgb(80, 240, 0);width: 20px;}"));
     Transition = ConfigIni::instance()->value(QStringLiteral("Option"), QStringLiteral("Transition")).toInt();
@@ -222,85 +223,82 @@ UpDateRepair::UpDateRepair(QWidget* parent)
     SlotAllLanguage(CurrentLanguage);
     // The form's captions are Chinese; a road that shows the buttons without a view of its own
     // (the automatic repair) shows them in the current language.
-    SetTextKeepingShortcut(ui->NewHong_2, UpgradeText);
-    SetTextKeepingShortcut(ui->NewHong, CancelText);
+    SetTextKeepingShortcut(m_ui->NewHong_2, UpgradeText);
+    SetTextKeepingShortcut(m_ui->NewHong, CancelText);
 }
 
-UpDateRepair::~UpDateRepair()
-{
-    delete ui;
-}
+UpDateRepair::~UpDateRepair() = default;
 
 void UpDateRepair::setShortcuts()
 {
     // "Enter" first, then replaced: only Return is bound.
-    ui->NewHong_2->setShortcut(QKeySequence(QStringLiteral("Enter")));
-    ui->NewHong_2->setShortcut(QKeySequence(Qt::Key_Return));
-    ui->NewHong->setShortcut(QKeySequence(Qt::Key_Escape));
+    m_ui->NewHong_2->setShortcut(QKeySequence(QStringLiteral("Enter")));
+    m_ui->NewHong_2->setShortcut(QKeySequence(Qt::Key_Return));
+    m_ui->NewHong->setShortcut(QKeySequence(Qt::Key_Escape));
 }
 
 void UpDateRepair::ResetRepairView()
 {
     m_view = View::Start;
-    ui->ToolText_2->setText(QString());
-    ui->ToolText_2->show();
-    ui->NewHong_2->setText(UpgradeText);
-    ui->NewHong_2->show();
-    ui->NewHong->setText(CancelText);
-    ui->NewHong->show();
-    ui->CloseButton->show();
-    ui->progressBar_2->setValue(0);
-    ui->progressBar_2->hide();
+    m_ui->ToolText_2->setText(QString());
+    m_ui->ToolText_2->show();
+    m_ui->NewHong_2->setText(UpgradeText);
+    m_ui->NewHong_2->show();
+    m_ui->NewHong->setText(CancelText);
+    m_ui->NewHong->show();
+    m_ui->CloseButton->show();
+    m_ui->progressBar_2->setValue(0);
+    m_ui->progressBar_2->hide();
     setShortcuts();
 }
 
 void UpDateRepair::ShowResumePrompt()
 {
     m_view = View::Prompt;
-    ui->ToolText_2->setText(ReadyUpdateText);
-    ui->ToolText_2->show();
-    ui->NewHong_2->setText(UpgradeText);
-    ui->NewHong_2->show();
-    ui->NewHong->setText(CancelText);
-    ui->NewHong->show();
-    ui->NewHong->setEnabled(true);
-    ui->CloseButton->show();
-    ui->CloseButton->setEnabled(true);
-    ui->progressBar_2->hide();
+    m_ui->ToolText_2->setText(ReadyUpdateText);
+    m_ui->ToolText_2->show();
+    m_ui->NewHong_2->setText(UpgradeText);
+    m_ui->NewHong_2->show();
+    m_ui->NewHong->setText(CancelText);
+    m_ui->NewHong->show();
+    m_ui->NewHong->setEnabled(true);
+    m_ui->CloseButton->show();
+    m_ui->CloseButton->setEnabled(true);
+    m_ui->progressBar_2->hide();
     setShortcuts();
 }
 
 void UpDateRepair::ShowRepairNotice()
 {
     m_view = View::Notice;
-    ui->ToolText_2->show();
-    ui->NewHong_2->setText(ConfirmText);
-    ui->NewHong_2->show();
-    ui->NewHong->show();
-    ui->NewHong->setEnabled(true);
-    ui->CloseButton->show();
-    ui->CloseButton->setEnabled(true);
-    ui->progressBar_2->hide();
+    m_ui->ToolText_2->show();
+    m_ui->NewHong_2->setText(ConfirmText);
+    m_ui->NewHong_2->show();
+    m_ui->NewHong->show();
+    m_ui->NewHong->setEnabled(true);
+    m_ui->CloseButton->show();
+    m_ui->CloseButton->setEnabled(true);
+    m_ui->progressBar_2->hide();
     setShortcuts();
 }
 
 void UpDateRepair::ShowUpgradeRunning()
 {
     m_view = View::Running;
-    ui->ToolText_2->setText(UpdateNotMoveText);
-    ui->ToolText_2->show();
-    ui->NewHong_2->hide();
-    ui->NewHong->hide();
-    ui->NewHong->setEnabled(false);
-    ui->CloseButton->show();
-    ui->CloseButton->setEnabled(false);
-    ui->progressBar_2->show();
+    m_ui->ToolText_2->setText(UpdateNotMoveText);
+    m_ui->ToolText_2->show();
+    m_ui->NewHong_2->hide();
+    m_ui->NewHong->hide();
+    m_ui->NewHong->setEnabled(false);
+    m_ui->CloseButton->show();
+    m_ui->CloseButton->setEnabled(false);
+    m_ui->progressBar_2->show();
     setShortcuts();
 }
 
 void UpDateRepair::SetRepairText(const QString& text)
 {
-    ui->ToolText_2->setText(text);
+    m_ui->ToolText_2->setText(text);
 }
 
 bool UpDateRepair::notice(const QString& text)
@@ -588,16 +586,16 @@ void UpDateRepair::ResendDongleIdToMice()
 
 void UpDateRepair::HideCancelAndProgress()
 {
-    ui->NewHong->hide();
-    ui->progressBar_2->hide();
+    m_ui->NewHong->hide();
+    m_ui->progressBar_2->hide();
 }
 
 void UpDateRepair::reject()
 {
     if (flashing())
         return;
-    if (!ui->progressBar_2->isHidden()) {
-        if (ui->progressBar_2->value() == 100)
+    if (!m_ui->progressBar_2->isHidden()) {
+        if (m_ui->progressBar_2->value() == 100)
             PostMsg::instance()->EmitSetNewVer();
         else if (MainPageActive.load() != 0)
             PostMsg::instance()->EmitChangeMainDialog(0);
@@ -627,20 +625,20 @@ void UpDateRepair::on_NewHong_clicked()
 void UpDateRepair::SlotAutoRepair(int index)
 {
     m_view = View::Ended;
-    ui->ToolText_2->setText(index == 0 ? UpDateSuccessText : UpDateFailText);
-    ui->NewHong_2->setText(ConfirmText);
+    m_ui->ToolText_2->setText(index == 0 ? UpDateSuccessText : UpDateFailText);
+    m_ui->NewHong_2->setText(ConfirmText);
     setShortcuts();
-    ui->NewHong->show();
+    m_ui->NewHong->show();
 }
 
 void UpDateRepair::SlotAutoRepairProgress(int index)
 {
-    ui->progressBar_2->setValue(index);
+    m_ui->progressBar_2->setValue(index);
 }
 
 void UpDateRepair::SlotAllLanguage(int index)
 {
-    ui->ToolText->setText(LangText(LangTable::AutoRepairTexts, index, 0));
+    m_ui->ToolText->setText(LangText(LangTable::AutoRepairTexts, index, 0));
     CancelText = LangText(LangTable::AutoRepairTexts, index, 1);
     NoDeviceText = LangText(LangTable::AutoRepairTexts, index, 2);
     SameDeviceText = LangText(LangTable::AutoRepairTexts, index, 3);
@@ -664,45 +662,45 @@ void UpDateRepair::SlotProgress(int schedue, int Discrib)
     auto ended = [this](bool confirmShown) {
         m_view = View::Ended;
         if (confirmShown) {
-            ui->NewHong_2->setText(ConfirmText);
-            ui->NewHong_2->show();
+            m_ui->NewHong_2->setText(ConfirmText);
+            m_ui->NewHong_2->show();
         }
-        ui->NewHong->show();
-        ui->CloseButton->setEnabled(true);
-        ui->NewHong->setEnabled(true);
+        m_ui->NewHong->show();
+        m_ui->CloseButton->setEnabled(true);
+        m_ui->NewHong->setEnabled(true);
     };
     switch (Discrib) {
     case 0:
-        ui->progressBar_2->setValue(schedue);
+        m_ui->progressBar_2->setValue(schedue);
         break;
     case 1:
         ended(true);
-        ui->ToolText_2->setText(UpDateFailText);
-        ui->ToolText_2->show();
+        m_ui->ToolText_2->setText(UpDateFailText);
+        m_ui->ToolText_2->show();
         break;
     case 2:
         ended(true);
-        ui->ToolText_2->setText(UpDateSuccessText);
-        ui->ToolText_2->show();
-        ui->progressBar_2->setValue(100);
+        m_ui->ToolText_2->setText(UpDateSuccessText);
+        m_ui->ToolText_2->show();
+        m_ui->progressBar_2->setValue(100);
         break;
     case 3:
-        ui->NewHong->hide();
+        m_ui->NewHong->hide();
         break;
     case 4:
-        ui->NewHong->hide();
-        ui->progressBar_2->setValue(0);
+        m_ui->NewHong->hide();
+        m_ui->progressBar_2->setValue(0);
         break;
     case 5:
         ended(true);
-        ui->ToolText_2->setText(UpDateFailText);
-        ui->ToolText_2->show();
-        ui->progressBar_2->setValue(50);
+        m_ui->ToolText_2->setText(UpDateFailText);
+        m_ui->ToolText_2->show();
+        m_ui->progressBar_2->setValue(50);
         break;
     case 6:
         ended(false);
-        ui->ToolText_2->setText(UpDateFailText);
-        ui->ToolText_2->show();
+        m_ui->ToolText_2->setText(UpDateFailText);
+        m_ui->ToolText_2->show();
         break;
     default:
         break;
@@ -712,7 +710,7 @@ void UpDateRepair::SlotProgress(int schedue, int Discrib)
 
 void UpDateRepair::on_NewHong_2_clicked()
 {
-    if (!RepairProgressActive.load() && !ui->progressBar_2->isHidden()) {
+    if (!RepairProgressActive.load() && !m_ui->progressBar_2->isHidden()) {
         reject();
         return;
     }

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QDialog>
 #include <QString>
+#include <QScopedPointer>
 
 #include <cstdint>
 
@@ -71,7 +72,7 @@ private:
     // for the second stage.
     void beginUpgrade(const QByteArray& receiverImage, const QByteArray& mouseImage);
 
-    Ui::UpDateRepair* ui;
+    const QScopedPointer<Ui::UpDateRepair> m_ui;
     View m_view = View::Start;
     QString SkinFolder;
     int Transition = 0;

@@ -9,25 +9,22 @@
 
 UpDateWarning::UpDateWarning(QWidget* parent)
     : QDialog(parent)
-    , ui(new Ui::UpDateWarning)
+    , m_ui(new Ui::UpDateWarning)
 {
-    ui->setupUi(this);
+    m_ui->setupUi(this);
     SkinFolder = Skin::WarningDialogFolder();
-    Skin::ApplyNoticeSkin(this, SkinFolder, ui->WarningFrame, ui->label, ui->CloseButton);
-    Skin::ApplyConfirmButton(ui->NewHong, SkinFolder);
+    Skin::ApplyNoticeSkin(this, SkinFolder, m_ui->WarningFrame, m_ui->label, m_ui->CloseButton);
+    Skin::ApplyConfirmButton(m_ui->NewHong, SkinFolder);
     PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
     SlotAllLanguage(CurrentLanguage);
-    ui->NewHong->setShortcut(QKeySequence(Qt::Key_Return));
+    m_ui->NewHong->setShortcut(QKeySequence(Qt::Key_Return));
 }
 
-UpDateWarning::~UpDateWarning()
-{
-    delete ui;
-}
+UpDateWarning::~UpDateWarning() = default;
 
 void UpDateWarning::SetMessage(const QString& text)
 {
-    ui->label->setText(text);
+    m_ui->label->setText(text);
 }
 
 void UpDateWarning::on_CloseButton_clicked()
@@ -38,7 +35,7 @@ void UpDateWarning::on_CloseButton_clicked()
 void UpDateWarning::SlotAllLanguage(int index)
 {
     // The message is the caller's; only the shared confirm caption follows the language.
-    SetTextKeepingShortcut(ui->NewHong, LangText(LangTable::QuestionTexts, index, 2));
+    SetTextKeepingShortcut(m_ui->NewHong, LangText(LangTable::QuestionTexts, index, 2));
 }
 
 void UpDateWarning::on_NewHong_clicked()

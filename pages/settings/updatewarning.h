@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QScopedPointer>
 
 namespace Ui {
 class UpDateWarning;
@@ -25,7 +26,7 @@ private slots:
     void on_NewHong_clicked();
 
 private:
-    Ui::UpDateWarning* ui;
+    const QScopedPointer<Ui::UpDateWarning> m_ui;
     QString SkinFolder;
 };
 
