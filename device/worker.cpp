@@ -2,6 +2,7 @@
 
 #include "core/configini.h"
 #include "core/deviceinfocache.h"
+#include "core/devicesetters.h"
 #include "core/devicestate.h"
 #include "core/logcategories.h"
 #include "core/postmsg.h"
@@ -37,13 +38,34 @@ bool presentNow()
 }
 }
 
-void BindDeviceService(const QByteArray& path)
+namespace {
+void bind(const QByteArray& path, HidUsbDataCallback callback)
 {
     // The library never calls back inside these calls, so the lock may cover them.
     std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
-    UsbServerC_Start(path.constData(), path.constData(), DeviceDataCallback);
+    UsbServerC_Start(path.constData(), path.constData(), callback);
     ServicePath.set(path);
     ServiceBinding.set(UsbServer_GetBinding());
+}
+}
+
+void BindDeviceService(const QByteArray& path)
+{
+    bind(path, DeviceDataCallback);
+}
+
+void BindPairingService(const QByteArray& path, HidUsbDataCallback callback)
+{
+    std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
+    DeviceConfigPath.set(QByteArray());
+    bind(path, callback);
+}
+
+void RebindAfterPairing()
+{
+    BindDeviceService(CurrentDevicePath.get());
+    if (!DeviceConfigHoldsChosenDevice())
+        RequestReadPass();
 }
 
 void StopDeviceService()

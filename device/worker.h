@@ -3,6 +3,8 @@
 
 #include "core/deviceallinfo.h"
 
+#include "hidusb/HIDUsb.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QString>
@@ -51,6 +53,13 @@ bool StatusChangeReloadDue();
 // Binds the library's device service to a path with DeviceDataCallback and remembers the
 // path and the binding, in one step against the device-data callback.
 void BindDeviceService(const QByteArray& path);
+// Binds the service to the pairing callback. A receiver asked to pair may take another
+// mouse, so DeviceConfig stops counting as the chosen device's record: nothing is sent to
+// the device until a full read arrives again.
+void BindPairingService(const QByteArray& path, HidUsbDataCallback callback);
+// After a pairing dialog on the device pages: the data callback back, and a read pass when
+// the pairing gave the record up.
+void RebindAfterPairing();
 // Ends the device service; reports still on their way are stale from then on.
 void StopDeviceService();
 // DeviceReloadPending = 0.

@@ -1,3 +1,4 @@
+#include "core/devicesetters.h"
 #include "core/devicestate.h"
 #include "core/macroini.h"
 #include "core/postmsg.h"
@@ -5,6 +6,7 @@
 #include "helpers/testenv.h"
 #include "helpers/testwidgets.h"
 #include "pages/settings/formsetting.h"
+#include "pages/settings/match.h"
 #include "pages/settings/updaterepair.h"
 #include "platform/mousesettings.h"
 #include "platform/registrystore.h"
@@ -21,12 +23,14 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDialog>
 #include <QDesktopServices>
 #include <QFile>
 #include <QLabel>
 #include <QListView>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
@@ -122,6 +126,8 @@ private slots:
     void updateButtonStyle_data();
     void updateButtonStyle();
     void pairingRestoresTheDeviceLink();
+    void pairingNeverSendsTheOldRecord_data();
+    void pairingNeverSendsTheOldRecord();
 
 private:
     template <typename T = QWidget>
@@ -905,4 +911,69 @@ void TestFormSetting::pairingRestoresTheDeviceLink()
 }
 
 VEXO_TEST_MAIN(TestFormSetting)
+void TestFormSetting::pairingNeverSendsTheOldRecord_data()
+{
+    QTest::addColumn<bool>("paired");
+    QTest::newRow("another mouse paired") << true;
+    QTest::newRow("pairing failed") << false;
+}
+
+// The receiver may hold another mouse of the same model after a pairing: the record the pages
+// held belongs to the first one and must never be written onto it.
+void TestFormSetting::pairingNeverSendsTheOldRecord()
+{
+    QFETCH(bool, paired);
+    chooseReceiverMouse();
+    HidSim::DeviceSpec second = DeviceLinkFixture::ReceiverMouse("m3", "");
+    FlashDataMap own = DeviceLinkFixture::StoredRecord("m2");
+    own.dpiLevels[0].red = uint8_t(own.dpiLevels[0].red ^ 0x5A);
+    own.lod = uint8_t(own.lod ^ 0x03);
+    second.factory.assign(reinterpret_cast<const uint8_t*>(&own), reinterpret_cast<const uint8_t*>(&own) + sizeof own);
+    QVERIFY(!m_fixture->add(second).isEmpty());
+    const QByteArray firstBefore = DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m2"));
+    const QByteArray secondBefore = DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m3"));
+    QVERIFY(firstBefore != secondBefore);
+    MainPageActive.store(1);
+    UiSendsChanges.store(1);
+    makePage();
+
+    HidSim::ScriptPairing(paired ? HidSim::PairOutcome::Success : HidSim::PairOutcome::Failure, "m3");
+    TestEnv::AnswerNextModal([&](QWidget* dialog) {
+        // A failed check must not leave the modal dialog running.
+        const auto end = qScopeGuard([dialog]() { static_cast<QDialog*>(dialog)->done(QDialog::Rejected); });
+        auto* button = TestEnv::NamedChild<QPushButton>(dialog, "MatchButton");
+        // The button takes presses once the receiver poll has seen a receiver to pair through.
+        QSignalSpy poll(TestEnv::NamedChild<QTimer>(dialog, "MatchUsbTimer"), &QTimer::timeout);
+        QVERIFY(poll.wait());
+        QTest::mouseClick(button, Qt::LeftButton);
+        QTRY_COMPARE(PairResult.load(), int(paired ? Match::Succeeded : Match::Failed));
+    }, "Match");
+    QTest::mouseClick(child("pushButton_2"), Qt::LeftButton);
+    QVERIFY(!QApplication::activeModalWidget());
+    const std::string holder = paired ? "m3" : "m2";
+    QCOMPARE(HidSim::ReceiverAddress("m3") == HidSim::ReceiverAddress("r4"), paired);
+
+    // Until the receiver's mouse was read, a change reaches no mouse; a read is on its way.
+    HidSim::ClearCalls();
+    QVERIFY(!SetLightColor(1, 2, 3));
+    QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0);
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m2")), firstBefore);
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m3")), secondBefore);
+    QCOMPARE(RestartWorkerPending.load(), quint8(1));
+
+    // The read pass's request: the change then lands on the mouse the receiver holds, with its own record.
+    UsbServer_ReadAllFlashData();
+    QTRY_VERIFY(DeviceConfigHoldsChosenDevice());
+    const FlashDataMap held = DeviceConfig.get();
+    QCOMPARE(held.lod, paired ? own.lod : DeviceLinkFixture::StoredRecord("m2").lod);
+    FlashDataMap expected = DeviceLinkFixture::StoredRecord(holder);
+    QVERIFY(SetLightColor(1, 2, 3));
+    expected.lightColor[0] = 1;
+    expected.lightColor[1] = 2;
+    expected.lightColor[2] = 3;
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord(paired ? "m2" : "m3")),
+             paired ? firstBefore : secondBefore);
+    QCOMPARE(DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord(holder)), DeviceLinkFixture::Bytes(expected));
+}
+
 #include "tst_formsetting.moc"

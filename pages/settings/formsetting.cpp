@@ -482,9 +482,9 @@ void FormSetting::on_pushButton_2_clicked()
     Skin::MoveCenteredOver(&match, this, QPoint(-70, -30));
     match.exec();
     // The dialog put its own callbacks in place; the device pages get theirs back,
-    // whatever the pairing did.
+    // whatever the pairing did, and read the mouse the receiver holds now.
     StartUsbChanged(MainPageHotplugCallback, Timing::HotplugInterval);
-    BindDeviceService(CurrentDevicePath.get());
+    RebindAfterPairing();
 }
 
 void FormSetting::SlotLightToFrom(int index)

@@ -7,6 +7,7 @@
 #include "core/timing.h"
 #include "device/devicediscovery.h"
 #include "device/mainpagehotplug.h"
+#include "device/worker.h"
 #include "ui/lang/langtext.h"
 #include "ui/widgets/buttontext.h"
 #include "ui/widgets/skin.h"
@@ -143,7 +144,7 @@ void Match::StartPairing()
     PairingActive.store(true);
     MatchPairTimer->start(Timing::Scaled(Timing::PairingStatusPoll));
     MatchTimeoutTimer->start(Timing::Scaled(Timing::PairingTimeout));
-    UsbServerC_Start(PairPath.constData(), PairPath.constData(), &Match::PairingCallback);
+    BindPairingService(PairPath, &Match::PairingCallback);
     UsbServer_EnterDonglePairOnlyCid(PairCid);
 }
 

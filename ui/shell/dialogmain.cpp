@@ -343,8 +343,9 @@ void DialogMain::RunPairing(bool chosenDevice)
 void DialogMain::PairFromDevicePages()
 {
     RunPairing(true);
-    // Pairing took the device service and the hot-plug notice; the device pages get both back.
-    BindDeviceService(CurrentDevicePath.get());
+    // Pairing took the device service and the hot-plug notice; the device pages get both back
+    // and read the mouse the receiver holds now.
+    RebindAfterPairing();
     StartUsbChanged(MainPageHotplugCallback, Timing::HotplugInterval);
 }
 
