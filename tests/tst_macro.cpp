@@ -307,9 +307,11 @@ void TestMacro::construction()
     writeMacro(QStringLiteral("notes"), "");
     QVERIFY(QFile::rename(path(QStringLiteral("notes")), m_folder + QStringLiteral("/notes.xml")));
     QVERIFY(QFile::copy(path(QStringLiteral("b")), m_folder + QStringLiteral("/c.txt")));
+    // Left by a save that a kill cut short.
+    QVERIFY(QFile::copy(path(QStringLiteral("b")), path(QStringLiteral("b")) + QStringLiteral(".XyZabc")));
     VEXO_CHECKED(makePage());
 
-    QCOMPARE(texts(macros()), (QStringList{"A", "b", "c.txt"}));
+    QCOMPARE(texts(macros()), (QStringList{"A", "b"}));
     QCOMPARE(macros()->currentRow(), -1);
     QCOMPARE(events()->count(), 0);
     QVERIFY(saveIdle());
