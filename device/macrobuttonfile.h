@@ -8,11 +8,11 @@
 #include <QString>
 #include <QStringList>
 
-// The macro list of the button page, from one scan of the folder: plain files (no links) in
-// name order ignoring case, the first name holding "xml" left out. At construction every other
-// file gets a button; a rebuild also leaves out the further "xml" names. texts are the file
-// names with every ".ini" removed; entries counts the files after the first "xml" one is out
-// (the placeholders follow it).
+// The macro list of the button page, from one scan of the folder (MacroFolderEntries: plain
+// "*.ini" files, no links, in name order ignoring case), the first name holding "xml" left out.
+// At construction every other file gets a button; a rebuild also leaves out the further "xml"
+// names. texts are the file names with every ".ini" removed; entries counts the files after the
+// first "xml" one is out (the placeholders follow it).
 struct MacroButtonScan {
     QStringList texts;
     int entries = 0;

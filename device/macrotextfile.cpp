@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace {
 
 // "0x" and two upper-case hex digits, as the files write codes (and as the name lookup reads
@@ -95,7 +97,15 @@ QString MacroFilePath(const QString& folder, const QString& name)
 
 QFileInfoList MacroFolderEntries(const QString& folder)
 {
-    return QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDir::Name | QDir::IgnoreCase);
+    // Only the program's own names: a save cut short leaves "<name>.ini.XXXXXX" beside them.
+    QFileInfoList entries =
+        QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDir::Name | QDir::IgnoreCase);
+    entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                 [](const QFileInfo& entry) {
+                                     return !entry.fileName().endsWith(QLatin1String(".ini"), Qt::CaseSensitive);
+                                 }),
+                  entries.end());
+    return entries;
 }
 
 QStringList ListMacroNames(const QString& folder)

@@ -19,7 +19,9 @@ QString MacroFolder();
 // folder + "/" + name + ".ini".
 QString MacroFilePath(const QString& folder, const QString& name);
 
-// The macro folder's plain files (hidden ones too; no folders, no links) in name order ignoring case.
+// The macro folder's plain files named "*.ini" (hidden ones too; no folders, no links) in name
+// order ignoring case. Other files, the temporaries of an interrupted save among them, are no
+// macros.
 QFileInfoList MacroFolderEntries(const QString& folder);
 // The macro list: those files, names containing "xml" (case-sensitive) skipped, every ".ini" removed.
 QStringList ListMacroNames(const QString& folder);

@@ -404,7 +404,7 @@ void TestLang::windowPositions_data()
     row("QuestiondialogB", LangTable::QuestionBTexts, {0});
     row("RePair", LangTable::RePairTexts, {0});
     row("RePair", LangTable::QuestionTexts, confirmCancel);
-    row("InportFail", LangTable::InportFailTexts, {0, 1, 2});
+    row("InportFail", LangTable::InportFailTexts, {0, 1, 2, 3});
     row("InportFail", LangTable::QuestionTexts, confirm);
     row("MouseOffLine", LangTable::MouseOffLineTexts, {0, 1});
     row("MouseOffLine", LangTable::QuestionTexts, confirm);

@@ -21,6 +21,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QIcon>
 #include <QLabel>
@@ -175,6 +176,10 @@ private slots:
     void delayLimit();
     void save_data();
     void save();
+    void saveWithoutFile_data();
+    void saveWithoutFile();
+    void unreadableMacro_data();
+    void unreadableMacro();
     void contextMenu_data();
     void contextMenu();
     void guardedWhileRecording_data();
@@ -202,6 +207,8 @@ private slots:
 
     // Export and import.
     void exportImportRoundTrip();
+    void exportImportLongest();
+    void importShowsOnlyItsMacro();
     void importRefused_data();
     void importRefused();
 
@@ -307,9 +314,11 @@ void TestMacro::construction()
     writeMacro(QStringLiteral("notes"), "");
     QVERIFY(QFile::rename(path(QStringLiteral("notes")), m_folder + QStringLiteral("/notes.xml")));
     QVERIFY(QFile::copy(path(QStringLiteral("b")), m_folder + QStringLiteral("/c.txt")));
+    // Left by a save that a kill cut short.
+    QVERIFY(QFile::copy(path(QStringLiteral("b")), path(QStringLiteral("b")) + QStringLiteral(".XyZabc")));
     VEXO_CHECKED(makePage());
 
-    QCOMPARE(texts(macros()), (QStringList{"A", "b", "c.txt"}));
+    QCOMPARE(texts(macros()), (QStringList{"A", "b"}));
     QCOMPARE(macros()->currentRow(), -1);
     QCOMPARE(events()->count(), 0);
     QVERIFY(saveIdle());
@@ -891,6 +900,101 @@ void TestMacro::save()
     QCOMPARE(updates.count(), 0);
 }
 
+void TestMacro::saveWithoutFile_data()
+{
+    QTest::addColumn<bool>("writable");
+    QTest::newRow("file deleted behind the page") << true;
+    QTest::newRow("its name taken by a folder") << false;
+}
+
+void TestMacro::saveWithoutFile()
+{
+    QFETCH(bool, writable);
+    writeMacro(QStringLiteral("M"), "1\n0x04 1 0\n");
+    VEXO_CHECKED(makePage());
+    select(QStringLiteral("M"));
+    QMetaObject::invokeMethod(child("ChooseEvent"), "activated", Q_ARG(int, 4));
+    const QStringList edited = texts(events());
+    QVERIFY(saveActive());
+    QVERIFY(QFile::remove(path(QStringLiteral("M"))));
+    if (!writable)
+        QVERIFY(QDir().mkpath(path(QStringLiteral("M"))));
+    QString failText;
+    m_answers->on(QStringLiteral("InportFail"), [&](QWidget* notice) {
+        failText = notice->findChild<QLabel*>(QStringLiteral("label"))->text();
+        notice->close();
+    });
+    QSignalSpy updates(PostMsg::instance(), &PostMsg::SigUpDataMacro);
+
+    child<QToolButton>("Save")->click();
+
+    const QByteArray withEdits("1\n0x04 1 0\n10ms\n0x01 4 0\n10ms\n0x01 4 1\n");
+    if (writable) {
+        QVERIFY(m_answers->seen.isEmpty());
+        QCOMPARE(readMacro(QStringLiteral("M")), withEdits);
+        QCOMPARE(updates.count(), 1);
+        QVERIFY(saveIdle());
+        return;
+    }
+    // Nothing written, and the user is told; the edits stay to be saved again.
+    QCOMPARE(m_answers->seen, QStringList{"InportFail"});
+    QCOMPARE(failText, LangText(LangTable::InportFailTexts, 0, 3));
+    QVERIFY(QFileInfo(path(QStringLiteral("M"))).isDir());
+    QCOMPARE(updates.count(), 0);
+    QVERIFY(saveActive());
+    QCOMPARE(texts(events()), edited);
+    QVERIFY(QDir().rmdir(path(QStringLiteral("M"))));
+    child<QToolButton>("Save")->click();
+    QCOMPARE(readMacro(QStringLiteral("M")), withEdits);
+    QCOMPARE(updates.count(), 1);
+    QCOMPARE(updates.at(0), (QVariantList{"M", 0}));
+}
+
+void TestMacro::unreadableMacro_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("notice");
+    QTest::newRow("over the size bound") << "200 KiB" << true;
+    QTest::newRow("a folder by now") << "folder" << true;
+    // Removed behind the page: an empty macro that Save writes again.
+    QTest::newRow("missing") << "missing" << false;
+}
+
+void TestMacro::unreadableMacro()
+{
+    QFETCH(QString, file);
+    QFETCH(bool, notice);
+    writeMacro(QStringLiteral("Before"), "255\n0x06 1 0\n");
+    writeMacro(QStringLiteral("M"), "1\n0x04 1 0\n");
+    VEXO_CHECKED(makePage());
+    select(QStringLiteral("Before"));
+    if (file == QLatin1String("200 KiB")) {
+        writeMacro(QStringLiteral("M"), "1\n" + QByteArray("0x04 1 0\n10ms\n").repeated(200 * 1024 / 14));
+    } else {
+        QVERIFY(QFile::remove(path(QStringLiteral("M"))));
+        if (file == QLatin1String("folder"))
+            QVERIFY(QDir().mkpath(path(QStringLiteral("M"))));
+    }
+    QString failText;
+    m_answers->on(QStringLiteral("InportFail"), [&](QWidget* dialog) {
+        failText = dialog->findChild<QLabel*>(QStringLiteral("label"))->text();
+        dialog->close();
+    });
+
+    // A click as the user gives it: the press changes the entry, the release clicks it; both load.
+    const QRect entry = macros()->visualItemRect(macros()->findItems(QStringLiteral("M"), Qt::MatchExactly).first());
+    QTest::mouseClick(macros()->viewport(), Qt::LeftButton, Qt::NoModifier, entry.center());
+    QCOMPARE(macros()->currentItem()->text(), QStringLiteral("M"));
+    // The notice follows the click's events.
+    QCoreApplication::sendPostedEvents(m_page.get(), QEvent::MetaCall);
+
+    QCOMPARE(m_answers->seen, notice ? QStringList{"InportFail"} : QStringList{});
+    if (notice)
+        QCOMPARE(failText, LangText(LangTable::InportFailTexts, 0, 0));
+    QCOMPARE(events()->count(), 0);
+    QVERIFY(saveIdle());
+}
+
 void TestMacro::contextMenu_data()
 {
     QTest::addColumn<QString>("over"); // the entry under the pointer, "" for empty space
@@ -1414,15 +1518,86 @@ void TestMacro::exportImportRoundTrip()
     QVERIFY(child<QCheckBox>("ReUntilClick")->isChecked());
 }
 
+void TestMacro::exportImportLongest()
+{
+    writeMacro(QStringLiteral("R"), "1\n");
+    VEXO_CHECKED(makePage());
+    select(QStringLiteral("R"));
+    child<QPushButton>("StartRecord")->click();
+    quint32 at = 1000;
+    for (int i = 0; i < 35; ++i) {
+        const int vk = i % 2 ? VkB : VkA;
+        key(vk, true, at += 10);
+        key(vk, false, at += 20);
+    }
+    QTRY_COMPARE(m_answers->seen, QStringList{"KeyNumberLimit"});
+    child<QPushButton>("StopRecord")->click();
+    child<QToolButton>("Save")->click();
+    const QByteArray saved = readMacro(QStringLiteral("R"));
+    const QStringList recorded = texts(events());
+    const QList<int> recordedTypes = types(events());
+    QCOMPARE(recorded.size(), 139);
+    // The rows show the page's own images, and the export carries them.
+    for (int row = 0; row < events()->count(); ++row)
+        QVERIFY(!events()->item(row)->icon().isNull());
+
+    const QString exported = m_fixture->home().path() + QStringLiteral("/R-export.ini");
+    FileChooser::SetAnswerForTests([&](QWidget*, const FileChooser::Request&) { return exported; });
+    QVERIFY(QMetaObject::invokeMethod(m_page.get(), "ExPortMacro"));
+    // Far beyond the 64 KiB that once bounded the whole file.
+    QVERIFY2(QFileInfo(exported).size() > 64 * 1024, qPrintable(QString::number(QFileInfo(exported).size())));
+    m_answers->on(QStringLiteral("DeleteConfirm"), answerConfirm(true));
+    child<QToolButton>("DeleteHong")->click();
+    QVERIFY(!QFile::exists(path(QStringLiteral("R"))));
+
+    QVERIFY(QMetaObject::invokeMethod(m_page.get(), "InPortMacro"));
+
+    QCOMPARE(m_answers->seen, (QStringList{"KeyNumberLimit", "DeleteConfirm"}));
+    QCOMPARE(macros()->currentItem()->text(), QStringLiteral("R"));
+    QCOMPARE(texts(events()), recorded);
+    QCOMPARE(types(events()), recordedTypes);
+    QCOMPARE(readMacro(QStringLiteral("R")), saved);
+}
+
+void TestMacro::importShowsOnlyItsMacro()
+{
+    const QByteArray other("1\n0x05 1 0\n5ms\n0x05 1 1\n");
+    writeMacro(QStringLiteral("Other"), other);
+    VEXO_CHECKED(makePage());
+    select(QStringLiteral("Other"));
+    QCOMPARE(texts(events()), (QStringList{"B", "5ms", "B"}));
+    const QString file = m_fixture->home().path() + QStringLiteral("/M-export.ini");
+    {
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        MacroEventRow delay;
+        delay.text = QStringLiteral("10ms");
+        const QVector<MacroEventRow> rows{MacroEventFromCode(KindKeyboard, 0x04, true), delay,
+                                          MacroEventFromCode(KindKeyboard, 0x04, false)};
+        QVERIFY(WriteMacroExportFile(out, QStringLiteral("M"), 1, rows, [](const MacroEventRow&) { return QIcon(); }));
+    }
+    FileChooser::SetAnswerForTests([&](QWidget*, const FileChooser::Request&) { return file; });
+
+    QVERIFY(QMetaObject::invokeMethod(m_page.get(), "InPortMacro"));
+
+    QCOMPARE(macros()->currentItem()->text(), QStringLiteral("M"));
+    QCOMPARE(texts(events()), (QStringList{"A", "10ms", "A"}));
+    child<QToolButton>("Save")->setEnabled(true);
+    child<QToolButton>("Save")->click();
+    QCOMPARE(readMacro(QStringLiteral("M")), QByteArray("1\n0x04 1 0\n10ms\n0x04 1 1\n"));
+    QCOMPARE(readMacro(QStringLiteral("Other")), other);
+    QVERIFY(m_answers->seen.isEmpty());
+}
+
 void TestMacro::importRefused_data()
 {
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QStringList>("dialogs");
 
-    const auto exportOf = [](const QString& name) {
+    const auto exportOf = [](const QString& name,
+                             const QVector<MacroEventRow>& rows = {MacroEventFromCode(KindKeyboard, 0x04, true)}) {
         QBuffer buffer;
         buffer.open(QIODevice::WriteOnly);
-        const QVector<MacroEventRow> rows{MacroEventFromCode(KindKeyboard, 0x04, true)};
         WriteMacroExportFile(buffer, name, 1, rows, [](const MacroEventRow&) { return QIcon(); });
         return buffer.data();
     };
@@ -1434,6 +1609,15 @@ void TestMacro::importRefused_data()
 
     QTest::newRow("not an export file") << QByteArray("hello") << QStringList{"InportFail"};
     QTest::newRow("cut short") << good.left(good.size() - 3) << QStringList{"InportFail"};
+    QVector<MacroEventRow> tooMany;
+    for (int i = 0; i <= MacroExportMaxRows; ++i)
+        tooMany << MacroEventFromCode(KindKeyboard, 0x04, i % 2 == 0);
+    QTest::newRow("more rows than a macro holds") << exportOf(QStringLiteral("Other"), tooMany)
+                                                  << QStringList{"InportFail"};
+    MacroEventRow longText = MacroEventFromCode(KindKeyboard, 0x04, true);
+    longText.text = QString(int(MacroExportMaxTextBytes), QLatin1Char('k'));
+    QTest::newRow("a text over its bound") << exportOf(QStringLiteral("Other"), {longText})
+                                           << QStringList{"InportFail"};
     QTest::newRow("listed name") << exportOf(QStringLiteral("M")) << QStringList{"SameMacro"};
     QTest::newRow("listed name, wrong marker") << listedWrongMarker << QStringList{"SameMacro"};
     QTest::newRow("wrong marker") << wrongMarker << QStringList{};

@@ -301,9 +301,11 @@ void TestMacroButtonFile::scan_data()
         << QStringList{"x.ini.ini", ".h.ini"} << QStringList{".h", "x"} << QStringList{".h", "x"} << 2 << 5;
     QTest::newRow("XML in capitals is a macro") << QStringList{"XML.ini"} << QStringList{"XML"} << QStringList{"XML"}
                                                 << 1 << 6;
-    QTest::newRow("seven fill the list") << QStringList{"1", "2", "3", "4", "5", "6", "7"}
+    QTest::newRow("seven fill the list") << QStringList{"1.ini", "2.ini", "3.ini", "4.ini", "5.ini", "6.ini", "7.ini"}
                                          << QStringList{"1", "2", "3", "4", "5", "6", "7"}
                                          << QStringList{"1", "2", "3", "4", "5", "6", "7"} << 7 << 0;
+    QTest::newRow("only the program's own names: no save leftovers")
+        << QStringList{"a.ini", "a.ini.AbCdEf", "b.txt", "c"} << QStringList{"a"} << QStringList{"a"} << 1 << 6;
     QTest::newRow("empty folder") << QStringList{} << QStringList{} << QStringList{} << 0 << 0;
     QTest::newRow("only an xml file") << QStringList{"a.xml"} << QStringList{} << QStringList{} << 0 << 0;
 }

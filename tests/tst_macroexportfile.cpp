@@ -1,11 +1,14 @@
 #include "device/keyusagetable.h"
+#include "helpers/testenv.h"
 #include "helpers/testwidgets.h"
 #include "pages/macro/macroexportfile.h"
 
 #include <QBuffer>
 #include <QDataStream>
 #include <QFile>
+#include <QHash>
 #include <QIcon>
+#include <QImage>
 #include <QPainter>
 #include <QPixmap>
 #include <QTemporaryDir>
@@ -147,6 +150,32 @@ QByteArray imageIcon()
     return bytes;
 }
 
+// A pixmap icon field of exactly size bytes: one entry whose PNG carries a data chunk of filler.
+QByteArray iconOfSize(qint64 size)
+{
+    const auto build = [](qint64 filler) {
+        QByteArray png("\x89PNG\r\n\x1a\n", 8);
+        png += streamed(quint32(filler)) + "IDAT" + QByteArray(int(filler), 'x') + QByteArray(4, '\0');
+        png += streamed(quint32(0)) + "IEND" + QByteArray(4, '\0');
+        return text(QStringLiteral("QPixmapIconEngine")) + count(1) + count(1) + png + text(QString())
+               + streamed(QSize(16, 16)) + streamed(quint32(0)) + streamed(quint32(0));
+    };
+    return build(size - build(0).size());
+}
+
+// An icon made from an image file, as the page makes its row icons: the stream carries the
+// image and the file's path.
+QIcon noiseIconFile(const QString& path, uint seed)
+{
+    QImage image(24, 24, QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, (seed = seed * 1103515245u + 12345u));
+    if (!image.save(path, "PNG"))
+        return QIcon();
+    return QIcon(path);
+}
+
 QByteArray pressRow(const QByteArray& icon = kNullIcon)
 {
     return text(QStringLiteral("A")) + icon + direction(QByteArray("0\0", 2));
@@ -173,6 +202,8 @@ private slots:
     void badFiles_data();
     void badFiles();
     void iconNamingAFileOpensNothing();
+    void fieldBounds_data();
+    void fieldBounds();
     void fileLimits_data();
     void fileLimits();
     void writeFailure();
@@ -442,10 +473,14 @@ void TestMacroExportFile::badFiles()
     QFETCH(QByteArray, data);
     QFETCH(bool, headerRead);
 
-    const MacroImportFile file = ReadMacroExportData(data);
-    QCOMPARE(file.headerRead, headerRead);
-    QVERIFY(!file.rowsRead);
-    QVERIFY(file.rows.isEmpty());
+    // From memory and from a file: the file is read field by field as well.
+    const QString path = m_dir->filePath(QStringLiteral("bad.ini"));
+    QVERIFY(TestEnv::WriteFile(path, data));
+    for (const MacroImportFile& file : {ReadMacroExportData(data), ReadMacroExportFile(path)}) {
+        QCOMPARE(file.headerRead, headerRead);
+        QVERIFY(!file.rowsRead);
+        QVERIFY(file.rows.isEmpty());
+    }
 }
 
 void TestMacroExportFile::iconNamingAFileOpensNothing()
@@ -464,13 +499,63 @@ void TestMacroExportFile::iconNamingAFileOpensNothing()
     QVERIFY(!QFileInfo::exists(missing));
 }
 
+void TestMacroExportFile::fieldBounds_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<bool>("headerRead");
+    QTest::addColumn<bool>("rowsRead");
+
+    const auto padded = [](const QByteArray& text, qint64 size) {
+        return block(text + QByteArray(int(size - text.size()), '\0'));
+    };
+    // Just over: one byte, or one UTF-16 unit for the texts read as strings.
+    const qint64 blockBound = MacroExportMaxBlockBytes;
+    const QByteArray one = count(1) + pressRow();
+    for (int over = 0; over <= 1; ++over) {
+        const QString state = over ? QStringLiteral("just over") : QStringLiteral("at");
+        const qint64 size = blockBound + over;
+        QTest::newRow(qPrintable(QStringLiteral("marker block %1 its bound").arg(state)))
+            << padded("Dovoz", size) + padded("M", 48) + padded("1", 12) + one << !over << !over;
+        QTest::newRow(qPrintable(QStringLiteral("name block %1 its bound").arg(state)))
+            << padded("Dovoz", 12) + padded("M", size) + padded("1", 12) + one << !over << !over;
+        QTest::newRow(qPrintable(QStringLiteral("repeat block %1 its bound").arg(state)))
+            << padded("Dovoz", 12) + padded("M", 48) + padded("1", size) + one << !over << !over;
+        QTest::newRow(qPrintable(QStringLiteral("text %1 its bound").arg(state)))
+            << header() + count(1) + text(QString(int(MacroExportMaxTextBytes / 2 + over), 'k')) + kNullIcon
+                   + direction(QByteArray("0\0", 2))
+            << true << !over;
+        QTest::newRow(qPrintable(QStringLiteral("icon %1 its bound").arg(state)))
+            << header() + count(1) + pressRow(iconOfSize(MacroExportMaxIconBytes + over)) << true << !over;
+        QTest::newRow(qPrintable(QStringLiteral("direction %1 its bound").arg(state)))
+            << header() + count(1) + text("A") + kNullIcon
+                   + direction(QByteArray("0\0", 2) + QByteArray(int(MacroExportMaxDirectionBytes - 2 + 2 * over), '\0'))
+            << true << !over;
+    }
+    QTest::newRow("139 rows") << header() + count(139) + pressRow().repeated(139) << true << true;
+    QTest::newRow("140 rows") << header() + count(140) + pressRow().repeated(140) << true << false;
+    QTest::newRow("null text and icon") << header() + count(1) + QByteArray::fromHex("ffffffff") + kNullIcon
+                                               + direction(QByteArray("0\0", 2))
+                                        << true << true;
+}
+
+void TestMacroExportFile::fieldBounds()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(bool, headerRead);
+    QFETCH(bool, rowsRead);
+
+    const MacroImportFile file = ReadMacroExportData(data);
+    QCOMPARE(file.headerRead, headerRead);
+    QCOMPARE(file.rowsRead, rowsRead);
+    QCOMPARE(file.rows.isEmpty(), !rowsRead);
+}
+
 void TestMacroExportFile::fileLimits_data()
 {
     QTest::addColumn<QString>("what");
     QTest::addColumn<bool>("headerRead");
 
-    QTest::newRow("64 KiB") << "64k" << true;
-    QTest::newRow("one byte more") << "64k+1" << false;
+    QTest::newRow("longest macro with file icons") << "longest" << true;
     QTest::newRow("missing") << "missing" << false;
     QTest::newRow("folder") << "folder" << false;
     QTest::newRow("pipe") << "pipe" << false;
@@ -482,12 +567,22 @@ void TestMacroExportFile::fileLimits()
     QFETCH(bool, headerRead);
 
     const QString path = m_dir->filePath(QStringLiteral("export.ini"));
-    if (what.startsWith(QLatin1String("64k"))) {
-        const QByteArray good = exported(QStringLiteral("M"), 1, kClick);
-        const int size = 64 * 1024 + (what == QLatin1String("64k") ? 0 : 1);
+    QVector<MacroEventRow> rows;
+    if (what == QLatin1String("longest")) {
+        // 70 events with their 69 delays, each row's icon from an image file: the file runs
+        // well past 64 KiB, and every byte of it is the program's own.
+        for (int i = 0; i < MacroExportMaxRows; ++i)
+            rows << (i % 2 ? delay(QStringLiteral("65535ms")) : keyRow(QStringLiteral("Key %1").arg(i), i % 4 == 0));
+        QHash<int, QIcon> icons;
+        for (int kind = 0; kind < 3; ++kind)
+            icons[kind] = noiseIconFile(m_dir->filePath(QStringLiteral("icon%1.png").arg(kind)), uint(kind + 1));
         QFile out(path);
         QVERIFY(out.open(QIODevice::WriteOnly));
-        QVERIFY(out.write(good + QByteArray(size - good.size(), '\0')) == size);
+        QVERIFY(WriteMacroExportFile(out, QStringLiteral("Longest"), 1, rows, [&icons](const MacroEventRow& row) {
+            return icons.value(row.IsDelay() ? 2 : row.IsRelease() ? 1 : 0);
+        }));
+        out.close();
+        QVERIFY2(QFileInfo(path).size() > 64 * 1024, qPrintable(QString::number(QFileInfo(path).size())));
     } else if (what == QLatin1String("folder")) {
         QVERIFY(QDir().mkpath(path));
     } else if (what == QLatin1String("pipe")) {
@@ -497,7 +592,9 @@ void TestMacroExportFile::fileLimits()
     const MacroImportFile file = ReadMacroExportFile(path);
     QCOMPARE(file.headerRead, headerRead);
     QCOMPARE(file.rowsRead, headerRead);
-    QCOMPARE(file.rows.size(), headerRead ? 3 : 0);
+    for (MacroEventRow& row : rows)
+        row.hasKey = false;
+    QCOMPARE(render(file.rows), render(rows));
 }
 
 void TestMacroExportFile::writeFailure()

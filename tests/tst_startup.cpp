@@ -127,6 +127,8 @@ void TestStartup::interruptedSaves_data()
     QTest::newRow("device cache") << "DATA/Device_Info/m1.bin.ZzZzZz" << "DATA/Device_Info/m1.bin" << 'f' << old << true;
     QTest::newRow("deep sub-folder") << "DATA/usersetting/MacroPage/a.txt.aaaAaa" << "DATA/usersetting/MacroPage/a.txt"
                                      << 'f' << old << true;
+    QTest::newRow("macro save") << "DATA/usersetting/MacroPage/x.ini.AbCdEf" << "DATA/usersetting/MacroPage/x.ini"
+                                << 'f' << old << true;
     QTest::newRow("hidden target") << "DATA/.state.AbCdEf" << "DATA/.state" << 'f' << old << true;
     QTest::newRow("save still running") << "DATA/Macro.ini.AbCdEf" << "DATA/Macro.ini" << 'f' << 5 << false;
     QTest::newRow("no such sibling") << "DATA/Gone.ini.AbCdEf" << "" << 'f' << old << false;

@@ -528,7 +528,13 @@ void Macro::on_Save_clicked()
     const QString name = SelectedMacroName();
     const QString path = ::MacroFilePath(MacroFolder, name);
     MacroFilePath = path;
-    SaveMacroTextFile(path, RepeatValue(), m_rows->Rows());
+    // A file removed behind the page's back is written again: the edits are what counts.
+    if (!SaveMacroTextFile(path, RepeatValue(), m_rows->Rows(), false)) {
+        // Nothing was written: the edits stay unsaved and can be saved again.
+        SetSaveActive(true);
+        ShowFileNotice(&InportFail::ShowSaveFailedText);
+        return;
+    }
     if (EventsChanged) {
         PostMsg::instance()->EmitUpDataMacro(name, 0);
         EventsChanged = false;
@@ -616,7 +622,7 @@ void Macro::InPortMacro()
         return;
     const MacroImportFile imported = ReadMacroExportFile(path);
     if (!imported.headerRead) {
-        ShowImportFailed();
+        ShowFileNotice(&InportFail::ShowUnreadableText);
         return;
     }
     if (IsTakenName(imported.name)) {
@@ -626,7 +632,7 @@ void Macro::InPortMacro()
     if (imported.marker != QLatin1String("Dovoz"))
         return;
     if (!imported.rowsRead || !IsUsableUserName(imported.name)) {
-        ShowImportFailed();
+        ShowFileNotice(&InportFail::ShowUnreadableText);
         return;
     }
     QVector<MacroEventRow> rows;
@@ -636,12 +642,12 @@ void Macro::InPortMacro()
 
     const QString filePath = ::MacroFilePath(MacroFolder, imported.name);
     if (!CreateMacroTextFile(filePath)) {
-        ShowImportFailed();
+        ShowFileNotice(&InportFail::ShowUnreadableText);
         return;
     }
     if (!SaveMacroTextFile(filePath, imported.repeat, rows)) {
         QFile::remove(filePath);
-        ShowImportFailed();
+        ShowFileNotice(&InportFail::ShowUnreadableText);
         return;
     }
     MacroFilePath = filePath;
@@ -651,6 +657,8 @@ void Macro::InPortMacro()
         m_ui->listWidgetHong->addItem(imported.name);
         m_ui->listWidgetHong->setCurrentRow(m_ui->listWidgetHong->count() - 1);
     }
+    // The rows of the macro shown before go: the list belongs to the imported macro now.
+    m_rows->Clear();
     ShowRows(rows);
 }
 
@@ -814,11 +822,31 @@ void Macro::LoadSelectedMacro()
         return;
     MacroFilePath = ::MacroFilePath(MacroFolder, SelectedMacroName());
     const MacroFileContent content = ReadMacroTextFile(MacroFilePath);
-    // Setting the controls from the file is no change of the user's.
-    const QSignalBlocker repeatBlocker(RepeatGroup);
-    const QSignalBlocker countBlocker(m_ui->NumberEdit);
-    SetRepeatControls(content.loaded && content.hasRepeatLine ? content.repeat : 1);
-    ShowRows(content.rows);
+    {
+        // Setting the controls from the file is no change of the user's.
+        const QSignalBlocker repeatBlocker(RepeatGroup);
+        const QSignalBlocker countBlocker(m_ui->NumberEdit);
+        SetRepeatControls(content.loaded && content.hasRepeatLine ? content.repeat : 1);
+        ShowRows(content.rows);
+    }
+    // A file that is there but was refused is no empty macro. A missing one is (Save writes
+    // it again).
+    const QFileInfo file(MacroFilePath);
+    if (!content.loaded && (file.exists() || file.isSymLink()))
+        NoticeUnreadableMacro();
+}
+
+void Macro::NoticeUnreadableMacro()
+{
+    // Not inside the list's signal: a press that changed the entry is still being handled, and
+    // its click loads the macro once more. One notice for both.
+    if (m_unreadableNoticePending)
+        return;
+    m_unreadableNoticePending = true;
+    QTimer::singleShot(0, this, [this] {
+        ShowFileNotice(&InportFail::ShowUnreadableText);
+        m_unreadableNoticePending = false;
+    });
 }
 
 void Macro::ShowRows(const QVector<MacroEventRow>& rows)
@@ -853,11 +881,11 @@ void Macro::ShowSameMacro(const QSize& placedAs)
     notice.exec();
 }
 
-void Macro::ShowImportFailed()
+void Macro::ShowFileNotice(void (InportFail::*message)())
 {
     InportFail notice(nullptr);
     // This notice is about a macro file, not the last check of a configuration file.
-    notice.ShowUnreadableText();
+    (notice.*message)();
     PlaceDialog(&notice, -100, -50);
     notice.exec();
 }

@@ -3,6 +3,7 @@
 
 #include "device/macrorecorder.h"
 #include "hidusb/flashdatamap.h"
+#include "ui/widgets/inportfail.h"
 
 #include <QModelIndex>
 #include <QPoint>
@@ -93,7 +94,10 @@ private:
     // A row of the macro list or a file of the folder has this name already.
     bool IsTakenName(const QString& name) const;
     void ShowSameMacro(const QSize& placedAs);
-    void ShowImportFailed();
+    // The InportFail notice with the given message.
+    void ShowFileNotice(void (InportFail::*message)());
+    // The notice that the shown macro's file cannot be read, once, after the current event.
+    void NoticeUnreadableMacro();
     void ShowRecordingStopped(bool idleSave);
     void PlaceDialog(QDialog* dialog, int dx, int dy) const;
     static QString ChooseFile(QWidget* parent, bool save, const QString& caption);
@@ -121,6 +125,7 @@ private:
     QStringList m_designerButtonNames;
     // From Start until Stop or the page reset (also after the event limit ended the capture).
     bool m_recordLayout = false;
+    bool m_unreadableNoticePending = false;
 };
 
 #endif

@@ -1,5 +1,6 @@
 #include "pages/macro/macroexportfile.h"
 
+#include <QBuffer>
 #include <QDataStream>
 #include <QFile>
 #include <QFileInfo>
@@ -45,35 +46,35 @@ bool isRepeatValue(int value)
     return (value >= 1 && value <= 250) || (value >= 253 && value <= 255);
 }
 
-// Reads the stream's big-endian fields from memory; every read is checked against the bytes
-// that are left, and the first failure sticks.
+// Reads the stream's big-endian fields from a device. Every length is checked against the
+// field's bound before anything is read or allocated; a short read or a length over its bound
+// fails the reader, and the first failure sticks.
 class BoundedReader
 {
 public:
-    explicit BoundedReader(const QByteArray& data) : m_data(data) {}
+    explicit BoundedReader(QIODevice& in) : m_in(in) {}
 
     bool ok() const { return m_ok; }
-    qint64 remaining() const { return m_data.size() - m_pos; }
+    qint64 consumed() const { return m_consumed; }
 
     quint32 u32()
     {
-        const QByteArray bytes = raw(4);
-        if (!m_ok)
+        uchar p[4] = {};
+        if (!m_ok || m_in.read(reinterpret_cast<char*>(p), 4) != 4) {
+            m_ok = false;
             return 0;
-        const auto* p = reinterpret_cast<const uchar*>(bytes.constData());
+        }
+        m_consumed += 4;
         return (quint32(p[0]) << 24) | (quint32(p[1]) << 16) | (quint32(p[2]) << 8) | quint32(p[3]);
     }
     qint32 i32() { return qint32(u32()); }
 
-    // A length-prefixed byte block (QDataStream::writeBytes).
-    QByteArray bytes()
-    {
-        const quint32 length = u32();
-        return raw(length);
-    }
+    // A length-prefixed byte block (QDataStream::writeBytes) of at most bound bytes.
+    QByteArray bytes(qint64 bound) { return raw(u32(), bound); }
 
-    // A QString: its byte count (all ones for a null string), then UTF-16 big-endian.
-    QString string()
+    // A QString of at most bound bytes: its byte count (all ones for a null string), then
+    // UTF-16 big-endian.
+    QString string(qint64 bound)
     {
         const quint32 length = u32();
         if (!m_ok || length == 0xFFFFFFFFu)
@@ -82,7 +83,7 @@ public:
             m_ok = false;
             return QString();
         }
-        const QByteArray bytes = raw(length);
+        const QByteArray bytes = raw(length, bound);
         if (!m_ok)
             return QString();
         QString text(int(length / 2), Qt::Uninitialized);
@@ -92,45 +93,65 @@ public:
         return text;
     }
 
-    QByteArray raw(qint64 length)
+    QByteArray raw(qint64 length, qint64 bound)
     {
-        if (!m_ok || length < 0 || length > remaining()) {
+        if (!m_ok || length < 0 || length > bound) {
             m_ok = false;
             return QByteArray();
         }
-        const QByteArray bytes = m_data.mid(int(m_pos), int(length));
-        m_pos += length;
+        const QByteArray bytes = m_in.read(length);
+        if (bytes.size() != length) {
+            m_ok = false;
+            return QByteArray();
+        }
+        m_consumed += length;
         return bytes;
+    }
+
+    // Steps over length bytes (at most bound) without keeping them.
+    void skip(qint64 length, qint64 bound)
+    {
+        if (!m_ok || length < 0 || length > bound || m_in.skip(length) != length) {
+            m_ok = false;
+            return;
+        }
+        m_consumed += length;
     }
 
     void fail() { m_ok = false; }
 
 private:
-    const QByteArray& m_data;
-    qint64 m_pos = 0;
+    QIODevice& m_in;
+    qint64 m_consumed = 0;
     bool m_ok = true;
 };
 
+// What is left of an icon's bytes once the reader is at consumed.
+qint64 iconRoom(const BoundedReader& in, qint64 iconStart)
+{
+    return MacroExportMaxIconBytes - (in.consumed() - iconStart);
+}
+
 // A PNG as the image writer leaves it in the stream (no length field): signature, then chunks
 // up to and including IEND.
-void skipPng(BoundedReader& in)
+void skipPng(BoundedReader& in, qint64 iconStart)
 {
     static const char signature[] = "\x89PNG\r\n\x1a\n";
-    if (in.raw(8) != QByteArray(signature, 8)) {
+    if (in.raw(8, iconRoom(in, iconStart)) != QByteArray(signature, 8)) {
         in.fail();
         return;
     }
     while (in.ok()) {
         const quint32 length = in.u32();
-        const QByteArray type = in.raw(4);
-        in.raw(qint64(length) + 4); // data and CRC
+        const QByteArray type = in.raw(4, iconRoom(in, iconStart));
+        in.skip(qint64(length) + 4, iconRoom(in, iconStart)); // data and CRC
         if (type == "IEND")
             return;
     }
 }
 
 // A QImage: a marker (0 null, 1 an image follows as PNG).
-void skipImage(BoundedReader& in)
+void skipImage(BoundedReader& in, qint64 iconStart)
 {
     const qint32 marker = in.i32();
     if (!in.ok() || marker == 0)
@@ -139,14 +160,16 @@ void skipImage(BoundedReader& in)
         in.fail();
         return;
     }
-    skipPng(in);
+    skipPng(in, iconStart);
 }
 
-// A QIcon of the pixmap engine, or a null icon. The entries' file names are read and dropped:
-// the icon is never built, so nothing they name is opened. Any other engine fails the read.
+// A QIcon of the pixmap engine, or a null icon, in at most MacroExportMaxIconBytes. The
+// entries' file names are read and dropped: the icon is never built, so nothing they name is
+// opened. Any other engine fails the read.
 void skipIcon(BoundedReader& in)
 {
-    const QString key = in.string();
+    const qint64 start = in.consumed();
+    const QString key = in.string(iconRoom(in, start));
     if (!in.ok() || key.isEmpty())
         return;
     if (key != QLatin1String("QPixmapIconEngine")) {
@@ -159,12 +182,14 @@ void skipIcon(BoundedReader& in)
         return;
     }
     for (qint32 i = 0; i < entries && in.ok(); ++i) {
-        skipImage(in);
-        in.string(); // file name
-        in.i32();    // size: width, height
+        skipImage(in, start);
+        in.string(iconRoom(in, start)); // file name
+        in.i32();                        // size: width, height
         in.i32();
         in.u32(); // mode
         in.u32(); // state
+        if (iconRoom(in, start) < 0)
+            in.fail();
     }
 }
 
@@ -200,13 +225,15 @@ bool WriteMacroExportFile(QIODevice& out, const QString& name, int repeat, const
     return stream.status() == QDataStream::Ok;
 }
 
-MacroImportFile ReadMacroExportData(const QByteArray& data)
+namespace {
+
+MacroImportFile readMacroExport(QIODevice& device)
 {
     MacroImportFile file;
-    BoundedReader in(data);
-    const QByteArray marker = in.bytes();
-    const QByteArray name = in.bytes();
-    const QByteArray repeat = in.bytes();
+    BoundedReader in(device);
+    const QByteArray marker = in.bytes(MacroExportMaxBlockBytes);
+    const QByteArray name = in.bytes(MacroExportMaxBlockBytes);
+    const QByteArray repeat = in.bytes(MacroExportMaxBlockBytes);
     if (!in.ok())
         return file;
     file.headerRead = true;
@@ -220,7 +247,7 @@ MacroImportFile ReadMacroExportData(const QByteArray& data)
         return file;
     QVector<MacroEventRow> rows;
     for (qint32 i = 0; i < count && in.ok(); ++i) {
-        const QString text = in.string();
+        const QString text = in.string(MacroExportMaxTextBytes);
         skipIcon(in);
         MacroEventRow row;
         row.text = text;
@@ -228,7 +255,7 @@ MacroImportFile ReadMacroExportData(const QByteArray& data)
         row.text.remove(QLatin1Char('\n'));
         // The layout follows the text as it was written; the row follows the text it keeps.
         if (!text.contains(QLatin1String("ms"))) {
-            const QString direction = in.string();
+            const QString direction = in.string(MacroExportMaxDirectionBytes);
             if (!row.IsDelay() && direction != QString(QChar(0x3000)))
                 row.itemType = MacroEventRow::Release;
         }
@@ -241,6 +268,17 @@ MacroImportFile ReadMacroExportData(const QByteArray& data)
     return file;
 }
 
+} // namespace
+
+MacroImportFile ReadMacroExportData(const QByteArray& data)
+{
+    QBuffer buffer;
+    buffer.setData(data);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return MacroImportFile();
+    return readMacroExport(buffer);
+}
+
 MacroImportFile ReadMacroExportFile(const QString& path)
 {
     // Only plain files: a pipe would wait for a writer.
@@ -250,8 +288,5 @@ MacroImportFile ReadMacroExportFile(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return MacroImportFile();
-    const QByteArray data = file.read(MacroExportMaxBytes + 1);
-    if (data.size() > MacroExportMaxBytes)
-        return MacroImportFile();
-    return ReadMacroExportData(data);
+    return readMacroExport(file);
 }

@@ -5,10 +5,13 @@
 // count, then per row its text, its icon as QDataStream writes a QIcon and, for an event row,
 // its direction as a two-byte string ("0" or "1" and a zero byte).
 //
-// The reader takes nothing on trust: it reads at most MacroExportMaxBytes, checks every read,
-// accepts 0 to 139 rows, and walks each icon's pixmap-icon layout with a bounded reader that
-// never loads a file the icon names and never reaches an icon plugin; the rows then get the
-// page's own icons.
+// The reader takes nothing on trust: it reads the file field by field, checks every length
+// against that field's bound before it reads or allocates anything, accepts 0 to 139 rows, and
+// walks each icon's pixmap-icon layout without building it, so it never loads a file the icon
+// names and never reaches an icon plugin; the rows then get the page's own icons. The bounds
+// lie well above what the page writes (a row's icon carries its image and file path, some
+// hundred bytes), so whatever the program exports it imports, and the whole read stays below
+// MacroExportMaxBytes.
 #include "device/macroevents.h"
 
 #include <QString>
@@ -18,9 +21,18 @@
 class QIcon;
 class QIODevice;
 
-constexpr qint64 MacroExportMaxBytes = 64 * 1024;
 constexpr int MacroExportMaxRows = 139;
 constexpr int MacroExportNameBytes = 47;
+// Largest length field the reader takes: each fixed block, a row's text (a QString's byte
+// count), a row's whole icon, its direction.
+constexpr qint64 MacroExportMaxBlockBytes = 256;
+constexpr qint64 MacroExportMaxTextBytes = 1024;
+constexpr qint64 MacroExportMaxIconBytes = 64 * 1024;
+constexpr qint64 MacroExportMaxDirectionBytes = 16;
+// The most the reader consumes: three blocks, the count, the rows with their length fields.
+constexpr qint64 MacroExportMaxBytes =
+    3 * (4 + MacroExportMaxBlockBytes) + 4
+    + MacroExportMaxRows * (4 + MacroExportMaxTextBytes + MacroExportMaxIconBytes + 4 + MacroExportMaxDirectionBytes);
 
 // Writes the whole file to out; iconFor gives each row's icon as the list shows it. The name
 // is cut to 47 UTF-8 bytes at a character boundary. False when a write failed.
@@ -36,7 +48,8 @@ struct MacroImportFile {
     QVector<MacroEventRow> rows; // texts without line breaks; hasKey false, item type from the direction
 };
 
-// Reads a file by the rules above; a file larger than MacroExportMaxBytes reads nothing.
+// Reads a file (plain files only) or data by the rules above; whatever follows the rows is not
+// read.
 MacroImportFile ReadMacroExportFile(const QString& path);
 MacroImportFile ReadMacroExportData(const QByteArray& data);
 

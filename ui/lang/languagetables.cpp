@@ -100,7 +100,7 @@ std::array<LangTableSpec, LangTableCount> buildSpecs()
           "StopCloseTime8", "StopCloseTime9", "StopCloseTime10", "label_12", "label_13", "RecieveInfo",
           "ScreenInfo", "LihghtMode"}),
     spec(LangTable::InportFailTexts, "InportFail",
-         {"label", "label_1", "label_2"}),
+         {"label", "label_1", "label_2", "label_3"}),
     spec(LangTable::NewVerTexts, "NewVer",
          {"label", "NoApear"}),
     spec(LangTable::LessThreeTexts, "LessThree",

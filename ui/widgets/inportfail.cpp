@@ -26,7 +26,13 @@ InportFail::~InportFail()
 
 void InportFail::ShowUnreadableText()
 {
-    m_unreadable = true;
+    m_message = 0;
+    SlotAllLanguage(CurrentLanguage);
+}
+
+void InportFail::ShowSaveFailedText()
+{
+    m_message = 3;
     SlotAllLanguage(CurrentLanguage);
 }
 
@@ -42,9 +48,11 @@ void InportFail::on_CloseButton_clicked()
 
 void InportFail::SlotAllLanguage(int index)
 {
-    // 1: not a readable export file; 2: it does not match the device; 3: the device refused it.
-    const int result = m_unreadable ? 1 : int(ImportCheckResult);
-    if (result >= 1 && result <= 3)
-        ui->label->setText(LangText(LangTable::InportFailTexts, index, result - 1));
+    // Results 1: not a readable export file; 2: it does not match the device; 3: the device
+    // refused it. Their messages are positions 0 to 2; 3 says a macro could not be saved.
+    const int result = int(ImportCheckResult);
+    const int message = m_message >= 0 ? m_message : result >= 1 && result <= 3 ? result - 1 : -1;
+    if (message >= 0)
+        ui->label->setText(LangText(LangTable::InportFailTexts, index, message));
     ui->NewHong->setText(LangText(LangTable::QuestionTexts, index, 2));
 }

@@ -8,9 +8,10 @@ namespace Ui {
 class InportFail;
 }
 
-// The notice that an export file (a configuration or a macro) was not imported. Its message
-// follows the result of the last configuration file check (ImportCheckResult), unless the
-// caller asked for the "cannot be read" message; it gives its caller no answer.
+// The notice that an export file (a configuration or a macro) was not imported, or that a
+// macro file could not be read or saved. Its message follows the result of the last
+// configuration file check (ImportCheckResult), unless the caller asked for a message of its
+// own; it gives its caller no answer.
 class InportFail : public QDialog
 {
     Q_OBJECT
@@ -20,6 +21,8 @@ public:
 
     // The "cannot be read" message whatever ImportCheckResult holds, also after a language change.
     void ShowUnreadableText();
+    // The "could not be saved" message of a macro, likewise.
+    void ShowSaveFailedText();
 
 private slots:
     void on_NewHong_clicked();
@@ -29,7 +32,8 @@ private slots:
 private:
     Ui::InportFail* ui;
     QString ImageFolder;
-    bool m_unreadable = false;
+    // The message asked for (a position of InportFailTexts), or -1 for the check's result.
+    int m_message = -1;
 };
 
 #endif
