@@ -26,6 +26,7 @@ constexpr int PairingStatusPoll = 1000;      // pairing dialog: status request a
 constexpr int PairingDotStep = 500;          // pairing dialog: one step of the caption's dots
 constexpr int PairingTimeout = 60000;        // pairing dialog: no result by then counts as a failure
 constexpr int UpgradeReportTimeout = 30000;  // a flash silent this long (since its start or last report) failed
+constexpr int KeyRepeatPairWait = 50;        // a key release waits this long for the press of an X11 auto-repeat
 
 double Scale();
 void SetScale(double factor);

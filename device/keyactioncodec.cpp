@@ -55,8 +55,9 @@ KeyActionRecord zeroRecord()
 KeyActionRecord& KeyCodeFromName(const QString& name, int index, int count, KeyActionRecord& record)
 {
     // Both events must lie inside the record: a longer combination would overwrite the
-    // neighbouring button's record in the settings image.
-    if (count < 1 || 2 * count > KeyActionEventSlots || index < 0 || index >= count)
+    // neighbouring button's record in the settings image. (Halving the slots, not doubling the
+    // count: any count is safe to compare.)
+    if (count < 1 || count > KeyActionEventSlots / 2 || index < 0 || index >= count)
         return record;
     KeyActionEvent& press = record.events[index];
     KeyActionEvent& release = record.events[2 * count - 1 - index];

@@ -8,7 +8,7 @@
 #include <QFile>
 
 #include <algorithm>
-#include <cstdlib>
+#include <limits>
 
 SensorDefinitionTable SensorDefineTable;
 SensorSwitchTexts SensorFeatureSwitches;
@@ -97,6 +97,18 @@ int clampCode(int code, int highest)
     return std::clamp(code, 0, highest);
 }
 
+// Bases and codes of a file may lie anywhere in the int range: distances and products are
+// taken in 64 bits.
+qint64 distance(qint64 a, qint64 b)
+{
+    return a < b ? b - a : a - b;
+}
+
+int saturated(qint64 value)
+{
+    return int(std::clamp<qint64>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
 // A base value without its own line takes the line of the nearest base value, so a value
 // off the table's grid still stores a code of the right size.
 int tableCodeFor(int base)
@@ -107,15 +119,15 @@ int tableCodeFor(int base)
         return SensorDefineTable.values.at(at);
     const QString prefix = tablePrefix() + QLatin1Char('_');
     int best = -1;
-    int bestDistance = 0;
+    qint64 bestDistance = 0;
     for (int i = 0; i < SensorDefineTable.names.size(); ++i) {
         const QString& name = SensorDefineTable.names.at(i);
         if (!name.contains(prefix))
             continue;
-        const int distance = std::abs(baseDpiOf(name) - base);
-        if (best < 0 || distance < bestDistance) {
+        const qint64 d = distance(baseDpiOf(name), base);
+        if (best < 0 || d < bestDistance) {
             best = i;
-            bestDistance = distance;
+            bestDistance = d;
         }
     }
     return best < 0 ? 0 : SensorDefineTable.values.at(best);
@@ -126,15 +138,15 @@ int tableBaseFor(int code)
 {
     const QString prefix = tablePrefix();
     int best = -1;
-    int bestDistance = 0;
+    qint64 bestDistance = 0;
     for (int i = 0; i < SensorDefineTable.names.size(); ++i) {
         if (!SensorDefineTable.names.at(i).contains(prefix))
             continue;
-        const int distance = std::abs(SensorDefineTable.values.at(i) - code);
-        if (best < 0 || distance < bestDistance) {
+        const qint64 d = distance(SensorDefineTable.values.at(i), code);
+        if (best < 0 || d < bestDistance) {
             best = i;
-            bestDistance = distance;
-            if (distance == 0)
+            bestDistance = d;
+            if (d == 0)
                 break;
         }
     }
@@ -342,12 +354,12 @@ int ReadDpiLevel(int byte0, int byte2)
     byte0 &= 0xFF;
     byte2 &= 0xFF;
     if (modelHasTableLines()) {
-        int dpi = tableBaseFor(byte0);
+        qint64 dpi = tableBaseFor(byte0);
         if (hasBits(byte2, 0x22))
             dpi *= 2;
         if (hasBits(byte2, 0x11))
             dpi *= 2;
-        return dpi;
+        return saturated(dpi);
     }
     int code = byte0;
     if (isTenBitModel())

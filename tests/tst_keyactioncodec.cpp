@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <initializer_list>
+#include <limits>
 
 namespace {
 
@@ -159,6 +160,10 @@ void TestKeyActionCodec::keyCodeFromNameTouchesOnlyItsEvents_data()
     QTest::newRow("negative index") << "B" << -1 << 3 << -1 << -1 << 0 << 0;
     QTest::newRow("four names do not fit") << "B" << 0 << 4 << -1 << -1 << 0 << 0;
     QTest::newRow("no names") << "B" << 0 << 0 << -1 << -1 << 0 << 0;
+    // Counts whose doubling leaves the int range.
+    QTest::newRow("count near INT_MAX") << "B" << 0 << std::numeric_limits<int>::max() << -1 << -1 << 0 << 0;
+    QTest::newRow("count doubling to a negative") << "B" << 1 << (std::numeric_limits<int>::max() / 2 + 1) << -1
+                                                  << -1 << 0 << 0;
 }
 
 void TestKeyActionCodec::keyCodeFromNameTouchesOnlyItsEvents()

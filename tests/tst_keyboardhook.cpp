@@ -1,4 +1,5 @@
 #include "core/timing.h"
+#include "helpers/testenv.h"
 #include "helpers/testwidgets.h"
 #include "ui/widgets/keyboardhook.h"
 #include "ui/widgets/keyboardsource.h"
@@ -11,7 +12,9 @@
 #include <QWindow>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -75,6 +78,10 @@ private slots:
     void nativeKeysFromWindow();
     void releaseMatchesPress();
     void autoRepeatPairs();
+    void platformRepeats_data();
+    void platformRepeats();
+    void hookChangedByRelease_data();
+    void hookChangedByRelease();
     void ignoredKeyReportedOnce();
     void keyStillReachesLineEdit();
     void nothingWhileInactive();
@@ -404,6 +411,114 @@ void TestKeyboardHook::autoRepeatPairs()
     }
     send(QEvent::KeyRelease, Qt::Key_A);
     QCOMPARE(reports.list, (QStringList{"41 1 0", "41 1 1", "41 1 1", "41 0 0"}));
+}
+
+void TestKeyboardHook::platformRepeats_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<bool>("queued");
+    QTest::addColumn<QStringList>("expected");
+
+    struct Case {
+        const char* name;
+        const char* script;
+        QStringList expected;
+    };
+    // An auto-repeat is a release and a press of one key at one server time.
+    const Case cases[] = {
+        {"held key", "A+1000 A-1500 A+1500 A-1533 A+1533 A-2100", {"41 1 0", "41 1 1", "41 1 1", "41 0 0"}},
+        {"released and pressed again", "A+1000 A-1100 A+1200 A-1300", {"41 1 0", "41 0 0", "41 1 0", "41 0 0"}},
+        {"release, then another key at the same time", "A+1000 A-1100 B+1100 B-1200",
+         {"41 1 0", "41 0 0", "42 1 0", "42 0 0"}},
+        {"two releases at the same time", "A+1000 B+1050 A-1100 B-1100", {"41 1 0", "42 1 0", "41 0 0", "42 0 0"}},
+        {"second key held over the first", "A+1000 B+1100 B-1500 B+1500 B-1600 A-1700",
+         {"41 1 0", "42 1 0", "42 1 1", "42 0 0", "41 0 0"}},
+    };
+    for (const Case& c : cases) {
+        for (const bool queued : {false, true}) {
+            QTest::addRow("%s, %s", c.name, queued ? "queued" : "one by one")
+                << QString::fromLatin1(c.script) << queued << c.expected;
+        }
+    }
+}
+
+void TestKeyboardHook::platformRepeats()
+{
+    QFETCH(QString, script);
+    QFETCH(bool, queued);
+    QFETCH(QStringList, expected);
+    m_plain->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), m_plain);
+    KeyboardHook hook(true);
+    Reports reports;
+    reports.attach(hook);
+    hook.Install();
+    VEXO_CHECKED(TestEnv::SendPlatformKeys(script, queued));
+    // The last release comes out on its own as well.
+    QTRY_COMPARE(reports.list, expected);
+}
+
+namespace {
+// Runs a step when the widget receives an event of one type, as a button acting on it does.
+class OnEvent : public QObject
+{
+public:
+    OnEvent(QEvent::Type type, std::function<void()> step) : m_type(type), m_step(std::move(step)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == m_type)
+            m_step();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    const QEvent::Type m_type;
+    std::function<void()> m_step;
+};
+} // namespace
+
+void TestKeyboardHook::hookChangedByRelease_data()
+{
+    QTest::addColumn<bool>("install");
+    QTest::addColumn<bool>("byClick");
+    QTest::addColumn<QStringList>("expected");
+    // A release reaches only the hooks installed when it happened and still installed.
+    QTest::newRow("installed by the release") << true << false << QStringList{"42 1 0"};
+    QTest::newRow("removed by the release") << false << false << QStringList{"41 1 0"};
+    // A click right after the release comes after it, also for the owner the click stops.
+    QTest::newRow("removed by a click after the release") << false << true << QStringList{"41 1 0", "41 0 0"};
+}
+
+void TestKeyboardHook::hookChangedByRelease()
+{
+    QFETCH(bool, install);
+    QFETCH(bool, byClick);
+    QFETCH(QStringList, expected);
+    m_plain->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), m_plain);
+    KeyboardHook other(true);
+    Reports otherReports;
+    otherReports.attach(other);
+    other.Install();
+    KeyboardHook hook(true);
+    Reports reports;
+    reports.attach(hook);
+    if (!install)
+        hook.Install();
+    OnEvent filter(byClick ? QEvent::MouseButtonPress : QEvent::KeyRelease,
+                   [&hook, install] { install ? hook.Install() : hook.Uninstall(); });
+    m_plain->installEventFilter(&filter);
+    VEXO_CHECKED(TestEnv::SendPlatformKeys(QStringLiteral("A+1000 A-1100"), false));
+    if (byClick)
+        QTest::mouseClick(window(), Qt::LeftButton, Qt::NoModifier, m_plain->geometry().center());
+    VEXO_CHECKED(TestEnv::SendPlatformKeys(QStringLiteral("B+1200"), false));
+    m_plain->removeEventFilter(&filter);
+    QCOMPARE(otherReports.list, (QStringList{"41 1 0", "41 0 0", "42 1 0"}));
+    QCOMPARE(reports.list, expected);
+    hook.Uninstall();
+    other.Uninstall();
 }
 
 void TestKeyboardHook::ignoredKeyReportedOnce()

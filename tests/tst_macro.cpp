@@ -188,6 +188,8 @@ private slots:
     // Recording.
     void recordKeys_data();
     void recordKeys();
+    void recordPlatformKeys_data();
+    void recordPlatformKeys();
     void recordLimit();
     void startWithoutMacro();
     void stopAndReset_data();
@@ -1149,6 +1151,41 @@ void TestMacro::recordKeys()
                  + QStringLiteral("\n0x05 1 0\n50ms\n0x05 1 1\n"));
     QCOMPARE(updates.count(), 1);
     QCOMPARE(updates.at(0), (QVariantList{"R", 0}));
+}
+
+void TestMacro::recordPlatformKeys_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<bool>("queued");
+    QTest::addColumn<QStringList>("rows");
+    // X11 repeats a held key as a release and a press at one server time.
+    const QString held = QStringLiteral("A+1000 A-1500 A+1500 A-1533 A+1533 A-2000");
+    const QString again = QStringLiteral("A+1000 A-1500 A+1600 A-2000");
+    for (const bool queued : {false, true}) {
+        const char* const how = queued ? "queued" : "one by one";
+        QTest::addRow("held key, %s", how) << held << queued << QStringList{"A", "1000ms", "A"};
+        QTest::addRow("released and pressed again, %s", how)
+            << again << queued << QStringList{"A", "500ms", "A", "100ms", "A", "400ms", "A"};
+    }
+}
+
+void TestMacro::recordPlatformKeys()
+{
+    QFETCH(QString, script);
+    QFETCH(bool, queued);
+    QFETCH(QStringList, rows);
+    writeMacro(QStringLiteral("R"), "1\n");
+    VEXO_CHECKED(makePage());
+    m_page->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_page.get()));
+    select(QStringLiteral("R"));
+    child<QCheckBox>("AutoInsertDelay")->setChecked(true);
+    child<QPushButton>("StartRecord")->click();
+    QTRY_VERIFY(m_page->hasFocus());
+
+    VEXO_CHECKED(TestEnv::SendPlatformKeys(script, queued));
+    QTRY_COMPARE(texts(events()), rows);
+    child<QPushButton>("StopRecord")->click();
 }
 
 void TestMacro::recordLimit()

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <limits>
 #include <memory>
 
 Q_DECLARE_METATYPE(SensorDefinitionLine::Kind)
@@ -25,12 +26,15 @@ const QStringList oneRange = {"100", "12800", "50", "0"};
 const QStringList wideRange = {"50", "100000", "50", "0"};
 
 // A small table for the model "T": 400 has two lines (the first counts), 300 and 200 hold
-// codes outside one byte.
+// codes outside one byte. The model "N" has bases and a code at the ends of the int range, as a
+// crafted file can give.
 void fillTable()
 {
     const QList<QPair<QString, qint32>> lines = {
         {"SENSOR_T_DPI_100", 0x10}, {"SENSOR_T_DPI_400", 5},   {"SENSOR_T_DPI_6000", 0x86},
         {"SENSOR_T_DPI_400", 9},    {"SENSOR_T_DPI_300", 0x1FF}, {"SENSOR_T_DPI_200", -3},
+        {"SENSOR_N_DPI_-2147483648", 1}, {"SENSOR_N_DPI_2147483647", 2}, {"SENSOR_N_DPI_800", 0x30},
+        {"SENSOR_N_DPI_1600", std::numeric_limits<qint32>::min()},
     };
     for (const auto& line : lines) {
         SensorDefineTable.names.append(line.first);
@@ -366,6 +370,8 @@ void TestSensorDefinitions::encode_data()
     QTest::newRow("table code: clamped low") << "T" << true << oneRange << 200 << 0 << 0 << -1;
     QTest::newRow("table wins over 10-bit") << "3395" << true << oneRange << 400 << 22 << 0 << 400;
     QTest::newRow("other model than the table") << "3360" << true << oneRange << 400 << 7 << 0 << 400;
+    QTest::newRow("table: bases at the int range's ends") << "N" << true << oneRange << 400 << 0x30 << 0 << 800;
+    QTest::newRow("table: negative DPI") << "N" << true << wideRange << -2147483647 << 1 << 0 << -1;
 }
 
 void TestSensorDefinitions::encode()
@@ -418,6 +424,10 @@ void TestSensorDefinitions::decode_data()
     QTest::newRow("table: first line of a code") << "T" << true << 0x10 << 0 << 100;
     QTest::newRow("table: nearest code") << "T" << true << 7 << 0 << 400;
     QTest::newRow("table: nearest code, high") << "T" << true << 0xFF << 0 << 6000;
+    // Out of the int range the DPI stops at its end.
+    QTest::newRow("table: negative base doubled") << "N" << true << 1 << 0x33 << std::numeric_limits<int>::min();
+    QTest::newRow("table: huge base doubled") << "N" << true << 2 << 0x22 << std::numeric_limits<int>::max();
+    QTest::newRow("table: code at the int range's end") << "N" << true << 0x40 << 0 << 800;
 }
 
 void TestSensorDefinitions::decode()

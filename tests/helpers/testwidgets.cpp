@@ -8,10 +8,13 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <QtTest>
 
@@ -41,6 +44,37 @@ QStringList ComboItemTexts(const QComboBox* box)
     for (int i = 0; i < box->count(); ++i)
         texts << box->itemText(i);
     return texts;
+}
+
+void SendPlatformKeys(const QString& script, bool queued)
+{
+    QWindow* const window = QGuiApplication::focusWindow();
+    QVERIFY2(window, "no window has the focus");
+    // The letters' keycodes on a US layout: the three letter rows from their first key.
+    const QVector<QPair<QString, quint32>> rows = {{"qwertyuiop", 24}, {"asdfghjkl", 38}, {"zxcvbnm", 52}};
+    const QStringList steps = script.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (const QString& step : steps) {
+        QVERIFY2(step.size() >= 3 && (step.at(1) == QLatin1Char('+') || step.at(1) == QLatin1Char('-')),
+                 qPrintable(step));
+        const QChar letter = step.at(0).toLower();
+        quint32 keycode = 0;
+        for (const auto& row : rows) {
+            const int at = row.first.indexOf(letter);
+            if (at >= 0)
+                keycode = row.second + quint32(at);
+        }
+        bool ok = false;
+        const ulong time = step.mid(2).toULong(&ok);
+        QVERIFY2(keycode != 0 && ok, qPrintable(step));
+        const QEvent::Type type = step.at(1) == QLatin1Char('+') ? QEvent::KeyPress : QEvent::KeyRelease;
+        auto event = std::make_unique<QKeyEvent>(type, Qt::Key_A + (letter.unicode() - 'a'), Qt::NoModifier,
+                                                 keycode, quint32(letter.unicode()), 0, QString(letter));
+        event->setTimestamp(time);
+        if (queued)
+            QCoreApplication::postEvent(window, event.release());
+        else
+            QCoreApplication::sendEvent(window, event.get());
+    }
 }
 
 static QByteArray currentTest()

@@ -26,6 +26,14 @@ void AnswerNextModal(std::function<void(QWidget*)> answer, const char* className
 void PickComboItem(QComboBox* box, int index);
 QStringList ComboItemTexts(const QComboBox* box);
 
+// Letter keys as the X11 platform delivers them: to the focus window (the shown, active one),
+// which hands them to its focus widget, each with its X keycode, keysym and server time. The
+// script reads "A+1000 A-1500": a letter, + for a press or - for a release, the time in ms.
+// Queued keys all wait in the event queue first, as keys the X server has already sent do;
+// otherwise each key is handled before the next is sent. Fails the running test when no window
+// has the focus; call it through VEXO_CHECKED.
+void SendPlatformKeys(const QString& script, bool queued);
+
 // A named child the test cannot go on without: a missing one ends the test program, naming it.
 template <typename T>
 T* NamedChild(const QObject* parent, const char* name)

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QTimer>
 
 #include <utility>
 
@@ -259,6 +260,8 @@ void KeyboardSource::Register(KeyboardHook* hook)
 void KeyboardSource::Unregister(KeyboardHook* hook)
 {
     m_hooks.removeAll(hook);
+    if (m_heldRelease)
+        m_heldRelease->hooks.removeAll(hook);
     if (m_hooks.isEmpty() && m_filtered) {
         m_filtered->removeEventFilter(this);
         m_filtered = nullptr;
@@ -330,9 +333,26 @@ quint32 KeyboardSource::EventTimeMs(const QKeyEvent& event)
 bool KeyboardSource::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if ((type == QEvent::KeyPress || type == QEvent::KeyRelease) && watched->isWindowType())
-        Dispatch(*static_cast<QKeyEvent*>(event));
+    if (!watched->isWindowType())
+        return false;
+    if (type == QEvent::KeyPress || type == QEvent::KeyRelease)
+        Take(*static_cast<QKeyEvent*>(event));
+    else if (type == QEvent::MouseButtonPress && m_heldRelease)
+        DeliverHeldRelease(); // a click that stops the owner comes after the key
     return false; // never consumed
+}
+
+void KeyboardSource::Take(const QKeyEvent& event)
+{
+    if (m_heldRelease) {
+        const bool repeat = event.type() == QEvent::KeyPress && event.nativeScanCode() == m_heldRelease->keycode
+                            && quint32(event.timestamp()) == m_heldRelease->time;
+        if (repeat)
+            m_heldRelease.reset(); // the press goes on as a repeat
+        else
+            DeliverHeldRelease(); // keys keep their order
+    }
+    Dispatch(event);
 }
 
 void KeyboardSource::Dispatch(const QKeyEvent& event)
@@ -351,11 +371,37 @@ void KeyboardSource::Dispatch(const QKeyEvent& event)
         m_heldKeys.insert(keycode, vk);
     const int message = Message(event, vk);
     const quint32 time = EventTimeMs(event);
+    // Only a window system's release (keycode and time) can be half of an auto-repeat.
+    if (!press && keycode != 0 && event.timestamp() != 0) {
+        m_heldRelease = HeldRelease{keycode, time, vk, message, m_hooks, ++m_heldSerial};
+        const quint64 serial = m_heldSerial;
+        // The matching press is queued or comes a few milliseconds behind, not always by the
+        // next turn of the event loop; a real release goes out when the wait ends, or earlier
+        // with the next key or click.
+        QTimer::singleShot(Timing::Scaled(Timing::KeyRepeatPairWait), this, [this, serial] {
+            if (m_heldRelease && m_heldRelease->serial == serial)
+                DeliverHeldRelease();
+        });
+        return;
+    }
+    Deliver(m_hooks, vk, message, time);
+}
+
+void KeyboardSource::DeliverHeldRelease()
+{
+    // Taken out first: a hook's callback may bring the next key.
+    const HeldRelease held = *m_heldRelease;
+    m_heldRelease.reset();
+    Deliver(held.hooks, held.virtualKey, held.message, held.time);
+}
+
+void KeyboardSource::Deliver(const QVector<KeyboardHook*>& hooks, int virtualKey, int message, quint32 time)
+{
     // A callback may install, uninstall or destroy hooks, or run a modal loop that dispatches
     // further keys: walk a copy and skip the hooks that left meanwhile.
-    const QVector<KeyboardHook*> hooks = m_hooks;
-    for (KeyboardHook* hook : hooks) {
+    const QVector<KeyboardHook*> copy = hooks;
+    for (KeyboardHook* hook : copy) {
         if (m_hooks.contains(hook))
-            hook->Deliver(vk, message, time);
+            hook->Deliver(virtualKey, message, time);
     }
 }

@@ -9,6 +9,13 @@
 // Each key event is taken once, where its receiver is the QWindow: Qt passes an ignored key
 // event on from the focus widget to each of its parents, so a filter on widgets would see it
 // several times.
+//
+// X11 repeats a held key as a release and a press of the same keycode with the same server
+// time; Qt marks such pairs only when the press is already queued. So a release that carries a
+// keycode and a time is held back until the next key event or click, or a short wait
+// (Timing::KeyRepeatPairWait), whichever comes first: a matching press drops it (the press goes
+// on as a repeat); anything else delivers it first, to the hooks that were installed when it
+// happened and still are.
 
 #include <QHash>
 #include <QObject>
@@ -16,6 +23,7 @@
 #include <QVector>
 
 #include <functional>
+#include <optional>
 
 class KeyboardHook;
 class QKeyEvent;
@@ -51,11 +59,26 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A release that may be the first half of an auto-repeat.
+    struct HeldRelease {
+        quint32 keycode = 0;
+        quint32 time = 0;
+        int virtualKey = 0;
+        int message = 0;
+        QVector<KeyboardHook*> hooks;
+        quint64 serial = 0;
+    };
+
     KeyboardSource();
+    void Take(const QKeyEvent& event);
     void Dispatch(const QKeyEvent& event);
+    void DeliverHeldRelease();
+    void Deliver(const QVector<KeyboardHook*>& hooks, int virtualKey, int message, quint32 time);
     bool IsActive() const;
 
     QVector<KeyboardHook*> m_hooks;
+    std::optional<HeldRelease> m_heldRelease;
+    quint64 m_heldSerial = 0;
     // The virtual key each held physical key (X keycode) was pressed as: its release reports
     // the same one, even when Num Lock or the layout changed meanwhile.
     QHash<quint32, int> m_heldKeys;
