@@ -707,6 +707,9 @@ void TestFormSetting::longRangeOnAndOff()
     QCOMPARE(int(calls.size()), 2);
     QVERIFY(QByteArray::fromStdString(calls.at(0).arguments).endsWith(",1"));
     QVERIFY(QByteArray::fromStdString(calls.at(1).arguments).endsWith(",0"));
+    // The receiver reports the switch off on its own time; that report comes first.
+    QTRY_COMPARE(HidSim::PendingAnswers(), 0);
+    QVERIFY(!box("checkBox_2")->isChecked());
 
     // A report of the device's mode sets the box and, being a change, is sent as well.
     TestEnv::EmitFromThread([] { PostMsg::instance()->EmitLongRangeMode(true); });

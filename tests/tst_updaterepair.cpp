@@ -273,7 +273,10 @@ void TestUpDateRepair::upgrade()
     QFETCH(int, rxVersion);
     QFETCH(int, mouseVersion);
     QFETCH(int, logAdded);
-    TestEnv::TimeScale fast(0.002);
+    // Only a flash that goes silent ends by the report time-out; elsewhere a slow machine must not
+    // see it fire between two reports.
+    const bool silent = moment == QLatin1String("silence") || moment == QLatin1String("shutdown");
+    TestEnv::TimeScale fast(silent ? 0.002 : 1.0);
     HidSim::Costs costs;
     costs.flashStepMs = 1;
     costs.reenumerateMs = 1;
@@ -339,8 +342,9 @@ void TestUpDateRepair::upgrade()
     if (!bar.isEmpty() && !done)
         QCOMPARE(bar.last(), moment == QLatin1String("mouseGone") ? 50 : lastBar);
     QCOMPARE(record(), after);
+    // A flashed device comes back onto the bus on the library's own time.
     for (const char* id : {Mouse, Rx})
-        QCOMPARE(HidSim::InBootMode(id), inBoot.contains(QLatin1String(id)));
+        QTRY_COMPARE(HidSim::InBootMode(id), inBoot.contains(QLatin1String(id)));
     QTRY_COMPARE(HidSim::FirmwareVersion(Rx), rxVersion);
     QCOMPARE(HidSim::FirmwareVersion(Mouse), mouseVersion);
     QCOMPARE(logLines(), logAdded);
