@@ -31,9 +31,9 @@ QPainterPath Body()
     path.moveTo(-12, -126);
     path.cubicTo(22, -127, 52, -108, 64, -78);
     path.cubicTo(74, -50, 84, -10, 84, 40);
-    path.cubicTo(84, 95, 76, 140, 58, 174);
-    path.cubicTo(42, 205, 12, 231, -22, 231);
-    path.cubicTo(-55, 231, -86, 214, -102, 186);
+    path.cubicTo(84, 95, 74, 135, 54, 168);
+    path.cubicTo(36, 200, 8, 228, -26, 228);
+    path.cubicTo(-58, 228, -86, 212, -102, 186);
     path.cubicTo(-114, 164, -118, 130, -118, 96);
     path.cubicTo(-118, 62, -121, 36, -120, 6);
     path.cubicTo(-120, -60, -72, -125, -12, -126);
@@ -190,9 +190,9 @@ void MousePicture::Paint(QPainter& p)
     // Lights along both flanks.
     QPainterPath strips;
     strips.moveTo(80, -20);
-    strips.cubicTo(82, 40, 80, 110, 60, 160);
-    strips.moveTo(-100, 180);
-    strips.cubicTo(-70, 218, -30, 226, 0, 222);
+    strips.cubicTo(82, 40, 78, 105, 58, 150);
+    strips.moveTo(-98, 182);
+    strips.cubicTo(-72, 214, -36, 222, -6, 218);
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(QColor(AccentLight.red(), AccentLight.green(), AccentLight.blue(), 70), 6, Qt::SolidLine, Qt::RoundCap));
     p.drawPath(strips);
