@@ -9,6 +9,7 @@
 #include "helpers/testenv.h"
 #include "helpers/testwidgets.h"
 #include "pages/buttons/buttoninterface.h"
+#include "tools/mousepicture.h"
 #include "ui/lang/languagefilereader.h"
 #include "ui/lang/langtext.h"
 
@@ -21,10 +22,13 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QtTest>
 
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -93,6 +97,10 @@ private slots:
     void destroyedDuringReadPass();
     void subListEntriesDrawTheirImages_data();
     void subListEntriesDrawTheirImages();
+    void spotSitsOnItsButton_data();
+    void spotSitsOnItsButton();
+    void spotsOfTheModel_data();
+    void spotsOfTheModel();
 
 private:
     template <typename T = QWidget>
@@ -523,6 +531,86 @@ void TestButtoninterface::subListEntriesDrawTheirImages()
         QCOMPARE(image.size(), button->size());
         QCOMPARE(QColor(button->grab().toImage().pixel(spot)), QColor(image.pixel(spot)));
     }
+}
+
+void TestButtoninterface::spotSitsOnItsButton_data()
+{
+    QTest::addColumn<int>("spot");
+    QTest::newRow("1 left button") << 1;
+    QTest::newRow("2 right button") << 2;
+    QTest::newRow("3 wheel") << 3;
+    QTest::newRow("4 front thumb button") << 4;
+    QTest::newRow("5 rear thumb button") << 5;
+    QTest::newRow("6 DPI button") << 6;
+    QTest::newRow("7 first button behind the wheel") << 7;
+    QTest::newRow("8 second button behind the wheel") << 8;
+    QTest::newRow("9 third button behind the wheel") << 9;
+}
+
+// Each number spot of the form lies on its own drawn button, and on the mouse, not beside it.
+void TestButtoninterface::spotSitsOnItsButton()
+{
+    QFETCH(int, spot);
+    const QImage picture = QImage(AppPaths::InstallFolder() + QStringLiteral("/Picture/Buttoninterface/mouse0.png"))
+                               .convertToFormat(QImage::Format_ARGB32);
+    QVERIFY(!picture.isNull());
+    // The picture is centred in its widget at its own size: its pixels are the widget's.
+    QCOMPARE(picture.size(), child("widget")->size());
+    QCOMPARE(picture.size(), MousePicture::Size());
+    // The installed picture is the drawing whose button areas are checked here.
+    QImage drawn(MousePicture::Size(), QImage::Format_ARGB32_Premultiplied);
+    drawn.fill(Qt::transparent);
+    QPainter painter(&drawn);
+    MousePicture::Paint(painter);
+    painter.end();
+    drawn = drawn.convertToFormat(QImage::Format_ARGB32);
+
+    const QPointF centre = QRectF(child(qPrintable(QStringLiteral("Number%1").arg(spot)))->geometry()).center();
+    QVector<QPointF> points{centre};
+    for (int i = 0; i < 8; ++i)
+        points << centre + 6 * QPointF(std::cos(i * M_PI / 4), std::sin(i * M_PI / 4));
+    for (const QPointF& at : points) {
+        const QByteArray where = QStringLiteral("(%1, %2)").arg(at.x()).arg(at.y()).toLatin1();
+        QVERIFY2(MousePicture::ButtonArea(spot).contains(at), where.constData());
+        for (int other = 1; other <= 9; ++other)
+            QVERIFY2(other == spot || !MousePicture::ButtonArea(other).contains(at), where.constData());
+        const QRgb seen = picture.pixel(at.toPoint());
+        const QRgb expected = drawn.pixel(at.toPoint());
+        QVERIFY2(qAlpha(seen) == 255, where.constData());
+        // The raster engine may round a level or two differently on another processor.
+        QVERIFY2(std::abs(qRed(seen) - qRed(expected)) <= 2 && std::abs(qGreen(seen) - qGreen(expected)) <= 2
+                     && std::abs(qBlue(seen) - qBlue(expected)) <= 2,
+                 where.constData());
+    }
+}
+
+void TestButtoninterface::spotsOfTheModel_data()
+{
+    QTest::addColumn<QList<int>>("drives"); // chosen in turn, each followed by its load
+    QTest::addColumn<bool>("withRecord");
+    QTest::addColumn<int>("spots");
+    QTest::newRow("six-button model") << QList<int>{0} << true << 6;
+    QTest::newRow("eight-button model") << QList<int>{1} << true << 8;
+    QTest::newRow("six after eight") << QList<int>{1, 0} << true << 6;
+    QTest::newRow("eight after six") << QList<int>{0, 1} << true << 8;
+    QTest::newRow("six after eight, no record") << QList<int>{1, 0} << false << 6;
+}
+
+// The picture shows a spot for each button the chosen model has (KeyNumber), no more.
+void TestButtoninterface::spotsOfTheModel()
+{
+    QFETCH(QList<int>, drives);
+    QFETCH(bool, withRecord);
+    QFETCH(int, spots);
+    for (const int drive : drives) {
+        choose(quint32(drive));
+        if (withRecord)
+            loadFullRead(record());
+        else
+            TestEnv::EmitFromThread([] { PostMsg::instance()->EmitFormReset(); });
+    }
+    for (int n = 1; n <= 9; ++n)
+        QCOMPARE(child(qPrintable(QStringLiteral("Number%1").arg(n)))->isVisible(), n <= spots);
 }
 
 VEXO_TEST_MAIN(TestButtoninterface)

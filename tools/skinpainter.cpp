@@ -1,5 +1,6 @@
 #include "skinpainter.h"
 
+#include "mousepicture.h"
 #include "skinglyphs.h"
 
 #include <QLinearGradient>
@@ -115,13 +116,7 @@ QImage SkinPainter::Render(const SkinImage& img)
     case SkinLook::List: field(p, r, true); break;
     case SkinLook::Badge: badge(p, r, img.text); break;
     case SkinLook::Card: card(p, r, img); break;
-    case SkinLook::Mouse: {
-        // Fills the picture's height; the numbered buttons sit on top of it.
-        // The picture starts where the frame's top bar ends, so the nose keeps clear of it.
-        const qreal h = r.height() - 26;
-        mouseFigure(p, QRectF(r.center().x() - h * 50 / 160, 14, h * 100 / 160, h), true, false);
-        break;
-    }
+    case SkinLook::Mouse: MousePicture::Paint(p); break;
     case SkinLook::Battery: battery(p, r); break;
     case SkinLook::Bolt: bolt(p, r); break;
     case SkinLook::Mark: mark(p, r); break;

@@ -387,8 +387,19 @@ void Buttoninterface::ShowButtonFunction(int slot, int type, int code, int param
         emit PostMsg::instance()->SigButtonToMacro(record, button);
 }
 
+void Buttoninterface::ShowModelSpots()
+{
+    // A spot only for each button the chosen model has.
+    const int count = KeyNumber();
+    for (int n = 1; n <= SlotCount; ++n) {
+        if (auto* spot = findChild<QAbstractButton*>(QStringLiteral("Number%1").arg(n)))
+            spot->setVisible(n <= count);
+    }
+}
+
 void Buttoninterface::LoadRecord(const FlashDataMap& record)
 {
+    ShowModelSpots();
     ShowRecordFunctions(record, KeyNumber());
     // Not blocked: an index change may be written back, which the frame skips while loading.
     m_ui->DebunceButton->SetDebounceIndex(record.debounceTime);
@@ -420,6 +431,7 @@ void Buttoninterface::SlotFormResetButton()
     ButtonLoading.store(1);
     SlotMouseIndex(0);
     emit PostMsg::instance()->SigMouseIndex(0);
+    ShowModelSpots();
     m_ui->stackedWidget->setCurrentWidget(m_ui->page);
     m_ui->stackedWidget_2->setCurrentWidget(m_ui->page_9);
     // The captions stay as they are; only the cache goes back to the built-in functions.

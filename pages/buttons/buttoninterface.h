@@ -172,7 +172,9 @@ private:
     QList<QWidget*> Named(std::initializer_list<const char*> names) const;
     void InitButtonGroups();
     void ApplySkin();
-    // The loaders' common part once SensorName is fresh: cache, captions, debounce item.
+    // The number spots of the chosen model's buttons shown, the others hidden.
+    void ShowModelSpots();
+    // The loaders' common part once SensorName is fresh: spots, cache, captions, debounce item.
     void LoadRecord(const FlashDataMap& record);
     // The device section's KeyNumber, bounded to the nine slots.
     int KeyNumber() const;
