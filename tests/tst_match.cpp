@@ -7,6 +7,7 @@
 #include "pages/settings/match.h"
 #include "ui/lang/langtext.h"
 #include "ui/lang/languagefilereader.h"
+#include "ui/widgets/roundedwindow.h"
 
 #include "hidusb/hidsim.h"
 
@@ -139,6 +140,8 @@ private slots:
     void nothingToPairThrough();
     void closeRefusedWhilePairing_data();
     void closeRefusedWhilePairing();
+    void roundedCornersWithoutCompositor_data();
+    void roundedCornersWithoutCompositor();
 };
 
 void TestMatch::init()
@@ -151,6 +154,7 @@ void TestMatch::init()
 
 void TestMatch::cleanup()
 {
+    RoundedWindow::SetCornersBlendedForTests(-1);
     PairingActive.store(false);
     PairingFromMainPage.store(false);
 }
@@ -476,6 +480,30 @@ void TestMatch::closeRefusedWhilePairing()
     for (const char* name : {"MatchPairTimer", "MatchUsbTimer", "MatchTextTimer"})
         QVERIFY2(!NamedChild<QTimer>(m.dialog.get(), name)->isActive(), name);
     QCOMPARE(MainPageActive.load(), 1);
+}
+
+void TestMatch::roundedCornersWithoutCompositor_data()
+{
+    QTest::addColumn<bool>("blended");
+    QTest::newRow("no compositing manager") << false;
+    QTest::newRow("compositing manager") << true;
+}
+
+void TestMatch::roundedCornersWithoutCompositor()
+{
+    QFETCH(bool, blended);
+    RoundedWindow::SetCornersBlendedForTests(blended ? 1 : 0);
+    Match dialog(nullptr);
+    QVERIFY(dialog.testAttribute(Qt::WA_TranslucentBackground));
+    if (blended) {
+        QVERIFY(dialog.mask().isEmpty());
+        return;
+    }
+    const QRegion shape = dialog.mask();
+    for (const QPoint& corner : {QPoint(0, 0), QPoint(457, 0), QPoint(0, 241), QPoint(457, 241)})
+        QVERIFY2(!shape.contains(corner), qPrintable(QStringLiteral("%1,%2").arg(corner.x()).arg(corner.y())));
+    QVERIFY(shape.contains(QPoint(229, 121)));
+    QCOMPARE(shape.boundingRect(), QRect(0, 0, 458, 242));
 }
 
 VEXO_TEST_MAIN(TestMatch)

@@ -10,6 +10,7 @@
 #include "device/worker.h"
 #include "ui/lang/langtext.h"
 #include "ui/widgets/buttontext.h"
+#include "ui/widgets/roundedwindow.h"
 #include "ui/widgets/skin.h"
 
 #include "hidusb/HIDUsb.h"
@@ -55,6 +56,7 @@ Match::Match(QWidget* parent)
     setWindowFlags(Skin::DialogWindowFlags());
     setFixedSize(size());
     setAttribute(Qt::WA_TranslucentBackground);
+    RoundedWindow::Apply(this);
 
     const QString labelColor = Skin::OptionColor(QStringLiteral("LabelColor"));
     m_ui->textEdit->setStyleSheet(QStringLiteral("QTextEdit{border:0px;background:transparent;")
