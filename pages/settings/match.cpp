@@ -134,6 +134,8 @@ void Match::PreparePairing()
     PairCid = quint8(ConfigIni::instance()->value(QStringLiteral("Option"), QStringLiteral("CID")).toInt());
 
     MatchUsbTimer->start(Timing::Scaled(Timing::PairingButtonPoll));
+    // Decided now, not at the first poll: the dialog is shown next.
+    onUSBTimeupDestroy();
 }
 
 void Match::StartPairing()
@@ -260,9 +262,9 @@ void Match::onUSBTimeupDestroy()
         m_ui->label->setVisible(PairWireless);
         m_ui->textEdit->setVisible(!PairWireless);
     }
+    // A button that cannot pair is not shown at all; the label says why.
     m_ui->MatchButton->setEnabled(ButtonEnabled);
-    if (!ButtonEnabled)
-        SetUnusableButtonStyle();
+    m_ui->MatchButton->setVisible(ButtonEnabled);
 }
 
 void Match::onTextTimeupDestroy()
@@ -323,13 +325,6 @@ void Match::SetButtonStyle(ButtonImage image)
                                                        : QStringLiteral("Pair.png");
     SetButtonSheet(Skin::PictureButtonStyle(QStringLiteral("QPushButton"), Skin::ColorDeclaration(MatchButtonColor),
                                             QStringLiteral("background-image"), MatchSkinFolder, file));
-}
-
-void Match::SetUnusableButtonStyle()
-{
-    SetButtonSheet(Skin::PictureButtonStyle(QStringLiteral("QPushButton"), QStringLiteral("color: rgb(0,0,0);"),
-                                            QStringLiteral("background-image"), MatchSkinFolder,
-                                            QStringLiteral("Pair.png")));
 }
 
 void Match::SetButtonSheet(const QString& sheet)
