@@ -12,7 +12,8 @@ sanitize=OFF
 
 # Build and tests: the compiler, CMake with Ninja, Qt with moc/uic/rcc. `run` without a display:
 # a virtual X server. Fonts: the forms' font is replaced with these (ui/widgets/skin.cpp).
-packages=(cmake ninja-build g++ qtbase5-dev qtbase5-dev-tools xvfb xauth
+# X11 extras: whether a compositing manager runs (ui/widgets/roundedwindow.cpp).
+packages=(cmake ninja-build g++ qtbase5-dev qtbase5-dev-tools libqt5x11extras5-dev xvfb xauth
           fonts-dejavu-core fonts-wqy-microhei)
 missing=()
 for p in "${packages[@]}"; do

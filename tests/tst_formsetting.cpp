@@ -51,6 +51,16 @@ const QStringList LedGroup = {"TitleButton_7", "label_14", "ReUntil",    "ReUnti
 const QStringList SleepGroup = {"TitleButton_8", "label_12", "label_13", "frameClose"};
 const char* const LedBoxes[] = {"ReUntil", "ReUntil_2", "ReUntil_3"};
 
+// The page's bottom in its two layouts: content height, web link and company line.
+struct BottomLayout
+{
+    int height;
+    QPoint link;
+    QPoint company;
+};
+const BottomLayout LedRowHidden{630, {610, 540}, {490, 560}};
+const BottomLayout LedRowShown{780, {610, 710}, {490, 730}};
+
 // Emits on a thread of its own, as the library's callback does, and waits for it.
 // Takes the web address the page opens instead of the desktop.
 class UrlCatcher : public QObject
@@ -576,11 +586,11 @@ void TestFormSetting::rowRules()
         QVERIFY2(shown(name) == longRange, qPrintable(name));
     for (const QString& name : LedGroup)
         QVERIFY2(shown(name) == led, qPrintable(name));
-    const int height = led ? 780 : 630;
-    QCOMPARE(child("scrollAreaWidgetContents")->minimumSize(), QSize(880, height));
-    QCOMPARE(child("scrollAreaWidgetContents")->maximumSize(), QSize(880, height));
-    QCOMPARE(child("pushButton_3")->pos(), QPoint(610, height - 90));
-    QCOMPARE(child("pushButton_4")->pos(), QPoint(490, height - 70));
+    const BottomLayout& bottom = led ? LedRowShown : LedRowHidden;
+    QCOMPARE(child("scrollAreaWidgetContents")->minimumSize(), QSize(880, bottom.height));
+    QCOMPARE(child("scrollAreaWidgetContents")->maximumSize(), QSize(880, bottom.height));
+    QCOMPARE(child("pushButton_3")->pos(), bottom.link);
+    QCOMPARE(child("pushButton_4")->pos(), bottom.company);
     for (int mode = 1; mode <= 3; ++mode)
         QVERIFY2(box(LedBoxes[mode - 1])->isChecked() == (mode == ledChecked), LedBoxes[mode - 1]);
     QCOMPARE(box("checkBox_2")->isChecked(), longRangeChecked);

@@ -14,6 +14,8 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
+#include <algorithm>
+
 using Entries = QList<QStringList>;
 
 Q_DECLARE_METATYPE(LangTable)
@@ -81,6 +83,7 @@ private slots:
     void windowPositions_data();
     void windowPositions();
     void sharedTextsAgree();
+    void englishTextsUsePlainPunctuation();
     void buttonPageTexts_data();
     void buttonPageTexts();
 
@@ -477,6 +480,24 @@ void TestLang::sharedTextsAgree()
     }
     // A text quoted for a position stands as it is.
     QCOMPARE(LangText(LangTable::UpDataParamTexts, 0, 0), QStringLiteral("Please wait, we are updating the setting"));
+}
+
+void TestLang::englishTextsUsePlainPunctuation()
+{
+    // The forms' font stands in with a CJK family, which draws these a full character wide.
+    const auto fullWidth = [](QChar c) {
+        const ushort u = c.unicode();
+        return (u >= 0x3000 && u <= 0x303F) || (u >= 0xFF00 && u <= 0xFFEF) || u == 0x2018 || u == 0x2019
+            || u == 0x201C || u == 0x201D || u == 0x2026 || u == 0x2014 || u == 0x2015;
+    };
+    const auto tables = LanguageTables::Global();
+    for (const LangTableSpec& table : LanguageTables::Specs()) {
+        for (int position = 0; position < table.keys.size(); ++position) {
+            const QString text = tables->Text(table.table, 0, position);
+            QVERIFY2(std::none_of(text.cbegin(), text.cend(), fullWidth),
+                     qPrintable(QStringLiteral("%1 key %2: %3").arg(table.name, table.keys[position], text)));
+        }
+    }
 }
 
 void TestLang::buttonPageTexts_data()

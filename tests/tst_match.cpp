@@ -7,6 +7,7 @@
 #include "pages/settings/match.h"
 #include "ui/lang/langtext.h"
 #include "ui/lang/languagefilereader.h"
+#include "ui/widgets/roundedwindow.h"
 
 #include "hidusb/hidsim.h"
 
@@ -139,6 +140,8 @@ private slots:
     void nothingToPairThrough();
     void closeRefusedWhilePairing_data();
     void closeRefusedWhilePairing();
+    void roundedCornersWithoutCompositor_data();
+    void roundedCornersWithoutCompositor();
 };
 
 void TestMatch::init()
@@ -151,6 +154,7 @@ void TestMatch::init()
 
 void TestMatch::cleanup()
 {
+    RoundedWindow::SetCornersBlendedForTests(-1);
     PairingActive.store(false);
     PairingFromMainPage.store(false);
 }
@@ -179,6 +183,7 @@ void TestMatch::successPairsTheMouse()
     QVERIFY(m.show());
     QCOMPARE(m.button->text(), MatchText(2));
     VEXO_CHECKED(m.letButtonTimerRun());
+    QVERIFY(m.button->isVisible());
     QVERIFY(m.button->isEnabled());
 
     // The receiver's first answer waits, so the pairing is seen running.
@@ -207,6 +212,8 @@ void TestMatch::successPairsTheMouse()
     QVERIFY(m.style().contains(QLatin1String("PairSuccess.png")));
     VEXO_CHECKED(m.letButtonTimerRun());
     QVERIFY(!m.button->isEnabled());
+    // The result stays readable on the button.
+    QVERIFY(m.button->isVisible());
     QVERIFY(m.style().contains(QLatin1String("PairSuccess.png")));
     QCOMPARE(HidSim::ReceiverAddress("m2"), HidSim::ReceiverAddress("r1"));
     QCOMPARE(MainPageActive.load(), fromDevicePages ? 1 : 0);
@@ -413,15 +420,18 @@ void TestMatch::nothingToPairThrough()
     if (!listEmpty)
         PairingBus::Offer(Opener::FirstListed, cable);
 
+    // From the first moment it is shown: the label says why, and no button looks as if it could pair.
     OpenMatch m;
     QVERIFY(m.show());
     auto* label = NamedChild<QLabel>(m.dialog.get(), "label");
     auto* text = NamedChild<QTextEdit>(m.dialog.get(), "textEdit");
-    QTRY_VERIFY(label->isVisible());
+    QVERIFY(label->isVisible());
     QVERIFY(!text->isVisible());
     QCOMPARE(label->text(), MatchText(0));
+    QVERIFY(!m.button->isVisible());
     QVERIFY(!m.button->isEnabled());
-    QVERIFY(m.style().contains(QLatin1String("color: rgb(0,0,0);")));
+    VEXO_CHECKED(m.letButtonTimerRun());
+    QVERIFY(!m.button->isVisible());
 
     QTest::keyClick(m.dialog.get(), Qt::Key_Space);
     QTest::mouseClick(m.button, Qt::LeftButton);
@@ -476,6 +486,30 @@ void TestMatch::closeRefusedWhilePairing()
     for (const char* name : {"MatchPairTimer", "MatchUsbTimer", "MatchTextTimer"})
         QVERIFY2(!NamedChild<QTimer>(m.dialog.get(), name)->isActive(), name);
     QCOMPARE(MainPageActive.load(), 1);
+}
+
+void TestMatch::roundedCornersWithoutCompositor_data()
+{
+    QTest::addColumn<bool>("blended");
+    QTest::newRow("no compositing manager") << false;
+    QTest::newRow("compositing manager") << true;
+}
+
+void TestMatch::roundedCornersWithoutCompositor()
+{
+    QFETCH(bool, blended);
+    RoundedWindow::SetCornersBlendedForTests(blended ? 1 : 0);
+    Match dialog(nullptr);
+    QVERIFY(dialog.testAttribute(Qt::WA_TranslucentBackground));
+    if (blended) {
+        QVERIFY(dialog.mask().isEmpty());
+        return;
+    }
+    const QRegion shape = dialog.mask();
+    for (const QPoint& corner : {QPoint(0, 0), QPoint(457, 0), QPoint(0, 241), QPoint(457, 241)})
+        QVERIFY2(!shape.contains(corner), qPrintable(QStringLiteral("%1,%2").arg(corner.x()).arg(corner.y())));
+    QVERIFY(shape.contains(QPoint(229, 121)));
+    QCOMPARE(shape.boundingRect(), QRect(0, 0, 458, 242));
 }
 
 VEXO_TEST_MAIN(TestMatch)

@@ -57,7 +57,7 @@ void GroupKey::on_NewHong_clicked()
 {
     KeyText.clear();
     int count = 0;
-    // The boxes come first, always in this order; the first box's caption is "shift".
+    // The boxes come first, always in this order.
     const std::array<std::pair<QCheckBox*, const char*>, 4> boxes{{
         {m_ui->Shift, "Shift"},
         {m_ui->Ctrl, "Ctrl"},

@@ -43,8 +43,17 @@ std::atomic<int> UpgradeImageCount{1};
 namespace {
 
 constexpr int ContentWidth = 880;
-constexpr int ShortContentHeight = 630;
-constexpr int TallContentHeight = 780;
+
+// The bottom of the content in its two layouts. The link and the company line do not move
+// by the content's growth: with the LED row they stand 170 pixels lower, the content 150.
+struct BottomLayout
+{
+    int height;
+    QPoint link;
+    QPoint company;
+};
+constexpr BottomLayout LedRowHidden{630, {610, 540}, {490, 560}};
+constexpr BottomLayout LedRowShown{780, {610, 710}, {490, 730}};
 const QString NoOption = QStringLiteral("-1");
 
 int optionCid()
@@ -326,12 +335,11 @@ void FormSetting::SetLedGroupVisible(bool visible)
 
 void FormSetting::PlaceBottom(bool ledShown)
 {
-    const int height = ledShown ? TallContentHeight : ShortContentHeight;
-    m_ui->scrollAreaWidgetContents->setMinimumSize(ContentWidth, height);
-    m_ui->scrollAreaWidgetContents->setMaximumSize(ContentWidth, height);
-    const int shift = height - ShortContentHeight;
-    m_ui->pushButton_3->move(610, 540 + shift);
-    m_ui->pushButton_4->move(490, 560 + shift);
+    const BottomLayout& bottom = ledShown ? LedRowShown : LedRowHidden;
+    m_ui->scrollAreaWidgetContents->setMinimumSize(ContentWidth, bottom.height);
+    m_ui->scrollAreaWidgetContents->setMaximumSize(ContentWidth, bottom.height);
+    m_ui->pushButton_3->move(bottom.link);
+    m_ui->pushButton_4->move(bottom.company);
 }
 
 void FormSetting::ApplyFormRules(bool showLongRange)

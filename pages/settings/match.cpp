@@ -10,6 +10,7 @@
 #include "device/worker.h"
 #include "ui/lang/langtext.h"
 #include "ui/widgets/buttontext.h"
+#include "ui/widgets/roundedwindow.h"
 #include "ui/widgets/skin.h"
 
 #include "hidusb/HIDUsb.h"
@@ -55,6 +56,7 @@ Match::Match(QWidget* parent)
     setWindowFlags(Skin::DialogWindowFlags());
     setFixedSize(size());
     setAttribute(Qt::WA_TranslucentBackground);
+    RoundedWindow::Apply(this);
 
     const QString labelColor = Skin::OptionColor(QStringLiteral("LabelColor"));
     m_ui->textEdit->setStyleSheet(QStringLiteral("QTextEdit{border:0px;background:transparent;")
@@ -132,6 +134,8 @@ void Match::PreparePairing()
     PairCid = quint8(ConfigIni::instance()->value(QStringLiteral("Option"), QStringLiteral("CID")).toInt());
 
     MatchUsbTimer->start(Timing::Scaled(Timing::PairingButtonPoll));
+    // Decided now, not at the first poll: the dialog is shown next.
+    onUSBTimeupDestroy();
 }
 
 void Match::StartPairing()
@@ -258,9 +262,9 @@ void Match::onUSBTimeupDestroy()
         m_ui->label->setVisible(PairWireless);
         m_ui->textEdit->setVisible(!PairWireless);
     }
+    // A button that cannot pair is not shown at all; the label says why.
     m_ui->MatchButton->setEnabled(ButtonEnabled);
-    if (!ButtonEnabled)
-        SetUnusableButtonStyle();
+    m_ui->MatchButton->setVisible(ButtonEnabled);
 }
 
 void Match::onTextTimeupDestroy()
@@ -321,13 +325,6 @@ void Match::SetButtonStyle(ButtonImage image)
                                                        : QStringLiteral("Pair.png");
     SetButtonSheet(Skin::PictureButtonStyle(QStringLiteral("QPushButton"), Skin::ColorDeclaration(MatchButtonColor),
                                             QStringLiteral("background-image"), MatchSkinFolder, file));
-}
-
-void Match::SetUnusableButtonStyle()
-{
-    SetButtonSheet(Skin::PictureButtonStyle(QStringLiteral("QPushButton"), QStringLiteral("color: rgb(0,0,0);"),
-                                            QStringLiteral("background-image"), MatchSkinFolder,
-                                            QStringLiteral("Pair.png")));
 }
 
 void Match::SetButtonSheet(const QString& sheet)

@@ -63,7 +63,6 @@ protected:
 private:
     enum class ButtonImage { Pair, Success, Fail };
     void SetButtonStyle(ButtonImage image);
-    void SetUnusableButtonStyle();
     void SetButtonSheet(const QString& sheet);
     // Ends a running request without a library result (receiver gone, time-out).
     void EndWithoutResult();
