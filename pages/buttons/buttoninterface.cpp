@@ -891,6 +891,8 @@ void Buttoninterface::FillMacroButtons(bool rebuild)
         button->setStyleSheet(style);
         button->setFont(font);
         button->setCheckable(true);
+        // As every entry of the menu: the window's Space must not land on a macro.
+        button->setFocusPolicy(Qt::NoFocus);
         MacroListLayout->addWidget(button);
         MacroButtons.append(button);
         return button;
