@@ -368,11 +368,13 @@ void TestButtonSelectors::keyCombination()
     child("VolumeUp_4")->setChecked(true);
     FlashDataMap expected = DeviceLinkFixture::StoredRecord("m1");
 
-    // Cancel: nothing changes, the menu stays.
+    // Cancel: nothing changes, the menu stays as it was with the key combination entry marked.
     TestEnv::AnswerNextModal([](QWidget* w) { w->close(); }, "GroupKey");
     QTest::mouseClick(child("DPI_8"), Qt::LeftButton);
     QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0);
     QVERIFY(menuOpen());
+    QVERIFY(child("DPI_8")->isChecked());
+    QVERIFY(selector(5)->isChecked());
     QVERIFY(child("VolumeUp_4")->isChecked());
 
     TestEnv::AnswerNextModal([](QWidget* w) {

@@ -1159,6 +1159,10 @@ void Buttoninterface::on_Reset_clicked()
     confirm.exec();
     if (!confirm.Confirmed)
         return;
+    // Every button gets its factory function back: what the open menu marks no longer holds.
+    UncheckSelectors();
+    ClearFunctionChecks();
+    CloseFunctionMenu();
 
     SettingsBusy.store(1);
     // No presence checks while the device restores itself.
