@@ -23,6 +23,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QStackedWidget>
 #include <QToolButton>
 #include <QtTest>
 
@@ -144,6 +145,9 @@ private:
     void click(const char* name) { QTest::mouseClick(child<QToolButton>(name), Qt::LeftButton); }
     QString prefix() const { return LangText(LangTable::ButtoninterfaceTexts, 0, ProfileEntryPrefixPosition); }
     void checkFlagsClear();
+    // The second button's function menu, open with a sub-list entry marked as well.
+    void openMenuWithMarks();
+    QString menuState() const;
 
     std::unique_ptr<TestEnv::TimeScale> m_time;
     std::unique_ptr<DeviceLinkFixture> m_fixture;
@@ -576,6 +580,26 @@ void TestButtonProfiles::profilePickWhileAbsent()
 
 // ---- Factory reset ----
 
+void TestButtonProfiles::openMenuWithMarks()
+{
+    click("RightKey");
+    child<QAbstractButton>("VolumeUp_4")->setChecked(true);
+    QCOMPARE(menuState(), QStringLiteral("page_2 page_9 RightKey VolumeUp_4"));
+}
+
+// The menu's page, its sub-list page, and the checked selectors and sub-list entries.
+QString TestButtonProfiles::menuState() const
+{
+    QStringList state{child<QStackedWidget>("stackedWidget")->currentWidget()->objectName(),
+                      child<QStackedWidget>("stackedWidget_2")->currentWidget()->objectName()};
+    for (const char* name : {"FireKey", "RightKey", "BackKey", "StartPause", "TopMusic", "BackMusic", "Button9",
+                             "Button7", "Button8", "VolumeUp_4", "VolumeUp_5", "VolumeUp_6", "VolumeUp_7"}) {
+        if (child<QAbstractButton>(name)->isChecked())
+            state << QLatin1String(name);
+    }
+    return state.join(QLatin1Char(' '));
+}
+
 void TestButtonProfiles::factoryReset()
 {
     const FlashDataMap before = changed(DeviceLinkFixture::StoredRecord("m1"));
@@ -585,6 +609,7 @@ void TestButtonProfiles::factoryReset()
     QVERIFY(HidSim::GetFactorySettings("m1", &factory));
     QVERIFY(DeviceLinkFixture::Bytes(factory) != DeviceLinkFixture::Bytes(before));
     WorkerPollTimer->start();
+    VEXO_CHECKED(openMenuWithMarks());
 
     QPoint confirmPos, confirmWanted;
     TestEnv::AnswerNextModal(
@@ -633,13 +658,17 @@ void TestButtonProfiles::factoryReset()
     QCOMPARE(m_hub->last(QStringLiteral("Button"))->record, DeviceLinkFixture::Bytes(factory));
     QCOMPARE(m_page->CachedButtonFunction(1).code, int(factory.buttonFunctions[1].code));
     QCOMPARE(m_hub->count(QStringLiteral("Offline:0")), 0);
+    // Every button has another function now: the menu and its marks are gone.
+    QCOMPARE(menuState(), QStringLiteral("page page_9"));
 }
 
 void TestButtonProfiles::factoryResetDeclined()
 {
     WorkerPollTimer->start();
+    VEXO_CHECKED(openMenuWithMarks());
     TestEnv::AnswerNextModal([](QWidget* dialog) { clickChild(dialog, "Cancel"); }, "ContainReset");
     click("Reset");
+    QCOMPARE(menuState(), QStringLiteral("page_2 page_9 RightKey VolumeUp_4"));
 
     QCOMPARE(HidSim::CallCount("UsbServer_SetBatteryOptimizeEnable"), 0);
     QCOMPARE(recordWrites(), 0);

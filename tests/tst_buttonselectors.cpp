@@ -71,6 +71,8 @@ private slots:
     void keyCombination();
     void leftButtonGuard();
     void preCheck();
+    void menuOpensWithWholeEntries_data();
+    void menuOpensWithWholeEntries();
     void numberSpots();
     void pressBesideMenu();
 
@@ -91,6 +93,21 @@ private:
     int bounded(const char* area, int value) const
     {
         return qMin(value, child<QScrollArea>(area)->verticalScrollBar()->maximum());
+    }
+    // A list opened near a row's 15 pixels (within half an entry and a gap), no entry cut at its top.
+    bool opensNear(const char* area, int rowScroll) const
+    {
+        return qAbs(scroll(area) - bounded(area, rowScroll)) <= 16 && !entryCutAtTop(area);
+    }
+    bool entryCutAtTop(const char* area) const
+    {
+        auto* list = child<QScrollArea>(area);
+        const int top = list->verticalScrollBar()->value();
+        for (const QWidget* entry : list->widget()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (entry->isVisibleTo(list->widget()) && entry->y() < top && top <= entry->geometry().bottom())
+                return true;
+        }
+        return false;
     }
     // Every selector right-click, so no guard stands in the way.
     void loadPlainRecord();
@@ -368,11 +385,13 @@ void TestButtonSelectors::keyCombination()
     child("VolumeUp_4")->setChecked(true);
     FlashDataMap expected = DeviceLinkFixture::StoredRecord("m1");
 
-    // Cancel: nothing changes, the menu stays.
+    // Cancel: nothing changes, the menu stays as it was with the key combination entry marked.
     TestEnv::AnswerNextModal([](QWidget* w) { w->close(); }, "GroupKey");
     QTest::mouseClick(child("DPI_8"), Qt::LeftButton);
     QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0);
     QVERIFY(menuOpen());
+    QVERIFY(child("DPI_8")->isChecked());
+    QVERIFY(selector(5)->isChecked());
     QVERIFY(child("VolumeUp_4")->isChecked());
 
     TestEnv::AnswerNextModal([](QWidget* w) {
@@ -427,15 +446,15 @@ void TestButtonSelectors::preCheck()
     QVERIFY(menuOpen());
     QVERIFY(child("DPI_6")->isChecked());
     QVERIFY(subListDefault());
-    QCOMPARE(scroll("scrollArea_4"), bounded("scrollArea_4", 105));
+    QVERIFY(opensNear("scrollArea_4", 105));
 
     // DPI lock 900.
     m_page->SetButtonParam(ButtonSlotMap[4].uiSlot, DpiLockFunction, DpiLockCacheCode(900), 0);
     selector(4)->click();
     QVERIFY(child("DPI_4")->isChecked());
     QVERIFY(child("VolumeUp_18")->isChecked());
-    QCOMPARE(scroll("scrollArea_10"), bounded("scrollArea_10", 120));
-    QCOMPARE(scroll("scrollArea_4"), bounded("scrollArea_4", 225));
+    QVERIFY(opensNear("scrollArea_10", 120));
+    QVERIFY(opensNear("scrollArea_4", 225));
 
     // Consumer 0xEA, read from the device's record.
     child("VolumeDown_4")->click();
@@ -444,14 +463,51 @@ void TestButtonSelectors::preCheck()
     QCOMPARE(child<QStackedWidget>("stackedWidget_2")->currentIndex(), int(SubListPage::Multimedia));
     QVERIFY(child("VolumeDown_4")->isChecked());
     QVERIFY(child("DPI_12")->isChecked());
-    QCOMPARE(scroll("scrollArea_3"), bounded("scrollArea_3", 105));
-    QCOMPARE(scroll("scrollArea_4"), bounded("scrollArea_4", 240));
+    QVERIFY(opensNear("scrollArea_3", 105));
+    QVERIFY(opensNear("scrollArea_4", 240));
 
     // The clear after a vertical wheel assignment leaves no wheel entry checked.
     child("VolumeUp_14")->click();
     m_page->ClearFunctionChecks();
     QVERIFY(!child("VolumeUp_14")->isChecked());
     QVERIFY(!child("VolumeDown_14")->isChecked());
+}
+
+void TestButtonSelectors::menuOpensWithWholeEntries_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("entry"); // the main list's entry checked
+    QTest::addColumn<int>("row");       // its scroll row
+    QTest::newRow("right") << 1 << 2 << "nono" << 1;
+    QTest::newRow("middle") << 1 << 4 << "MidKey" << 2;
+    QTest::newRow("back") << 1 << 8 << "BackKey_2" << 3;
+    QTest::newRow("forward") << 1 << 16 << "ForWardKey" << 4;
+    QTest::newRow("report rate") << 7 << 0 << "DPI_2" << 5;
+    QTest::newRow("rapid fire") << 4 << 10 << "DPI_6" << 7;
+    QTest::newRow("key combination") << 5 << 0 << "DPI_8" << 8;
+    QTest::newRow("disabled") << 0 << 0 << "DPI_5" << 9;
+    QTest::newRow("horizontal wheel") << 3 << 1 << "DPI_11" << 10;
+    QTest::newRow("vertical wheel") << 11 << 1 << "DPI_13" << 10;
+    QTest::newRow("DPI switch") << 2 << 1 << "DPI_7" << 13;
+    QTest::newRow("macro") << 6 << 0 << "DPI_10" << 15;
+}
+
+void TestButtonSelectors::menuOpensWithWholeEntries()
+{
+    QFETCH(int, type);
+    QFETCH(int, code);
+    QFETCH(QString, entry);
+    QFETCH(int, row);
+    m_page->SetButtonParam(ButtonSlotMap[1].uiSlot, type, code, 0);
+    selector(1)->click();
+    QVERIFY(menuOpen());
+    QVERIFY(child(qPrintable(entry))->isChecked());
+    QVERIFY2(opensNear("scrollArea_4", 15 * row), qPrintable(QString::number(scroll("scrollArea_4"))));
+    // The checked entry is in view, whole.
+    auto* list = child<QScrollArea>("scrollArea_4");
+    const QRect shown(QPoint(0, scroll("scrollArea_4")), list->viewport()->size());
+    QVERIFY(shown.contains(child(qPrintable(entry))->geometry()));
 }
 
 void TestButtonSelectors::numberSpots()

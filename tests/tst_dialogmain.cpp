@@ -4,6 +4,7 @@
 #include "core/postmsg.h"
 #include "device/devicediscovery.h"
 #include "device/firmwareimages.h"
+#include "device/macrotextfile.h"
 #include "helpers/devicelinkfixture.h"
 #include "helpers/hubrecorder.h"
 #include "helpers/testenv.h"
@@ -125,6 +126,8 @@ private slots:
     void spaceOnChoicePage();
     void spaceUpdatesReceiver_data();
     void spaceUpdatesReceiver();
+    void spaceOnDevicePages_data();
+    void spaceOnDevicePages();
     void offlineNoticeOnce();
     void drag_data();
     void drag();
@@ -657,6 +660,80 @@ void TestDialogMain::openReadBackOpenOther()
     QCOMPARE(pages.last(QStringLiteral("Sensor"))->record, DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m2")));
     QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m2")));
     disconnect(atRead);
+}
+
+void TestDialogMain::spaceOnDevicePages_data()
+{
+    QTest::addColumn<QString>("navigation"); // the frame's button that shows the page
+    QTest::addColumn<bool>("macroList");     // the button page's function menu open on its macros
+    QTest::newRow("button page") << "ButtonMain" << false;
+    QTest::newRow("button page, macro list open") << "ButtonMain" << true;
+    QTest::newRow("sensor page") << "SensorButton" << false;
+    QTest::newRow("macro page") << "MacroButton" << false;
+    QTest::newRow("lighting page") << "LightsButton" << false;
+    QTest::newRow("settings page") << "FormSetting" << false;
+}
+
+// Space reaches the window's pairing road from wherever the platform puts the focus: after the
+// please-wait dialog, after a page switch and after the pairing dialog itself.
+void TestDialogMain::spaceOnDevicePages()
+{
+    QFETCH(QString, navigation);
+    QFETCH(bool, macroList);
+    QVERIFY(QDir().mkpath(MacroFolder()));
+    QVERIFY(TestEnv::WriteFile(MacroFilePath(MacroFolder(), QStringLiteral("m")), "1\n"));
+    DialogMain* window = makeWindow();
+    window->show();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QTRY_VERIFY(deviceButton(window, 0));
+    // A closed dialog hands the activation back to the window, and with it the focus.
+    const auto activeAgain = [window] {
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+    };
+    const auto spaceOpensPairing = [window] {
+        bool pairing = false;
+        TestEnv::AnswerNextModal([&pairing](QWidget* modal) {
+            pairing = true;
+            modal->close();
+        }, "Match");
+        const QWidget* focus = QApplication::focusWidget();
+        const QString target = !focus ? QStringLiteral("the window")
+            : focus->objectName().isEmpty() ? QString::fromLatin1(focus->metaObject()->className())
+                                            : focus->objectName();
+        pressKey(Qt::Key_Space);
+        QVERIFY2(pairing, qPrintable(QStringLiteral("Space went to ") + target));
+        QVERIFY(window->isVisible());
+        QCOMPARE(shownPage(window), int(DialogMain::FramePage));
+    };
+
+    // Opening the device reads it under the please-wait dialog.
+    bool waited = false;
+    TestEnv::AnswerNextModal([&waited](QWidget*) { waited = true; }, "UpDataParam");
+    QTest::mouseClick(deviceButton(window, 0), Qt::LeftButton);
+    QTRY_VERIFY(waited);
+    VEXO_CHECKED(activeAgain());
+    QTest::mouseClick(window->findChild<QToolButton*>(navigation), Qt::LeftButton);
+    if (macroList) {
+        // The second button's function menu, then its macro entry.
+        QTest::mouseClick(window->findChild<QToolButton*>(QStringLiteral("RightKey")), Qt::LeftButton);
+        QTest::mouseClick(window->findChild<QToolButton*>(QStringLiteral("DPI_10")), Qt::LeftButton);
+        QTRY_COMPARE(window->findChild<QStackedWidget*>(QStringLiteral("stackedWidget_2"))->currentWidget()->objectName(),
+                     QStringLiteral("page_5"));
+    }
+    VEXO_CHECKED(spaceOpensPairing());
+    VEXO_CHECKED(activeAgain());
+    VEXO_CHECKED(spaceOpensPairing());
+
+    // A read pass on this page: the please-wait dialog closes itself once the pages took the record.
+    LightLoaded.store(1);
+    SensorLoaded.store(1);
+    ButtonLoaded.store(1);
+    PostMsg::instance()->EmitUpDataParam(0);
+    VEXO_CHECKED(activeAgain());
+    VEXO_CHECKED(spaceOpensPairing());
 }
 
 void TestDialogMain::closeWhileReadIsBlocked()

@@ -329,8 +329,8 @@ void TestMacroForm::lists()
 void TestMacroForm::focusPolicies_data()
 {
     QTest::addColumn<Qt::FocusPolicy>("policy");
-    // Recorded keys must never act on a control: only the macro list and the two numbers take
-    // the focus, and only by a click; buttons and check boxes keep their tab focus.
+    // Recorded keys and the window's Space must never act on a control: only the macro list and
+    // the two numbers take the focus, and only by a click.
     QTest::newRow("listWidgetHong") << Qt::ClickFocus;
     QTest::newRow("listWidgetKey") << Qt::NoFocus;
     QTest::newRow("StartRecord") << Qt::NoFocus;
@@ -338,10 +338,8 @@ void TestMacroForm::focusPolicies_data()
     QTest::newRow("ChooseEvent") << Qt::NoFocus;
     QTest::newRow("DelayTime") << Qt::ClickFocus;
     QTest::newRow("NumberEdit") << Qt::ClickFocus;
-    for (const QString& name : kToolButtons)
-        QTest::newRow(qPrintable(name)) << Qt::TabFocus;
-    for (const QString& name : kCheckBoxes)
-        QTest::newRow(qPrintable(name)) << Qt::StrongFocus;
+    for (const QString& name : kToolButtons + kCheckBoxes)
+        QTest::newRow(qPrintable(name)) << Qt::NoFocus;
     for (const char* name : {"label", "label_2", "label_3", "AutoInsertDelayLabel", "ReUntilLooseLabel",
                              "ReUntilClickLabel", "ReUntilLabel"})
         QTest::newRow(name) << Qt::NoFocus;

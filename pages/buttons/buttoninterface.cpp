@@ -39,6 +39,7 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QLabel>
+#include <QLayout>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QScrollArea>
@@ -97,6 +98,38 @@ const TextTarget PageTexts[] = {
 };
 
 constexpr int DebounceUnitPosition = 50;
+
+// The menu's rows are 15 pixels apart, its entries farther: a row can stop inside an entry,
+// which would then show cut at the list's upper edge. Stop in the nearer gap instead.
+void ShowWholeTopEntry(QScrollArea* area)
+{
+    QWidget* content = area->widget();
+    if (!content)
+        return;
+    if (QLayout* layout = content->layout())
+        layout->activate();
+    QList<QWidget*> entries;
+    for (QWidget* child : content->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (child->isVisibleTo(content))
+            entries << child;
+    }
+    std::sort(entries.begin(), entries.end(), [](const QWidget* a, const QWidget* b) { return a->y() < b->y(); });
+    QScrollBar* bar = area->verticalScrollBar();
+    const int top = bar->value();
+    for (int i = 0; i < entries.size(); ++i) {
+        const QRect r = entries.at(i)->geometry();
+        if (r.top() >= top || top > r.bottom())
+            continue;
+        if (top - r.top() <= r.bottom() - top) {
+            const int above = i > 0 ? entries.at(i - 1)->geometry().bottom() + 1 : 0;
+            bar->setValue((above + r.top()) / 2);
+        } else {
+            const int below = i + 1 < entries.size() ? entries.at(i + 1)->y() : r.bottom() + 1;
+            bar->setValue((r.bottom() + 1 + below) / 2);
+        }
+        return;
+    }
+}
 
 void SetWidgetText(QWidget* widget, const QString& text)
 {
@@ -574,6 +607,8 @@ void Buttoninterface::OpenFunctionMenu(int uiSlot)
     if (f.type != KeyActionFunction || !pre.opens)
         m_ui->scrollArea_10->verticalScrollBar()->setValue(dpiLockScroll);
     m_ui->scrollArea_4->verticalScrollBar()->setValue(pre.opens ? 15 * pre.mainRow : 0);
+    for (QScrollArea* area : {m_ui->scrollArea_4, m_ui->scrollArea_3, m_ui->scrollArea_7, m_ui->scrollArea_10})
+        ShowWholeTopEntry(area);
 }
 
 void Buttoninterface::SelectRow(int row)
@@ -903,6 +938,8 @@ void Buttoninterface::FillMacroButtons(bool rebuild)
         button->setStyleSheet(style);
         button->setFont(font);
         button->setCheckable(true);
+        // As every entry of the menu: the window's Space must not land on a macro.
+        button->setFocusPolicy(Qt::NoFocus);
         MacroListLayout->addWidget(button);
         MacroButtons.append(button);
         return button;
@@ -1169,6 +1206,10 @@ void Buttoninterface::on_Reset_clicked()
     confirm.exec();
     if (!confirm.Confirmed)
         return;
+    // Every button gets its factory function back: what the open menu marks no longer holds.
+    UncheckSelectors();
+    ClearFunctionChecks();
+    CloseFunctionMenu();
 
     SettingsBusy.store(1);
     // No presence checks while the device restores itself.
