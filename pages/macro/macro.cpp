@@ -153,9 +153,7 @@ Macro::Macro(QWidget* parent)
     m_ui->StartRecord->setFocusPolicy(Qt::NoFocus);
     m_ui->StopRecord->setFocusPolicy(Qt::NoFocus);
 
-    // A drop-down list below the box: the style's pop-up over the box would show all nine
-    // items whatever the limit.
-    Skin::ApplyComboSkin(m_ui->ChooseEvent, SkinFolder, true, Skin::ListPopupRule());
+    Skin::ApplyComboSkin(m_ui->ChooseEvent, SkinFolder);
     m_ui->ChooseEvent->setMaxVisibleItems(5);
 
     m_ui->StopRecord->hide();
