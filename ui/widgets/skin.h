@@ -91,6 +91,8 @@ public:
     // With a skinned box Qt drops a menu of every item; this rule keeps the scrolling list of
     // at most maxVisibleItems the forms ask for. ApplyComboSkin adds it to every skinned box.
     static QString ListPopupRule() { return QStringLiteral("QComboBox{combobox-popup: 0;}"); }
+    // The text of a disabled list: dimmer than ComboxTextColor, still readable on its dark field.
+    static QString DisabledComboTextRule() { return QStringLiteral("QComboBox:disabled{color: rgb(160, 160, 160);}"); }
     // The pages' combo box skin with the [Option] colours ComboxTextColor, ComboxBackGroundColor
     // and ComboxSelectColor, followed by ListPopupRule(). With ownListView the box gets a new
     // QListView as its drop-down, styled with ComboListViewStyle (most lists do; the sleep-time
