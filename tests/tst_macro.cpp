@@ -147,6 +147,8 @@ private slots:
 
     // The page as built and as it speaks.
     void construction();
+    void listLooks_data();
+    void listLooks();
     void texts_data();
     void texts();
     void buttonNamesWithoutLanguageFiles();
@@ -347,6 +349,41 @@ void TestMacro::construction()
     QVERIFY(!m_page->RecordHook()->IsInstalled());
     QVERIFY(m_page->RecordHook()->TracksSystemKeys());
     QVERIFY(m_answers->seen.isEmpty());
+}
+
+// Both lists as a user sees them with more rows than fit: their own 20-pixel scroll bar (not
+// the page's 13-pixel one, nor the style's), and a selected row whose text can be read on its
+// light green fill.
+void TestMacro::listLooks_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::newRow("macros") << "listWidgetHong";
+    QTest::newRow("events") << "listWidgetKey";
+}
+
+void TestMacro::listLooks()
+{
+    QFETCH(QString, list);
+    QByteArray rows("1\n");
+    for (int i = 0; i < 20; ++i)
+        rows += "0x04 1 0\n10ms\n0x04 1 1\n10ms\n";
+    for (int i = 10; i < 40; ++i)
+        writeMacro(QStringLiteral("M%1").arg(i), rows);
+    VEXO_CHECKED(makePage());
+    select(QStringLiteral("M11"));
+    QListWidget* shown = child<QListWidget>(qPrintable(list));
+    QTRY_VERIFY(shown->count() >= 30);
+    shown->setCurrentRow(1);
+
+    QTRY_VERIFY(shown->verticalScrollBar()->isVisible());
+    QCOMPARE(shown->verticalScrollBar()->width(), 20);
+
+    // The text only: an event row's coloured icon says nothing about it.
+    QRect text = shown->visualItemRect(shown->item(1));
+    if (!shown->item(1)->icon().isNull())
+        text.setLeft(text.left() + shown->iconSize().width() + 8);
+    const double contrast = TestEnv::ContrastRatio(shown->viewport(), text);
+    QVERIFY2(contrast >= 4.5, qPrintable(QString::number(contrast)));
 }
 
 void TestMacro::texts_data()

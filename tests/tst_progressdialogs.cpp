@@ -17,6 +17,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QSignalSpy>
+#include <QStyleOptionButton>
 #include <QTimer>
 #include <QToolButton>
 #include <QVector>
@@ -54,6 +55,8 @@ private slots:
 
     void findNewVerButtons_data();
     void findNewVerButtons();
+    void findNewVerCheckBoxReadable_data();
+    void findNewVerCheckBoxReadable();
 
 private:
     std::unique_ptr<TestEnv::TempHome> m_home;
@@ -505,6 +508,32 @@ void TestProgressDialogs::findNewVerButtons()
         QVERIFY(box->isChecked());
     QCOMPARE(choice.count(), 0);
     QCOMPARE(next.count(), 0);
+}
+
+void TestProgressDialogs::findNewVerCheckBoxReadable_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::newRow("language 0") << 0;
+    QTest::newRow("language 1") << 1;
+}
+
+// The "do not show again" text on the notice's dark background.
+void TestProgressDialogs::findNewVerCheckBoxReadable()
+{
+    QFETCH(int, language);
+    CurrentLanguage.store(language);
+    FindNewVer notice(nullptr);
+    CurrentLanguage.store(0);
+    notice.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&notice));
+    auto* box = TestEnv::NamedChild<QCheckBox>(&notice, "NoApear");
+    QVERIFY(!box->text().isEmpty());
+    QStyleOptionButton option;
+    option.initFrom(box);
+    option.text = box->text();
+    const QRect text = box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box);
+    const double contrast = TestEnv::ContrastRatio(box, text);
+    QVERIFY2(contrast >= 4.5, qPrintable(QString::number(contrast)));
 }
 
 VEXO_TEST_MAIN(TestProgressDialogs)

@@ -20,6 +20,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QToolButton>
+#include <QStyleOptionComboBox>
 #include <QtTest>
 
 #include <memory>
@@ -76,6 +77,8 @@ private slots:
     void deviceLightReportIsNotWrittenBack();
     void texts_data();
     void texts();
+    void disabledListsReadable_data();
+    void disabledListsReadable();
 
 private:
     void choose(quint32 drive, quint8 connectionType, quint8 wired);
@@ -647,6 +650,33 @@ void TestSensor::texts()
         rateTitleShown = rateTitleShown || l->text() == rateTitle;
     QVERIFY(rateTitleShown);
     QCOMPARE(modes()->itemText(2), QStringLiteral("Corded"));
+}
+
+// A list the device does not offer is shown disabled, its text dimmed but readable on its field.
+void TestSensor::disabledListsReadable_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::newRow("sensor mode") << "ModelChoose";
+    QTest::newRow("performance") << "PerformanceOpen";
+    QTest::newRow("lift-off distance") << "LOD";
+}
+
+void TestSensor::disabledListsReadable()
+{
+    QFETCH(QString, list);
+    auto* box = child<QComboBox>(qPrintable(list));
+    box->setEnabled(false);
+    QVERIFY(box->isVisible());
+    QVERIFY(!box->currentText().isEmpty());
+    QStyleOptionComboBox option;
+    option.initFrom(box);
+    option.subControls = QStyle::SC_All;
+    const QRect field = box->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, box);
+    // The box draws its text centred in the field, as a button label.
+    const QRect text = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter,
+                                           box->fontMetrics().size(0, box->currentText()), field);
+    const double contrast = TestEnv::ContrastRatio(box, text);
+    QVERIFY2(contrast >= 4.5, qPrintable(QString::number(contrast)));
 }
 
 VEXO_TEST_MAIN(TestSensor)

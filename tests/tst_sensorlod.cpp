@@ -303,8 +303,9 @@ void TestSensorLOD::disabledListFollowsRecords()
     QVERIFY(!box->isEnabled());
     QCOMPARE(box->currentText(), QStringLiteral("0.7mm"));
     box->ensurePolished();
-    QCOMPARE(box->palette().color(QPalette::Disabled, QPalette::Text), QColor(Qt::black));
-    QCOMPARE(box->palette().color(QPalette::Disabled, QPalette::ButtonText), QColor(Qt::black));
+    // Dimmed, not black: black would vanish on the list's dark field.
+    QCOMPARE(box->palette().color(QPalette::Disabled, QPalette::Text), QColor(160, 160, 160));
+    QCOMPARE(box->palette().color(QPalette::Disabled, QPalette::ButtonText), QColor(160, 160, 160));
 
     m_frame->SetLodEnabled(true);
     QVERIFY(box->isEnabled());

@@ -54,7 +54,7 @@ LampLight::~LampLight() = default;
 
 void LampLight::ApplySkin()
 {
-    Skin::ApplyComboSkin(m_ui->LightMod, SkinFolder, true, Skin::ListPopupRule());
+    Skin::ApplyComboSkin(m_ui->LightMod, SkinFolder);
 
     const QString labelColor = Skin::OptionColor(QStringLiteral("LabelColor"));
     const QString labelStyle = Skin::LabelStyle(labelColor);

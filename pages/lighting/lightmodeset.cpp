@@ -56,7 +56,7 @@ LightModeSet::LightModeSet(QWidget* parent)
 
     ApplyModeLayout(m_ui->LightMod->currentIndex());
 
-    Skin::ApplyComboSkin(m_ui->LightMod, f, true, Skin::ListPopupRule());
+    Skin::ApplyComboSkin(m_ui->LightMod, f);
     const QString sliderStyle =
         Skin::LightSliderStyle(f, QStringLiteral("Slider.png"), Skin::OptionColor(QStringLiteral("SliderColor")));
     m_ui->horizontalLight->setStyleSheet(sliderStyle);

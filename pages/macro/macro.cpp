@@ -62,7 +62,7 @@ QString ListSheet(const QString& name, const QString& folder)
     const QString id = QStringLiteral("#") + name;
     return id + QStringLiteral("{background: transparent; color: rgb(255, 255, 255); outline: 0px;}")
         + id + QStringLiteral("::item:selected:active, ") + id
-        + QStringLiteral("::item:selected:!active{background: #b9ea0a; color: white;}")
+        + QStringLiteral("::item:selected:!active{background: #b9ea0a; color: rgb(0, 0, 0);}")
         + id + QStringLiteral("::item:hover:!selected{background: transparent;}")
         + id + QStringLiteral(" QScrollBar:vertical{width: 20px; background: rgb(30,30,30); margin: 22px 0px 22px 0px;}")
         + id + QStringLiteral(" QScrollBar::handle:vertical{background: rgb(117, 117, 117); border-radius: 3px;"
@@ -130,8 +130,13 @@ Macro::Macro(QWidget* parent)
     PostMsg::Connect(SIGNAL(SigMacroDownLoadData(QString,int)), this, SLOT(SlotMacroDownLoadData(QString,int)));
     PostMsg::Connect(SIGNAL(SigSetMacroPage()), this, SLOT(SlotSetMacroPage()));
 
-    m_ui->listWidgetHong->setStyleSheet(ListSheet(QStringLiteral("listWidgetHong"), SkinFolder));
-    m_ui->listWidgetKey->setStyleSheet(ListSheet(QStringLiteral("listWidgetKey"), SkinFolder));
+    // Under the page's own sheet a list that is not yet polished would keep the rules it was
+    // made with (the selected row's text colour, the scroll bar and its arrow images): polished
+    // first, it takes its new sheet at once.
+    for (QListWidget* list : {m_ui->listWidgetHong, m_ui->listWidgetKey}) {
+        list->ensurePolished();
+        list->setStyleSheet(ListSheet(list->objectName(), SkinFolder));
+    }
 
     m_ui->listWidgetHong->addItems(ListMacroNames(MacroFolder));
     // Whatever moves the current entry (a click, the keyboard, the right press of the context
@@ -153,9 +158,7 @@ Macro::Macro(QWidget* parent)
     m_ui->StartRecord->setFocusPolicy(Qt::NoFocus);
     m_ui->StopRecord->setFocusPolicy(Qt::NoFocus);
 
-    // A drop-down list below the box: the style's pop-up over the box would show all nine
-    // items whatever the limit.
-    Skin::ApplyComboSkin(m_ui->ChooseEvent, SkinFolder, true, Skin::ListPopupRule());
+    Skin::ApplyComboSkin(m_ui->ChooseEvent, SkinFolder);
     m_ui->ChooseEvent->setMaxVisibleItems(5);
 
     m_ui->StopRecord->hide();

@@ -136,10 +136,9 @@ Sensor::~Sensor() = default;
 
 void Sensor::ApplySkin()
 {
-    ModelChooseView = Skin::ApplyComboSkin(m_ui->ModelChoose, PictureFolder, true,
-                                           QStringLiteral("QComboBox:disabled{color: rgb(0, 0, 0);}"));
-    Skin::ApplyComboSkin(m_ui->PerformanceOpen, PictureFolder, true,
-                         QStringLiteral("QComboBox:disabled{color: rgb(0, 0, 0);}"));
+    ModelChooseView =
+        Skin::ApplyComboSkin(m_ui->ModelChoose, PictureFolder, true, Skin::DisabledComboTextRule());
+    Skin::ApplyComboSkin(m_ui->PerformanceOpen, PictureFolder, true, Skin::DisabledComboTextRule());
     const QString labelColor = Skin::OptionColor(QStringLiteral("LabelColor"));
     m_ui->label_5->setStyleSheet(Skin::LabelStyle(labelColor));
     m_ui->label_11->setStyleSheet(Skin::LabelStyle(labelColor));

@@ -28,8 +28,8 @@ SensorLOD::~SensorLOD() = default;
 void SensorLOD::ApplySkin()
 {
     m_ui->label->setStyleSheet(Skin::LabelStyle(Skin::OptionColor(QStringLiteral("LabelColor"))));
-    // A device without the setting keeps the list disabled; its text stays readable in black.
-    Skin::ApplyComboSkin(m_ui->LOD, ImageFolder, true, QStringLiteral("QComboBox:disabled{color: rgb(0, 0, 0);}"));
+    // A device without the setting keeps the list disabled; its text stays readable.
+    Skin::ApplyComboSkin(m_ui->LOD, ImageFolder, true, Skin::DisabledComboTextRule());
 }
 
 void SensorLOD::AddLodItem()

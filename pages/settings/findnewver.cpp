@@ -14,6 +14,8 @@ FindNewVer::FindNewVer(QWidget* parent)
     SkinFolder = Skin::WarningDialogFolder();
     Skin::ApplyNoticeSkin(this, SkinFolder, m_ui->SameMacroA, m_ui->label, m_ui->CloseButton);
     Skin::ApplyConfirmButton(m_ui->NewHong, SkinFolder);
+    // The notices' check box look: the form's black text would vanish on the dark background.
+    m_ui->NoApear->setStyleSheet(Skin::CheckBoxStyle(SkinFolder, Skin::OptionColor(QStringLiteral("LabelColor"))));
     PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
     SlotAllLanguage(CurrentLanguage);
 }

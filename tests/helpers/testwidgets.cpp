@@ -9,15 +9,19 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QTimer>
+#include <QVector>
 #include <QWidget>
 #include <QWindow>
 
 #include <QtTest>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 
@@ -138,6 +142,31 @@ static void installWatcher()
         }
     });
     timer->start(20);
+}
+
+double ContrastRatio(QWidget* widget, const QRect& area)
+{
+    const auto linear = [](int channel) {
+        const double c = channel / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    QWidget* window = widget->window();
+    const QImage image = window->grab(QRect(widget->mapTo(window, area.topLeft()), area.size())).toImage();
+    QVector<double> luminances;
+    QVector<int> counts(256, 0);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            luminances << 0.2126 * linear(qRed(pixel)) + 0.7152 * linear(qGreen(pixel)) + 0.0722 * linear(qBlue(pixel));
+            ++counts[qRound(luminances.last() * 255)];
+        }
+    }
+    // The background is the most frequent shade; the text, the pixel farthest from it.
+    const double background = (std::max_element(counts.begin(), counts.end()) - counts.begin()) / 255.0;
+    double ratio = 1.0;
+    for (double luminance : qAsConst(luminances))
+        ratio = qMax(ratio, (qMax(luminance, background) + 0.05) / (qMin(luminance, background) + 0.05));
+    return ratio;
 }
 
 int RunAppChildIfAsked(int argc, char** argv)

@@ -10,6 +10,7 @@
 #include <functional>
 
 class QComboBox;
+class QRect;
 class QWidget;
 
 namespace TestEnv {
@@ -33,6 +34,12 @@ QStringList ComboItemTexts(const QComboBox* box);
 // otherwise each key is handled before the next is sent. Fails the running test when no window
 // has the focus; call it through VEXO_CHECKED.
 void SendPlatformKeys(const QString& script, bool queued);
+
+// The contrast ratio (1 to 21, as the web's accessibility rules count it) between the most
+// frequent shade a window shows over `area` of `widget` (its own coordinates; parents'
+// backgrounds included), taken as the background, and the pixel farthest from it. Text a user
+// can read on its background reaches 4.5; text in a colour close to its background stays near 1.
+double ContrastRatio(QWidget* widget, const QRect& area);
 
 // A named child the test cannot go on without: a missing one ends the test program, naming it.
 template <typename T>

@@ -153,9 +153,13 @@ QListView* Skin::ApplyComboSkin(QComboBox* box, const QString& folder, bool ownL
     if (!box)
         return nullptr;
     const QString selection = OptionColor(QStringLiteral("ComboxSelectColor"));
+    // A box inside a styled frame chose its item delegate (menu entries, drawn in the toolkit's
+    // light grey) when its list was first made, and a new sheet on a box not yet polished is
+    // neither read again nor announced to it. Once polished, the new sheet is both.
+    box->ensurePolished();
     box->setStyleSheet(ComboBoxStyle(folder, OptionColor(QStringLiteral("ComboxTextColor")),
                                      OptionColor(QStringLiteral("ComboxBackGroundColor")), selection)
-                       + extra);
+                       + ListPopupRule() + extra);
     if (!ownListView)
         return nullptr;
     auto* view = new QListView(box);

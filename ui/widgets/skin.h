@@ -89,13 +89,15 @@ public:
     // The QListView most pages give such a combo box as its drop-down view.
     static QString ComboListViewStyle(const QString& selection);
     // With a skinned box Qt drops a menu of every item; this rule keeps the scrolling list of
-    // at most maxVisibleItems the forms ask for. Passed as ApplyComboSkin's extra text.
+    // at most maxVisibleItems the forms ask for. ApplyComboSkin adds it to every skinned box.
     static QString ListPopupRule() { return QStringLiteral("QComboBox{combobox-popup: 0;}"); }
+    // The text of a disabled list: dimmer than ComboxTextColor, still readable on its dark field.
+    static QString DisabledComboTextRule() { return QStringLiteral("QComboBox:disabled{color: rgb(160, 160, 160);}"); }
     // The pages' combo box skin with the [Option] colours ComboxTextColor, ComboxBackGroundColor
-    // and ComboxSelectColor. With ownListView the box gets a new QListView as its drop-down,
-    // styled with ComboListViewStyle (most lists do; the sleep-time list keeps its own). The
-    // extra text follows the sheet (a frame's own rules, e.g. a disabled colour). Returns the
-    // new view, or null.
+    // and ComboxSelectColor, followed by ListPopupRule(). With ownListView the box gets a new
+    // QListView as its drop-down, styled with ComboListViewStyle (most lists do; the sleep-time
+    // list keeps its own). The extra text follows the sheet (a frame's own rules, e.g. a disabled
+    // colour). Returns the new view, or null.
     static QListView* ApplyComboSkin(QComboBox* box, const QString& folder, bool ownListView = true,
                                      const QString& extra = QString());
     // The option frames are styled panels in their forms; on the pages they show no border of
