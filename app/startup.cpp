@@ -3,15 +3,21 @@
 #include "app/singleinstanceguard.h"
 #include "core/apppaths.h"
 #include "core/installationcheck.h"
+#include "core/macroini.h"
 #include "core/userfolders.h"
+#include "ui/lang/exeisrunfile.h"
+#include "ui/lang/languagefilereader.h"
 #include "ui/shell/dialogmain.h"
 #include "ui/widgets/exeisrun.h"
+#include "ui/widgets/installationnotice.h"
+#include "ui/widgets/skin.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 
 int VexoMain(int argc, char** argv)
 {
@@ -27,11 +33,16 @@ int VexoMain(int argc, char** argv)
         qputenv("QT_XCB_GL_INTEGRATION", "none");
     QApplication app(argc, argv);
     // After the application object: the installation is found from the executable's folder.
-    CheckInstallation();
+    // The second-start notice reads the file of the language chosen last.
+    const int language = MacroIni::instance()->value(QStringLiteral("Language"), QStringLiteral("Language")).toInt();
+    const QVector<InstallationProblem> problems =
+        CheckInstallation({QStringLiteral("Language/") + ExeIsRunFile::FileName(language)});
 
     // Kept until the process ends, so the lock lives as long as this instance.
     static SingleInstanceGuard* guard = new SingleInstanceGuard(AppPaths::AppFolderName());
     if (guard->AnotherInstanceRuns()) {
+        // The text tables stand in for texts the notice's own file lacks.
+        LoadLanguageFiles();
         ExeIsRun* notice = new ExeIsRun(nullptr);
         notice->exec();
         delete notice;
@@ -42,6 +53,15 @@ int VexoMain(int argc, char** argv)
     // ends the worker and the pages in order.
     QScopedPointer<DialogMain> window(new DialogMain(nullptr));
     window->show();
+    // Told in the window too, once: a start from the desktop shows neither standard error nor the log.
+    if (!problems.isEmpty()) {
+        DialogMain* shown = window.data();
+        QTimer::singleShot(0, shown, [shown, problems]() {
+            InstallationNotice notice(problems, nullptr);
+            Skin::MoveCenteredOver(&notice, shown);
+            notice.exec();
+        });
+    }
     const int code = app.exec();
     window.reset();
     return code;

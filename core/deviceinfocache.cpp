@@ -3,6 +3,7 @@
 #include "core/apppaths.h"
 #include "core/configini.h"
 #include "core/devicestate.h"
+#include "core/logcategories.h"
 #include "core/profileexportfile.h"
 #include "core/savefilecommit.h"
 
@@ -102,7 +103,7 @@ int CheckProfileFile(const QString& path, FlashDataMap* out)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        qDebug() << "failed";
+        qCDebug(lcDevice) << "failed";
         return 1;
     }
     QByteArray marker;

@@ -37,21 +37,25 @@ QString unwritableFolder(const QString& path)
 
 } // namespace
 
-QStringList InstallationProblems(const QString& installFolder, const QString& userFolder)
+QVector<InstallationProblem> InstallationProblems(const QString& installFolder, const QString& userFolder,
+                                                  const QStringList& noticeFiles)
 {
-    QStringList problems;
-    const auto add = [&](const QString& problem) {
-        if (!problem.isEmpty())
-            problems << problem;
+    QVector<InstallationProblem> problems;
+    const auto addFile = [&](const QString& name, const QString& consequence) {
+        const QString message = unreadableFile(installFolder + QLatin1Char('/') + name, consequence);
+        if (!message.isEmpty())
+            problems.append({false, name, message});
     };
-    add(unreadableFile(installFolder + QStringLiteral("/usersetting/Config.ini"),
-                       QStringLiteral("no mouse can be recognised")));
-    for (const QString& name : {QStringLiteral("0-Spanish.xml"), QStringLiteral("Net.xml")})
-        add(unreadableFile(installFolder + QStringLiteral("/Language/") + name,
-                           QStringLiteral("windows show no texts")));
+    addFile(QStringLiteral("usersetting/Config.ini"), QStringLiteral("no mouse can be recognised"));
+    addFile(QStringLiteral("driver_sensor.h"), QStringLiteral("the sensor settings cannot be shown"));
+    for (const QString& name : {QStringLiteral("Language/0-Spanish.xml"), QStringLiteral("Language/Net.xml")})
+        addFile(name, QStringLiteral("windows show no texts"));
+    for (const QString& name : noticeFiles)
+        addFile(name, QStringLiteral("the notice of a second start falls back to other texts"));
     const QString pictures = installFolder + QStringLiteral("/Picture");
     if (!QFileInfo(pictures).isDir())
-        add(QStringLiteral("Missing folder %1: windows are drawn without their images.").arg(pictures));
+        problems.append({false, QStringLiteral("Picture"),
+                         QStringLiteral("Missing folder %1: windows are drawn without their images.").arg(pictures)});
 
     // A folder that cannot be made leaves its whole branch missing: name only its top.
     QStringList broken;
@@ -64,10 +68,10 @@ QStringList InstallationProblems(const QString& installFolder, const QString& us
         });
         if (underBroken)
             continue;
-        const QString problem = unwritableFolder(folder);
-        if (!problem.isEmpty()) {
+        const QString message = unwritableFolder(folder);
+        if (!message.isEmpty()) {
             broken << folder;
-            problems << problem;
+            problems.append({true, folder, message});
         }
     }
     return problems;
@@ -90,13 +94,18 @@ void ReportInstallationProblems(const QStringList& problems, QIODevice* errors, 
     CommitSaveFile(log);
 }
 
-void CheckInstallation()
+QVector<InstallationProblem> CheckInstallation(const QStringList& noticeFiles)
 {
     const QString userFolder = AppPaths::UserDataFolder();
+    const QVector<InstallationProblem> problems =
+        InstallationProblems(AppPaths::InstallFolder(), userFolder, noticeFiles);
+    QStringList messages;
+    for (const InstallationProblem& problem : problems)
+        messages << problem.message;
     QFile errors;
-    if (!errors.open(stderr, QIODevice::WriteOnly))
-        return;
-    ReportInstallationProblems(InstallationProblems(AppPaths::InstallFolder(), userFolder), &errors,
-                               userFolder + QStringLiteral("/Log"));
-    errors.flush();
+    if (errors.open(stderr, QIODevice::WriteOnly)) {
+        ReportInstallationProblems(messages, &errors, userFolder + QStringLiteral("/Log"));
+        errors.flush();
+    }
+    return problems;
 }

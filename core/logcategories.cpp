@@ -1,3 +1,3 @@
 #include "core/logcategories.h"
 
-Q_LOGGING_CATEGORY(lcDevice, "vexo.device")
+Q_LOGGING_CATEGORY(lcDevice, "vexo.device", QtInfoMsg)

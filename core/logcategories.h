@@ -1,7 +1,8 @@
 #ifndef LOGCATEGORIES_H
 #define LOGCATEGORIES_H
 
-// Debug output users can switch off, e.g. QT_LOGGING_RULES="vexo.device.debug=false".
+// The device log's debug lines are off unless the user turns them on, e.g.
+// QT_LOGGING_RULES="vexo.device.debug=true"; its warnings always show.
 
 #include <QLoggingCategory>
 

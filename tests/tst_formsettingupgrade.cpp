@@ -331,7 +331,7 @@ void TestFormSettingUpgrade::mouseRoad()
     const int lines = logLines();
     HidSim::ClearCalls();
 
-    VEXO_CHECKED(call("on_Mouse_clicked"));
+    m_page->on_Mouse_clicked();
     QVERIFY(MouseCheckTimer->isActive());
     QVERIFY(UpgradeRunning.load());
     QCOMPARE(DeviceWatchEnabled.load(), quint8(0));
@@ -383,7 +383,10 @@ void TestFormSettingUpgrade::barSplit()
     UpgradeImageCount.store(images);
     HidSim::ScriptFlash(HidSim::FlashOutcome::FailAt, 40);
     HidSim::ClearCalls();
-    VEXO_CHECKED(call(kind == 210 ? "on_Mouse_clicked" : "on_Receive_clicked"));
+    if (kind == 210)
+        m_page->on_Mouse_clicked();
+    else
+        m_page->on_Receive_clicked();
     VEXO_CHECKED(runRoad(kind));
     QTRY_VERIFY(m_progress->seen.contains(QStringLiteral("0:1")));
     const QList<int> bar = m_progress->bar();
@@ -434,7 +437,10 @@ void TestFormSettingUpgrade::oneDeviceOrNone()
         (kind == 210 ? ReceiverUpdateState : MouseUpdateState).store(4);
         QVERIFY(QMetaObject::invokeMethod(m_page.get(), "SlotContinue", Q_ARG(int, 0)));
     } else {
-        VEXO_CHECKED(call(kind == 210 ? "on_Mouse_clicked" : "on_Receive_clicked"));
+        if (kind == 210)
+            m_page->on_Mouse_clicked();
+        else
+            m_page->on_Receive_clicked();
     }
     QVERIFY((kind == 210 ? MouseCheckTimer : ReceiverCheckTimer)->isActive());
     VEXO_CHECKED(tick(kind));
@@ -461,7 +467,7 @@ void TestFormSettingUpgrade::nothingToFlash()
     VEXO_CHECKED(cableMouse());
     VEXO_CHECKED(label(1, QStringLiteral("v1.2"))); // the image's own version
     HidSim::ClearCalls();
-    VEXO_CHECKED(call("on_Mouse_clicked"));
+    m_page->on_Mouse_clicked();
     VEXO_CHECKED(tick(210));
     VEXO_CHECKED(tick(210));
     QCOMPARE(MouseUpdateState.load(), 4);
@@ -475,10 +481,10 @@ void TestFormSettingUpgrade::nothingToFlash()
     QCOMPARE(repairText(), pageText(VerNew));
 
     // Up to date: a new start does nothing until SetVer(4).
-    VEXO_CHECKED(call("on_Mouse_clicked"));
+    m_page->on_Mouse_clicked();
     QVERIFY(!MouseCheckTimer->isActive());
     QVERIFY(QMetaObject::invokeMethod(m_page.get(), "SetVer", Q_ARG(int, 4)));
-    VEXO_CHECKED(call("on_Mouse_clicked"));
+    m_page->on_Mouse_clicked();
     QVERIFY(MouseCheckTimer->isActive());
 }
 
@@ -487,7 +493,7 @@ void TestFormSettingUpgrade::successLeavesNoRecord()
     // The flashed mouse restarts off the bus after its success; the road's end may see it so.
     makePage();
     VEXO_CHECKED(cableMouse());
-    VEXO_CHECKED(call("on_Mouse_clicked"));
+    m_page->on_Mouse_clicked();
     for (int i = 0; i < 4; ++i)
         VEXO_CHECKED(tick(210));
     QTRY_COMPARE(MouseUpdateState.load(), 2);
@@ -508,7 +514,7 @@ void TestFormSettingUpgrade::refusedStart()
     NewerReceiverFirmware.store(true);
     HidSim::ScriptFlash(HidSim::FlashOutcome::Refuse);
     const int lines = logLines();
-    VEXO_CHECKED(call("on_Mouse_clicked"));
+    m_page->on_Mouse_clicked();
     VEXO_CHECKED(tick(210));
     VEXO_CHECKED(tick(210));
     QCOMPARE(HidSim::CallCount("UsbUpgrade_Start"), 1);
@@ -541,7 +547,7 @@ void TestFormSettingUpgrade::receiverWaitingInBootMode()
     // Shown version equal to the image's: only the boot-mode case still flashes it.
     VEXO_CHECKED(label(0, QStringLiteral("v1.2")));
     HidSim::ClearCalls();
-    VEXO_CHECKED(call("on_Receive_clicked"));
+    m_page->on_Receive_clicked();
     VEXO_CHECKED(tick(211));
     QCOMPARE(HidSim::CallCount("UsbUpgradeC_FindBootDevices"), 1);
     if (!imageKept) {
@@ -578,7 +584,7 @@ void TestFormSettingUpgrade::recordKeptForReceiversLeftWaiting()
     QVERIFY(HidSim::SetBootMode("r4", true));
     QVERIFY(HidSim::SetBootMode("r4b", true));
     WorkerDeviceList.set({});
-    VEXO_CHECKED(call("on_Receive_clicked"));
+    m_page->on_Receive_clicked();
     VEXO_CHECKED(tick(211));
     VEXO_CHECKED(tick(211));
     QCOMPARE(ReceiverUpdateState.load(), 0);
@@ -732,13 +738,13 @@ void TestFormSettingUpgrade::oneFlashAtATime()
     if (busy == QLatin1String("mouse")) {
         VEXO_CHECKED(cableMouse());
         HidSim::ScriptFlash(HidSim::FlashOutcome::Silence);
-        VEXO_CHECKED(call("on_Mouse_clicked"));
+        m_page->on_Mouse_clicked();
         VEXO_CHECKED(tick(210));
         VEXO_CHECKED(tick(210));
         QCOMPARE(MouseUpdateState.load(), 1);
     } else if (busy == QLatin1String("receiver")) {
         VEXO_CHECKED(receiverOnly());
-        VEXO_CHECKED(call("on_Receive_clicked"));
+        m_page->on_Receive_clicked();
         VEXO_CHECKED(tick(211));
     } else {
         VEXO_CHECKED(receiverOnly());
@@ -764,12 +770,12 @@ void TestFormSettingUpgrade::setVerFourWhileFlashing()
     makePage();
     VEXO_CHECKED(cableMouse());
     HidSim::ScriptFlash(HidSim::FlashOutcome::Silence);
-    VEXO_CHECKED(call("on_Mouse_clicked"));
+    m_page->on_Mouse_clicked();
     VEXO_CHECKED(tick(210));
     VEXO_CHECKED(tick(210));
     QVERIFY(QMetaObject::invokeMethod(m_page.get(), "SetVer", Q_ARG(int, 4)));
     // The mouse road still counts as running: no receiver road starts beside it.
-    VEXO_CHECKED(call("on_Receive_clicked"));
+    m_page->on_Receive_clicked();
     QVERIFY(!ReceiverCheckTimer->isActive());
     QVERIFY(MouseCheckTimer->isActive());
 }

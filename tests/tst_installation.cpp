@@ -104,6 +104,9 @@ void TestInstallation::brokenPath_data()
     QTest::newRow("Spanish texts missing") << false << "Language/0-Spanish.xml" << Remove;
     QTest::newRow("Net texts missing") << false << "Language/Net.xml" << Remove;
     QTest::newRow("Net texts unreadable") << false << "Language/Net.xml" << ReplaceWithFolder;
+    QTest::newRow("second-start notice texts missing") << false << "Language/0-English.xml" << Remove;
+    QTest::newRow("sensor tables missing") << false << "driver_sensor.h" << Remove;
+    QTest::newRow("sensor tables unreadable") << false << "driver_sensor.h" << ReplaceWithFolder;
     QTest::newRow("Picture missing") << false << "Picture" << Remove;
     QTest::newRow("Picture a file") << false << "Picture" << ReplaceWithFile;
     QTest::newRow("user folder missing") << true << "" << Remove;
@@ -127,18 +130,25 @@ void TestInstallation::brokenPath()
     if (QTest::currentTestFailed())
         return;
 
-    const QStringList problems = InstallationProblems(installation.path(), home.userDataFolder());
+    // The second-start notice's file of the chosen language is checked when the start names it.
+    const QVector<InstallationProblem> problems =
+        InstallationProblems(installation.path(), home.userDataFolder(), {QStringLiteral("Language/0-English.xml")});
     QCOMPARE(problems.size(), 1);
     // The broken path itself, not a file or folder under it.
+    const QString message = problems.first().message;
     const QRegularExpression names(QRegularExpression::escape(broken) + QStringLiteral("[^/\\w]"));
-    QVERIFY2(names.match(problems.first()).hasMatch(), qPrintable(problems.first()));
+    QVERIFY2(names.match(message).hasMatch(), qPrintable(message));
+    // The window names an installation entry as it lies in the installation, a per-user folder in full.
+    QCOMPARE(problems.first().userFolder, inUserFolder);
+    QCOMPARE(problems.first().shown, inUserFolder ? broken : path);
 }
 
 void TestInstallation::wholeInstallationHasNone()
 {
     TestEnv::TempHome home;
     PrepareUserFolders();
-    QCOMPARE(InstallationProblems(TestEnv::BuiltInstallFolder(), home.userDataFolder()), QStringList());
+    const QStringList everyNoticeFile{QStringLiteral("Language/0-English.xml"), QStringLiteral("Language/1-简体中文.xml")};
+    QVERIFY(InstallationProblems(TestEnv::BuiltInstallFolder(), home.userDataFolder(), everyNoticeFile).isEmpty());
 }
 
 void TestInstallation::report_data()

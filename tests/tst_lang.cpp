@@ -455,6 +455,8 @@ void TestLang::windowPositions_data()
     row("Progress", LangTable::DialogChangeTexts, {4});
     row("FindNewVer", LangTable::NewVerTexts, {0, 1});
     row("FindNewVer", LangTable::QuestionTexts, confirm);
+    row("InstallationNotice", LangTable::InstallationNoticeTexts, {0, 1});
+    row("InstallationNotice", LangTable::QuestionTexts, confirm);
 }
 
 void TestLang::windowPositions()

@@ -13,6 +13,7 @@
 #include "ui/widgets/containreset.h"
 #include "ui/widgets/exeisrun.h"
 #include "ui/widgets/inportfail.h"
+#include "ui/widgets/installationnotice.h"
 #include "ui/widgets/mouseoffline.h"
 #include "ui/widgets/offlinenoticeguard.h"
 #include "ui/widgets/questiondialogb.h"
@@ -33,6 +34,7 @@
 #include <memory>
 
 Q_DECLARE_METATYPE(LangTable)
+Q_DECLARE_METATYPE(InstallationProblem)
 
 namespace {
 
@@ -50,6 +52,9 @@ std::unique_ptr<QDialog> makeNotice(const QString& name)
         return std::make_unique<InportFail>(nullptr);
     if (name == QLatin1String("ExeIsRun"))
         return std::make_unique<ExeIsRun>(nullptr);
+    if (name == QLatin1String("InstallationNotice"))
+        return std::make_unique<InstallationNotice>(
+            QVector<InstallationProblem>{{true, QStringLiteral("/x"), QStringLiteral("x")}}, nullptr);
     if (name == QLatin1String("UpDataParam"))
         return std::make_unique<UpDataParam>(nullptr);
     return nullptr;
@@ -115,7 +120,10 @@ private slots:
     void exeIsRunLanguage_data();
     void exeIsRunLanguage();
     void exeIsRunStoredTexts();
+    void exeIsRunWithoutLanguageFile_data();
     void exeIsRunWithoutLanguageFile();
+    void installationNotice_data();
+    void installationNotice();
     void secondStartShowsNoticeInLanguage_data();
     void secondStartShowsNoticeInLanguage();
 
@@ -339,7 +347,7 @@ void TestNotices::answers_data()
     QTest::newRow("ContainReset Cancel") << "ContainReset" << "Cancel" << 0;
     QTest::newRow("ContainReset close") << "ContainReset" << "CloseButton" << 0;
     QTest::newRow("ContainReset Escape") << "ContainReset" << "Escape" << 0;
-    for (const char* notice : {"MouseOffLine", "InportFail", "ExeIsRun"})
+    for (const char* notice : {"MouseOffLine", "InportFail", "ExeIsRun", "InstallationNotice"})
         for (const char* action : {"NewHong", "CloseButton", "Escape"})
             QTest::addRow("%s %s", notice, action) << notice << action << -1;
     QTest::newRow("QuestiondialogB close") << "QuestiondialogB" << "CloseButton" << -1;
@@ -473,16 +481,97 @@ void TestNotices::exeIsRunStoredTexts()
     QCOMPARE(captionOf(&notice, QStringLiteral("NewHong")), texts.value(QStringLiteral("NewHong")));
 }
 
+// Texts the notice's own file lacks come from the text tables when the main window has loaded
+// them (the macro page), else in English (a second start): never the form's placeholders.
+void TestNotices::exeIsRunWithoutLanguageFile_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QByteArray>("file"); // the language's own file; empty: none
+    QTest::addColumn<bool>("tablesLoaded");
+    QTest::addColumn<QStringList>("expected"); // label, NewHong, label_2, PleaseStop
+    const QStringList english{"Vexo Gaming Mouse is already running.", "OK", "Please select a macro first.",
+                              "Please stop recording first."};
+    QStringList chineseTables;
+    for (int position : {0, 2, 1, 3})
+        chineseTables << LangText(LangTable::EXEIsRunTexts, 1, position);
+    QTest::newRow("second start, English") << 0 << QByteArray() << false << english;
+    QTest::newRow("second start, Chinese") << 1 << QByteArray() << false << english;
+    QTest::newRow("macro page, Chinese") << 1 << QByteArray() << true << chineseTables;
+    QTest::newRow("file lacks keys, an empty one")
+        << 0 << QByteArray("<Total><EXEIsRun><label>Already open</label><NewHong></NewHong></EXEIsRun></Total>")
+        << false << QStringList{"Already open", "OK", english[2], english[3]};
+}
+
 void TestNotices::exeIsRunWithoutLanguageFile()
 {
+    QFETCH(int, language);
+    QFETCH(QByteArray, file);
+    QFETCH(bool, tablesLoaded);
+    QFETCH(QStringList, expected);
     TestEnv::TempHome home;
     TestEnv::Installation install(TestEnv::Installation::PrivateCopy);
-    QVERIFY(QFile::remove(ExeIsRunFile::Path(0)));
+    writeLanguagePreference(QString::number(language));
+    QVERIFY(QFile::remove(ExeIsRunFile::Path(language)));
+    if (!file.isEmpty())
+        QVERIFY(TestEnv::WriteFile(ExeIsRunFile::Path(language), file));
+    const auto loaded = LanguageTables::Global();
+    if (!tablesLoaded)
+        LanguageTables::SetGlobal(LanguageTables());
     ExeIsRun notice(nullptr);
-    QCOMPARE(captionOf(&notice, QStringLiteral("label")), QStringLiteral("Confirm Delete"));
-    QCOMPARE(captionOf(&notice, QStringLiteral("NewHong")), QStringLiteral("确定"));
+    QStringList shown{captionOf(&notice, QStringLiteral("label")), captionOf(&notice, QStringLiteral("NewHong"))};
     notice.ShowSecondText();
-    QCOMPARE(captionOf(&notice, QStringLiteral("label")), QString());
+    shown << captionOf(&notice, QStringLiteral("label"));
+    notice.ShowPleaseStopText();
+    shown << captionOf(&notice, QStringLiteral("label"));
+    LanguageTables::SetGlobal(*loaded);
+    QCOMPARE(shown, expected);
+}
+
+void TestNotices::installationNotice_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<bool>("tablesLoaded");
+    QTest::addColumn<QVector<InstallationProblem>>("problems");
+    QTest::addColumn<QString>("expected");
+    const InstallationProblem config{false, QStringLiteral("usersetting/Config.ini"), QStringLiteral("x")};
+    const InstallationProblem pictures{false, QStringLiteral("Picture"), QStringLiteral("x")};
+    const InstallationProblem folder{true, QStringLiteral("/home/u/.local/share/Vexo Gaming Mouse"), QStringLiteral("x")};
+    const QString files = QStringLiteral("Some files of the program are missing or cannot be read. "
+                                         "Please install Vexo Gaming Mouse again.");
+    const QString folders = QStringLiteral("Your settings and macros cannot be saved: this folder cannot be written.");
+    for (int language : {0, 1}) {
+        QTest::addRow("files, language %d", language)
+            << language << true << QVector<InstallationProblem>{config, pictures}
+            << LangText(LangTable::InstallationNoticeTexts, language, 0) + "\nusersetting/Config.ini, Picture";
+        QTest::addRow("folder, language %d", language)
+            << language << true << QVector<InstallationProblem>{folder}
+            << LangText(LangTable::InstallationNoticeTexts, language, 1) + '\n' + folder.shown;
+        // The language files are what is missing: the built-in English texts.
+        QTest::addRow("both, no language files, language %d", language)
+            << language << false << QVector<InstallationProblem>{config, folder, config}
+            << files + "\nusersetting/Config.ini\n\n" + folders + '\n' + folder.shown;
+    }
+}
+
+void TestNotices::installationNotice()
+{
+    QFETCH(int, language);
+    QFETCH(bool, tablesLoaded);
+    QFETCH(QVector<InstallationProblem>, problems);
+    QFETCH(QString, expected);
+    QVERIFY(!expected.startsWith(QLatin1Char('\n')));
+    const auto loaded = LanguageTables::Global();
+    if (!tablesLoaded)
+        LanguageTables::SetGlobal(LanguageTables());
+    CurrentLanguage = language;
+    InstallationNotice notice(problems, nullptr);
+    const QString message = captionOf(&notice, QStringLiteral("label"));
+    const QString confirm = captionOf(&notice, QStringLiteral("NewHong"));
+    LanguageTables::SetGlobal(*loaded);
+    // A long folder may wrap after each "/".
+    QCOMPARE(QString(message).remove(QChar(0x200B)), expected);
+    QCOMPARE(confirm, tablesLoaded ? LangText(LangTable::QuestionTexts, language, 2) : QStringLiteral("OK"));
+    QCOMPARE(notice.windowFlags() & Skin::DialogWindowFlags(), Skin::DialogWindowFlags());
 }
 
 void TestNotices::secondStartShowsNoticeInLanguage_data()

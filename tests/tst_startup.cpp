@@ -14,6 +14,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <memory>
 #include <unistd.h>
 
 static void touch(const QString& path, const QDateTime& modified)
@@ -86,6 +87,8 @@ private slots:
     void otherHomeRunsBeside();
     void startAfterKilledInstance();
     void crashLeavesOneDump();
+    void normalStartAndCloseWritesNoStandardError();
+    void brokenUserFolderToldInWindowOnce();
 };
 
 void TestStartup::purge_data()
@@ -325,6 +328,51 @@ void TestStartup::crashLeavesOneDump()
     const QByteArray text = dump.readAll();
     QVERIFY(text.startsWith("signal 11\n"));
     QVERIFY(text.contains("backtrace:"));
+}
+
+// The child closes its window as a user would once it shows (it has no device to open here).
+class ClosingChild
+{
+public:
+    explicit ClosingChild(const TestEnv::TempHome& home)
+    {
+        qputenv("VEXO_CHILD_CLOSE_WHEN_SHOWN", "1");
+        m_child = std::make_unique<ChildApp>(home);
+        qunsetenv("VEXO_CHILD_CLOSE_WHEN_SHOWN");
+    }
+    ChildApp& operator*() { return *m_child; }
+    ChildApp* operator->() { return m_child.get(); }
+
+private:
+    std::unique_ptr<ChildApp> m_child;
+};
+
+void TestStartup::normalStartAndCloseWritesNoStandardError()
+{
+    TestEnv::TempHome home;
+    ClosingChild app(home);
+    QVERIFY2(app->finish(), qPrintable(app->output()));
+    QCOMPARE(app->process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(app->process().exitCode(), 0);
+    QVERIFY2(app->output().contains(QStringLiteral("SHOWN DialogMain")), qPrintable(app->output()));
+    QCOMPARE(QString::fromLocal8Bit(app->process().readAllStandardError()), QString());
+}
+
+void TestStartup::brokenUserFolderToldInWindowOnce()
+{
+    TestEnv::TempHome home;
+    // A file where the folder of the macro files belongs: the start cannot make that branch.
+    const QString broken = home.userDataFolder() + QStringLiteral("/usersetting");
+    QVERIFY(QDir().mkpath(home.userDataFolder()));
+    touch(broken, QDateTime::currentDateTime());
+    ClosingChild app(home);
+    QVERIFY2(app->finish(), qPrintable(app->output()));
+    QCOMPARE(app->process().exitCode(), 0);
+    const QString output = app->output();
+    QCOMPARE(output.count(QStringLiteral("MODAL InstallationNotice|")), 1);
+    // The folder in full (a long path may wrap after each "/").
+    QVERIFY2(QString(output).remove(QChar(0x200B)).contains(broken), qPrintable(output));
+    QVERIFY(QString::fromLocal8Bit(app->process().readAllStandardError()).contains(broken));
 }
 
 VEXO_TEST_MAIN(TestStartup)

@@ -58,9 +58,6 @@ private slots:
     void on_SpeedSpinBox_2_valueChanged(int value);
     void on_LightMod_editTextChanged(const QString& text);
     void on_LightMod_activated(int index);
-    // No child bears this name (the sleep-time frame is frameClose), so it is never attached:
-    // the frame writes the sleep time itself.
-    void on_StopCloseTime_activated(int index);
     void on_LightMod_currentIndexChanged(int index);
 
 public slots:
@@ -78,6 +75,9 @@ public slots:
     void SlotAllLanguage(int index);
 
 private:
+    // No child bears this name (the sleep-time frame is frameClose), so it is no slot: the
+    // frame writes the sleep time itself.
+    void on_StopCloseTime_activated(int index);
     void ApplySkin();
     void ShowModeLayout(int index);
     void LoadRecord(const FlashDataMap& record);

@@ -51,7 +51,6 @@ private slots:
     void on_ReUntilLoose_released();
     void on_ReUntilClick_released();
     void on_ReNumber_released();
-    void on_InsertEvent_released();
     void on_AutoInsertDelay_released();
     void on_ChooseEvent_activated(int index);
     void on_DeleteKey_clicked();
@@ -70,7 +69,6 @@ private slots:
     void CreateMewMacro();
     void InPortMacro();
     void on_DelayTime_valueChanged(int);
-    void on_pushButton_clicked();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -78,6 +76,9 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // Named like slots of controls the form lacks: plain functions, so that nothing tries to attach them.
+    void on_InsertEvent_released();
+    void on_pushButton_clicked();
     bool MacroSelected() const;
     QString SelectedMacroName() const;
     // The checked repeat control as the record's repeat byte.

@@ -46,6 +46,11 @@ public:
     explicit FormSetting(QWidget* parent = nullptr);
     ~FormSetting() override;
 
+    // Start the receiver's or the mouse's firmware road. Only called directly (the form has no
+    // Receive or Mouse button), so they are no slots that a form would try to attach.
+    void on_Receive_clicked();
+    void on_Mouse_clicked();
+
 protected:
     // A press on the page goes no further up.
     void mousePressEvent(QMouseEvent* event) override;
@@ -54,8 +59,6 @@ private slots:
     void on_pushButton_clicked();
     void on_pushButton_3_clicked();
     void on_pushButton_2_clicked();
-    void on_Receive_clicked();
-    void on_Mouse_clicked();
     void SetVerText();
     void on_comboBox_activated(int index);
     void SlotAllLanguage(int index);
@@ -68,14 +71,12 @@ private slots:
     void SlotLabelText(int index, QString Text);
     void SlotLabelTextB(QString TextA, QString Text);
     void SlotScroolChange(int index);
-    void on_toolButton_4_clicked();
     void SetVer(int index);
     void SlotForm();
     void SlotFormB();
     void SlotFormResetForm();
     void SlotContinue(int index);
     void on_checkBox_clicked(bool checked);
-    void on_pushButton_5_clicked();
     void on_checkBox_2_toggled(bool checked);
     void on_ReUntil_toggled(bool checked);
     void on_ReUntil_2_toggled(bool checked);
@@ -87,6 +88,9 @@ private slots:
     void SlotCheckUpdate();
 
 private:
+    // Named like slots of buttons the form lacks: plain functions, so that nothing tries to attach them.
+    void on_toolButton_4_clicked();
+    void on_pushButton_5_clicked();
     // Items 0 (long range) and 1 (LED mode) of the chosen device's "Adveanced" list, read
     // afresh; a missing item reads "-1" (no such option).
     static QStringList AdvancedOptions();

@@ -54,7 +54,8 @@ T* NamedChild(const QObject* parent, const char* name)
 // Child-process mode for start-up tests: when argv[1] is "--run-app", runs the program
 // against the build's installation, reporting on stdout "MODAL <object name>|<texts>"
 // for each modal dialog (then rejects it) and "SHOWN <object name>" when the top-level
-// window is shown. Returns -1 when not in child mode.
+// window is shown; with VEXO_CHILD_CLOSE_WHEN_SHOWN set, it then closes that window as a user
+// would. Returns -1 when not in child mode.
 int RunAppChildIfAsked(int argc, char** argv);
 
 } // namespace TestEnv

@@ -111,6 +111,9 @@ std::array<LangTableSpec, LangTableCount> buildSpecs()
           "SetColor", "R", "G", "B"}),
     spec(LangTable::EnglishTexts, "English",
          {"CompanyName", "CompanyNameCn", "CompanyWebcn", "CompanyWeben"}),
+    // What the start found broken: files of the installation, then per-user folders.
+    spec(LangTable::InstallationNoticeTexts, "InstallationNotice",
+         {"label", "label_2"}),
     }};
 }
 

@@ -12,7 +12,7 @@
 #include <array>
 #include <memory>
 
-// The 32 tables, in the order in which the loader compares page element names.
+// The 33 tables, in the order in which the loader compares page element names.
 enum class LangTable {
     DialogChangeTexts,
     LightTexts,
@@ -46,9 +46,10 @@ enum class LangTable {
     LessThreeTexts,
     ScreenInfoTexts,
     EnglishTexts,
+    InstallationNoticeTexts,
 };
 
-constexpr int LangTableCount = 32;
+constexpr int LangTableCount = 33;
 
 // What a language file holds for one table.
 struct LangTableSpec
@@ -63,7 +64,7 @@ struct LangTableSpec
 class LanguageTables
 {
 public:
-    // The 32 table descriptions, in dispatch order (indexable by int(LangTable)).
+    // The 33 table descriptions, in dispatch order (indexable by int(LangTable)).
     static const std::array<LangTableSpec, LangTableCount>& Specs();
     static const LangTableSpec& Spec(LangTable table);
 

@@ -2,6 +2,7 @@
 
 #include "core/deviceinfocache.h"
 #include "core/devicestate.h"
+#include "core/logcategories.h"
 #include "core/postmsg.h"
 #include "core/timing.h"
 #include "device/worker.h"
@@ -77,7 +78,7 @@ Dialog::Dialog(QWidget* parent)
     ui->stackedWidgetDialog->addWidget(SettingPage);
 
     UpdateDialog = new UpDataParam(nullptr);
-    qDebug() << "Start";
+    qCDebug(lcDevice) << "Start";
 
     ApplySkin();
     ui->label->hide();
@@ -245,10 +246,10 @@ void Dialog::SlotUpDataParam(int index)
     if (UpdateDialogRunning || BackRoadRunning || MainPageActive.load() == 0)
         return;
     UpdateDialog->StartForReadPass(index);
-    qDebug() << "q";
-    qDebug() << "w";
+    qCDebug(lcDevice) << "q";
+    qCDebug(lcDevice) << "w";
     Skin::MoveCenteredOver(UpdateDialog, this, UpdateDialogShift);
-    qDebug() << "t1";
+    qCDebug(lcDevice) << "t1";
     UpdateDialogRunning = true;
     UpdateDialog->exec();
     UpdateDialogRunning = false;

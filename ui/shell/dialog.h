@@ -41,8 +41,6 @@ private slots:
     void on_LightsButton_clicked();
     void on_UpArrow_clicked();
     void on_SetButton_clicked();
-    void on_MouseB_clicked();
-    void on_MouseC_clicked();
     void SlotSecondDialog();
     void SlotUpDataParam(int index);
     void SlotStartRecord(int index);
@@ -52,6 +50,9 @@ private slots:
     void on_FormSetting_clicked();
 
 private:
+    // Named like slots of buttons the form lacks: plain functions, so that nothing tries to attach them.
+    void on_MouseB_clicked();
+    void on_MouseC_clicked();
     void ApplySkin();
     // The record and its cache name are taken together, so they belong to the same read.
     static void SaveCurrentDeviceCache();

@@ -4,6 +4,7 @@
 #include "core/configini.h"
 #include "core/deviceinfocache.h"
 #include "core/devicestate.h"
+#include "core/logcategories.h"
 #include "core/macroini.h"
 #include "core/postmsg.h"
 #include "core/timing.h"
@@ -256,7 +257,7 @@ void DialogMain::ShutDown()
     if (ShutDownDone)
         return;
     ShutDownDone = true;
-    qDebug() << "close";
+    qCDebug(lcDevice) << "close";
     // A device thread blocked on the GUI thread lets go; no new blocking signal waits.
     PostMsg::BeginShutdown();
     if (FrameShown()) {

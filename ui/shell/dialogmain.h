@@ -57,9 +57,10 @@ private slots:
     void slotActionMain();
     void slotActionExitApp();
     void SlotAllLanguage(int index);
-    void on_pushButton_clicked();
 
 private:
+    // The form has no pushButton: a plain function, so that nothing tries to attach it.
+    void on_pushButton_clicked();
     void MigrateLanguageIndex();
     void MinimiseToTray();
     void RestoreWindow(bool tellDevice);

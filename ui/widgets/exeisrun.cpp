@@ -3,11 +3,27 @@
 #include "core/macroini.h"
 #include "core/postmsg.h"
 #include "ui/lang/exeisrunfile.h"
+#include "ui/lang/langtext.h"
 #include "ui/widgets/skin.h"
 
 #include "ui_exeisrun.h"
 
 #include <QHash>
+
+namespace {
+
+// The notice's keys with their positions in the text tables and their built-in English texts.
+struct NoticeKey {
+    const char* name;
+    int position;
+    const char* english;
+};
+const NoticeKey Message{"label", 0, "Vexo Gaming Mouse is already running."};
+const NoticeKey Second{"label_2", 1, "Please select a macro first."};
+const NoticeKey Confirm{"NewHong", 2, "OK"};
+const NoticeKey PleaseStop{"PleaseStop", 3, "Please stop recording first."};
+
+} // namespace
 
 ExeIsRun::ExeIsRun(QWidget* parent)
     : QDialog(parent)
@@ -49,14 +65,17 @@ void ExeIsRun::on_CloseButton_clicked()
 
 void ExeIsRun::SlotChangeLanguage(int index)
 {
-    // Keys the file does not hold (or an unreadable file) leave their texts as they are.
+    // A text the language's own file lacks (or the whole file) comes from the text tables, once
+    // the main window has loaded them, else in English: never the form's placeholders.
     const QHash<QString, QString> texts = ExeIsRunFile::Read(ExeIsRunFile::Path(index));
-    if (texts.contains(QStringLiteral("label")))
-        ui->label->setText(texts.value(QStringLiteral("label")));
-    if (texts.contains(QStringLiteral("NewHong")))
-        ui->NewHong->setText(texts.value(QStringLiteral("NewHong")));
-    if (texts.contains(QStringLiteral("label_2")))
-        SecondText = texts.value(QStringLiteral("label_2"));
-    if (texts.contains(QStringLiteral("PleaseStop")))
-        PleaseStopText = texts.value(QStringLiteral("PleaseStop"));
+    const auto text = [&](const NoticeKey& key) {
+        QString found = texts.value(QLatin1String(key.name));
+        if (found.isEmpty())
+            found = LangText(LangTable::EXEIsRunTexts, index, key.position);
+        return found.isEmpty() ? QString::fromLatin1(key.english) : found;
+    };
+    ui->label->setText(text(Message));
+    ui->NewHong->setText(text(Confirm));
+    SecondText = text(Second);
+    PleaseStopText = text(PleaseStop);
 }

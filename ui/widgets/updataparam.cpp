@@ -3,6 +3,7 @@
 #include "core/deviceinfocache.h"
 #include "core/devicesetters.h"
 #include "core/devicestate.h"
+#include "core/logcategories.h"
 #include "core/postmsg.h"
 #include "core/timing.h"
 #include "ui/lang/langtext.h"
@@ -99,7 +100,7 @@ void UpDataParam::onTimeupDestroy()
             PostMsg::instance()->EmitMouseOffLineo(0);
         return;
     }
-    qDebug() << "z";
+    qCDebug(lcDevice) << "z";
 
     if (ImportMode) {
         RunImport();
@@ -149,7 +150,7 @@ void UpDataParam::ShowImportFailure()
 
 void UpDataParam::ShowCachedRecord()
 {
-    qDebug() << "x";
+    qCDebug(lcDevice) << "x";
     FlashDataMap cached = ZeroFlashDataMap();
     if (LoadDeviceInfoCache(SelectedCacheName.get(), &cached))
         showRecordOnPages(cached);
@@ -160,13 +161,13 @@ void UpDataParam::ShowCachedRecord()
 
 void UpDataParam::FinishRead()
 {
-    qDebug() << "v";
+    qCDebug(lcDevice) << "v";
     const bool loaded = WaitAllLoaded(true);
     close();
-    qDebug() << "vvv";
+    qCDebug(lcDevice) << "vvv";
     if (!loaded)
         PostMsg::instance()->EmitMouseOffLineo(1);
-    qDebug() << "vv";
+    qCDebug(lcDevice) << "vv";
 
     FlashDataMap existing = ZeroFlashDataMap();
     if (DeviceOnline.load() && !LoadDeviceInfoCache(SelectedCacheName.get(), &existing))
