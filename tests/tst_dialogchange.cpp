@@ -225,6 +225,7 @@ private slots:
 
     void languageTexts_data();
     void languageTexts();
+    void languageChoice_data();
     void languageChoice();
     void minimiseAndClose_data();
     void minimiseAndClose();
@@ -1014,28 +1015,48 @@ void TestDialogChange::languageTexts()
     QCOMPARE(hint->text(), text(0));
 }
 
+void TestDialogChange::languageChoice_data()
+{
+    QTest::addColumn<int>("built");
+    QTest::addColumn<int>("shown");
+    QTest::addColumn<int>("chosen");
+    QTest::newRow("English, then Chinese chosen") << 0 << 0 << 1;
+    QTest::newRow("Chinese, then English chosen") << 1 << 1 << 0;
+    QTest::newRow("a language the files lack shows English") << 7 << 0 << 1;
+}
+
 void TestDialogChange::languageChoice()
 {
-    CurrentLanguage = 1;
+    QFETCH(int, built);
+    QFETCH(int, shown);
+    QFETCH(int, chosen);
+    CurrentLanguage = built;
     DialogChange page;
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
     auto* combo = page.findChild<QComboBox*>(QStringLiteral("comboBox"));
-    QCOMPARE(combo->count(), 1);
-    QCOMPARE(combo->itemText(0), QStringLiteral("Spanish"));
+    QCOMPARE(TestEnv::ComboItemTexts(combo), (QStringList{QStringLiteral("English"), QString::fromUtf8("简体中文")}));
+    QCOMPARE(combo->currentIndex(), shown);
     QCOMPARE(combo->maxVisibleItems(), 5);
 
-    // Told by the top-level window: shown without being stored or announced again.
-    combo->setCurrentIndex(-1);
-    PostMsg::instance()->EmitLanguageSameA(0);
+    // Told by the top-level window: shown without being stored or announced again; a language
+    // the list lacks shows English, never an empty list.
+    PostMsg::instance()->EmitLanguageSameA(chosen);
+    QCOMPARE(combo->currentIndex(), chosen);
+    PostMsg::instance()->EmitLanguageSameA(7);
     QCOMPARE(combo->currentIndex(), 0);
     QVERIFY(MacroIni::instance()->value(QStringLiteral("Language"), QStringLiteral("Language")).isEmpty());
     QCOMPARE(m_road->events, QStringList());
 
     // Chosen by the user: stored, then announced.
-    emit combo->activated(0);
-    QCOMPARE(MacroIni::instance()->value(QStringLiteral("Language"), QStringLiteral("Language")), QStringLiteral("0"));
-    QCOMPARE(CurrentLanguage.load(), 0);
-    QCOMPARE(m_road->events, (QStringList{"AllLanguage:0", "LanguageSameB:0"}));
-    QCOMPARE(page.findChild<QLabel*>(QStringLiteral("label_3"))->text(), LangText(LangTable::DialogChangeTexts, 0, 1));
+    VEXO_CHECKED(TestEnv::PickComboItem(combo, chosen));
+    QCOMPARE(MacroIni::instance()->value(QStringLiteral("Language"), QStringLiteral("Language")), QString::number(chosen));
+    QCOMPARE(CurrentLanguage.load(), chosen);
+    QCOMPARE(m_road->events, (QStringList{QStringLiteral("AllLanguage:%1").arg(chosen),
+                                          QStringLiteral("LanguageSameB:%1").arg(chosen)}));
+    QCOMPARE(combo->currentIndex(), chosen);
+    QCOMPARE(page.findChild<QLabel*>(QStringLiteral("label_3"))->text(),
+             LangText(LangTable::DialogChangeTexts, chosen, 1));
 }
 
 void TestDialogChange::minimiseAndClose_data()

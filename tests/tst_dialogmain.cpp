@@ -19,6 +19,7 @@
 #include "hidusb/hidsim.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -101,6 +102,59 @@ QString languageKey()
     return QStringLiteral("HKEY_CURRENT_USER\\Software\\Vexo Gaming Mouse\\Vexo Gaming Mouse\\Vexo Gaming Mouse");
 }
 
+// A child of the window by its class: each page exists once.
+QWidget* pageOf(QWidget* window, const char* className)
+{
+    for (QWidget* w : window->findChildren<QWidget*>())
+        if (qstrcmp(w->metaObject()->className(), className) == 0)
+            return w;
+    return nullptr;
+}
+
+QComboBox* languageList(QWidget* window, const char* page)
+{
+    QWidget* owner = pageOf(window, page);
+    return owner ? owner->findChild<QComboBox*>(QStringLiteral("comboBox")) : nullptr;
+}
+
+// One text of each page and the position of its table that it shows.
+struct PageText {
+    const char* page;
+    const char* widget;
+    LangTable table;
+    int position;
+};
+const PageText PageTexts[] = {
+    {"DialogChange", "label_3", LangTable::DialogChangeTexts, 1},
+    {"Buttoninterface", "Reset", LangTable::ButtoninterfaceTexts, 1},
+    {"Sensor", "label_5", LangTable::SensorTexts, 2},
+    {"Macro", "label", LangTable::MacroTexts, 0},
+    {"LampLight", "label", LangTable::LightTexts, 0},
+    {"FormSetting", "label_2", LangTable::FormSettingTexts, 1},
+};
+
+// Both lists show the language and every page its texts.
+void checkLanguageShown(QWidget* window, int language)
+{
+    const QStringList names{QStringLiteral("English"), QString::fromUtf8("简体中文")};
+    for (const char* page : {"DialogChange", "FormSetting"}) {
+        QComboBox* list = languageList(window, page);
+        QVERIFY2(list, page);
+        QCOMPARE(TestEnv::ComboItemTexts(list), names);
+        QCOMPARE(list->currentIndex(), language);
+    }
+    for (const PageText& t : PageTexts) {
+        QWidget* page = pageOf(window, t.page);
+        QVERIFY2(page, t.page);
+        QWidget* widget = page->findChild<QWidget*>(QLatin1String(t.widget));
+        QVERIFY2(widget, t.widget);
+        const QString expected = LangText(t.table, language, t.position);
+        // The two languages differ here, so the other language's text cannot pass.
+        QVERIFY2(!expected.isEmpty() && expected != LangText(t.table, 1 - language, t.position), t.page);
+        QCOMPARE(widget->property("text").toString(), expected);
+    }
+}
+
 } // namespace
 
 class TestDialogMain : public QObject
@@ -112,6 +166,10 @@ private slots:
 
     void languageSettled_data();
     void languageSettled();
+    void languageTheFilesLack_data();
+    void languageTheFilesLack();
+    void languageFromEitherList_data();
+    void languageFromEitherList();
     void startsOnTheChoicePage();
     void pageSwitch_data();
     void pageSwitch();
@@ -209,6 +267,60 @@ void TestDialogMain::languageSettled()
     QCOMPARE(hub.names, (QStringList{QStringLiteral("LanguageSameA:%1").arg(language),
                                      QStringLiteral("LanguageSameB:%1").arg(language),
                                      QStringLiteral("AllLanguage:%1").arg(language)}));
+}
+
+void TestDialogMain::languageTheFilesLack_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("7") << "7";
+    QTest::newRow("negative") << "-1";
+}
+
+void TestDialogMain::languageTheFilesLack()
+{
+    QFETCH(QString, stored);
+    MacroIni::instance()->setValue(QStringLiteral("Language"), QStringLiteral("Language"), stored);
+    WindowSignals hub;
+    DialogMain* window = makeWindow();
+    // Language 0 for the run; what the user stored stays until a choice replaces it.
+    QCOMPARE(CurrentLanguage.load(), 0);
+    QCOMPARE(hub.names, (QStringList{"LanguageSameA:0", "LanguageSameB:0", "AllLanguage:0"}));
+    VEXO_CHECKED(checkLanguageShown(window, 0));
+    QCOMPARE(MacroIni::instance()->value(QStringLiteral("Language"), QStringLiteral("Language")), stored);
+}
+
+void TestDialogMain::languageFromEitherList_data()
+{
+    QTest::addColumn<QString>("page");
+    QTest::newRow("device choice page") << "DialogChange";
+    QTest::newRow("settings page") << "FormSetting";
+}
+
+void TestDialogMain::languageFromEitherList()
+{
+    QFETCH(QString, page);
+    DialogMain* window = makeWindow();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    if (page == QLatin1String("FormSetting")) {
+        showFrame();
+        window->findChild<QToolButton*>(QStringLiteral("FormSetting"))->click();
+    }
+    QComboBox* list = languageList(window, qPrintable(page));
+    QVERIFY(list && list->isVisible());
+    VEXO_CHECKED(checkLanguageShown(window, 0));
+    for (int language : {1, 0}) {
+        WindowSignals hub;
+        VEXO_CHECKED(TestEnv::PickComboItem(list, language));
+        QCOMPARE(CurrentLanguage.load(), language);
+        QCOMPARE(MacroIni::instance()->value(QStringLiteral("Language"), QStringLiteral("Language")).toInt(), language);
+        // The other list follows without announcing the language again.
+        QCOMPARE(hub.names, (QStringList{QStringLiteral("AllLanguage:%1").arg(language),
+                                         QStringLiteral("LanguageSame%1:%2")
+                                             .arg(page == QLatin1String("FormSetting") ? "A" : "B")
+                                             .arg(language)}));
+        VEXO_CHECKED(checkLanguageShown(window, language));
+    }
 }
 
 void TestDialogMain::startsOnTheChoicePage()

@@ -125,7 +125,9 @@ private slots:
     void resetSendsLongRangeOff();
 
     // Other options
+    void languageChoice_data();
     void languageChoice();
+    void languageSameB_data();
     void languageSameB();
     void startAtLogin();
     void mouseSettings();
@@ -253,7 +255,7 @@ void TestFormSetting::afterConstruction()
     for (const auto& row : rows)
         QVERIFY2(child(row.first)->pos() == row.second, row.first);
 
-    QCOMPARE(TestEnv::ComboItemTexts(child<QComboBox>("comboBox")), QStringList{"Spanish"});
+    QCOMPARE(TestEnv::ComboItemTexts(child<QComboBox>("comboBox")), (QStringList{QStringLiteral("English"), QString::fromUtf8("简体中文")}));
     QVERIFY(dynamic_cast<MyConmboBox*>(child("comboBox")));
 
     QVERIFY(UpDateRepairDialog);
@@ -483,8 +485,9 @@ void TestFormSetting::bothLanguages()
     QCOMPARE(child<QTextEdit>("textEdit_3")->toPlainText(), text(21));
     QCOMPARE(child<QTextEdit>("NewLabel")->toPlainText(), text(16));
     QCOMPARE(child<QLabel>("label_12")->text(), text(39));
-    // The combo keeps its one item whatever the language.
-    QCOMPARE(TestEnv::ComboItemTexts(child<QComboBox>("comboBox")), QStringList{"Spanish"});
+    // The list holds every language, each under its own name, and shows this one.
+    QCOMPARE(TestEnv::ComboItemTexts(child<QComboBox>("comboBox")), (QStringList{QStringLiteral("English"), QString::fromUtf8("简体中文")}));
+    QCOMPARE(child<QComboBox>("comboBox")->currentIndex(), language);
 }
 
 void TestFormSetting::versionLabelFollowsTheScroll()
@@ -747,32 +750,62 @@ void TestFormSetting::resetSendsLongRangeOff()
 
 // ---- Other options ----
 
+void TestFormSetting::languageChoice_data()
+{
+    QTest::addColumn<int>("built");
+    QTest::addColumn<int>("shown");
+    QTest::addColumn<int>("chosen");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("English, then Chinese chosen") << 0 << 0 << 1 << QString::fromUtf8("语言");
+    QTest::newRow("Chinese, then English chosen") << 1 << 1 << 0 << "Language";
+    QTest::newRow("a language the files lack shows English") << 7 << 0 << 1 << QString::fromUtf8("语言");
+}
+
 void TestFormSetting::languageChoice()
 {
-    CurrentLanguage.store(1);
+    QFETCH(int, built);
+    QFETCH(int, shown);
+    QFETCH(int, chosen);
+    QFETCH(QString, title);
+    CurrentLanguage.store(built);
     makePage();
-    QCOMPARE(child<QLabel>("label_2")->text(), QStringLiteral("语言"));
+    auto* combo = child<QComboBox>("comboBox");
+    QCOMPARE(combo->currentIndex(), shown);
     LanguageOrder order;
     PostMsg::Connect(SIGNAL(SigAllLanguage(int)), &order, SLOT(all(int)));
     PostMsg::Connect(SIGNAL(SigLanguageSameA(int)), &order, SLOT(sameA(int)));
 
-    VEXO_CHECKED(TestEnv::PickComboItem(child<QComboBox>("comboBox"), 0));
-    QCOMPARE(order.seen, (QStringList{"All:0", "SameA:0"}));
-    QCOMPARE(MacroIni::instance()->value(QStringLiteral("Language"), QStringLiteral("Language")), QStringLiteral("0"));
-    QCOMPARE(CurrentLanguage.load(), 0);
-    QCOMPARE(child<QLabel>("label_2")->text(), QStringLiteral("Language"));
+    VEXO_CHECKED(TestEnv::PickComboItem(combo, chosen));
+    QCOMPARE(order.seen, (QStringList{QStringLiteral("All:%1").arg(chosen), QStringLiteral("SameA:%1").arg(chosen)}));
+    QCOMPARE(MacroIni::instance()->value(QStringLiteral("Language"), QStringLiteral("Language")), QString::number(chosen));
+    QCOMPARE(CurrentLanguage.load(), chosen);
+    QCOMPARE(combo->currentIndex(), chosen);
+    QCOMPARE(child<QLabel>("label_2")->text(), title);
+}
+
+void TestFormSetting::languageSameB_data()
+{
+    QTest::addColumn<int>("told");
+    QTest::addColumn<int>("shown");
+    QTest::newRow("English") << 0 << 0;
+    QTest::newRow("Chinese") << 1 << 1;
+    // Never an empty list.
+    QTest::newRow("a language the list lacks") << 7 << 0;
+    QTest::newRow("negative") << -1 << 0;
 }
 
 void TestFormSetting::languageSameB()
 {
+    QFETCH(int, told);
+    QFETCH(int, shown);
     makePage();
     auto* combo = child<QComboBox>("comboBox");
     QSignalSpy changed(combo, QOverload<int>::of(&QComboBox::currentIndexChanged));
     QSignalSpy languages(PostMsg::instance(), &PostMsg::SigAllLanguage);
     combo->setCurrentIndex(-1);
     changed.clear();
-    PostMsg::instance()->EmitLanguageSameB(0);
-    QCOMPARE(combo->currentIndex(), 0);
+    PostMsg::instance()->EmitLanguageSameB(told);
+    QCOMPARE(combo->currentIndex(), shown);
     QCOMPARE(changed.count(), 0);
     QCOMPARE(languages.count(), 0);
     QVERIFY(!combo->signalsBlocked());

@@ -4,6 +4,7 @@
 #include "helpers/testwidgets.h"
 #include "ui/lang/exeisrunfile.h"
 #include "ui/lang/langtext.h"
+#include "ui/lang/languagelist.h"
 #include "ui/lang/languagefilereader.h"
 #include "ui/lang/languagetables.h"
 
@@ -92,6 +93,13 @@ private slots:
     void exeIsRunReader();
     void exeIsRunFiles_data();
     void exeIsRunFiles();
+
+    // The languages a user can choose.
+    void languageCount_data();
+    void languageCount();
+    void languageNames();
+    void heldLanguage_data();
+    void heldLanguage();
 
 private:
     LanguageTables readSpanish(const QByteArray& file);
@@ -607,6 +615,52 @@ void TestLang::exeIsRunFiles()
         QVERIFY(!texts.value(keys[position]).isEmpty());
         QCOMPARE(texts.value(keys[position]), LangText(LangTable::EXEIsRunTexts, tableLanguage, position));
     }
+}
+
+void TestLang::languageCount_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<int>("count");
+    QTest::newRow("the installation") << AppPaths::InstallFolder() + QStringLiteral("/Language") << 2;
+    // Three DialogMain entries but two MouseOffLine ones: the third language lacks a window.
+    QTest::newRow("a language some table lacks") << fixture("two-files") << 2;
+    QTest::newRow("one file") << fixture("spanish-only") << 1;
+    QTest::newRow("nothing read still offers language 0") << fixture("net-only") << 1;
+}
+
+void TestLang::languageCount()
+{
+    QFETCH(QString, folder);
+    QFETCH(int, count);
+    QCOMPARE(LanguageList::Count(LanguageFileReader::ReadFolder(folder)), count);
+}
+
+void TestLang::languageNames()
+{
+    // Each language under the name its notice file gives it; the table file's "Spanish" is no language.
+    QCOMPARE(LanguageList::Names(), (QStringList{QStringLiteral("English"), QString::fromUtf8("简体中文")}));
+    QCOMPARE(LanguageList::Name(2), QString::fromUtf8("繁体中文"));
+    QCOMPARE(LanguageList::Name(5), QStringLiteral("Japanese"));
+    // Past the notice's files every index would read "0-English.xml": not a name of its own.
+    QCOMPARE(LanguageList::Name(6), QStringLiteral("6"));
+}
+
+void TestLang::heldLanguage_data()
+{
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<int>("held");
+    QTest::newRow("0") << 0 << 0;
+    QTest::newRow("1") << 1 << 1;
+    QTest::newRow("one past the files") << 2 << 0;
+    QTest::newRow("7") << 7 << 0;
+    QTest::newRow("negative") << -1 << 0;
+}
+
+void TestLang::heldLanguage()
+{
+    QFETCH(int, stored);
+    QFETCH(int, held);
+    QCOMPARE(LanguageList::Held(stored), held);
 }
 
 VEXO_TEST_MAIN(TestLang)

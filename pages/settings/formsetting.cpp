@@ -19,6 +19,7 @@
 #include "platform/startatlogin.h"
 #include "ui/lang/keptexts.h"
 #include "ui/lang/langtext.h"
+#include "ui/lang/languagelist.h"
 #include "ui/widgets/skin.h"
 
 #include "hidusb/HIDUsb.h"
@@ -28,7 +29,6 @@
 #include <QDir>
 #include <QMouseEvent>
 #include <QScrollBar>
-#include <QSignalBlocker>
 #include <QTimer>
 #include <QUrl>
 
@@ -155,6 +155,7 @@ FormSetting::FormSetting(QWidget* parent)
     for (QCheckBox* box : boxes)
         LedModeGroup->addButton(box);
 
+    LanguageList::Fill(m_ui->comboBox, CurrentLanguage);
     PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
     SlotAllLanguage(CurrentLanguage);
 }
@@ -301,8 +302,7 @@ void FormSetting::on_comboBox_activated(int index)
 
 void FormSetting::SlotLanguageSameB(int index)
 {
-    const QSignalBlocker blocker(m_ui->comboBox);
-    m_ui->comboBox->setCurrentIndex(index);
+    LanguageList::Select(m_ui->comboBox, index);
 }
 
 // ---- Rows ----

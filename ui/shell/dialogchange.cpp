@@ -14,6 +14,7 @@
 #include "platform/registrystore.h"
 #include "ui/lang/keptexts.h"
 #include "ui/lang/langtext.h"
+#include "ui/lang/languagelist.h"
 #include "ui/shell/mytoolbuttonenter.h"
 #include "ui/widgets/questiondialogb.h"
 #include "ui/widgets/repair.h"
@@ -25,7 +26,6 @@
 
 #include <QDir>
 #include <QLabel>
-#include <QSignalBlocker>
 #include <QVector>
 
 #include <algorithm>
@@ -175,6 +175,7 @@ DialogChange::DialogChange(QWidget* parent)
     ConfigDeviceTotal.store(
         qMax(0, ConfigIni::instance()->value(QStringLiteral("Option"), QStringLiteral("DeviceTotal")).toInt()));
 
+    LanguageList::Fill(m_ui->comboBox, CurrentLanguage);
     PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
     SlotAllLanguage(CurrentLanguage);
 
@@ -409,8 +410,7 @@ void DialogChange::on_comboBox_activated(int index)
 
 void DialogChange::SlotSameLanguageA(int index)
 {
-    const QSignalBlocker blocker(m_ui->comboBox);
-    m_ui->comboBox->setCurrentIndex(index);
+    LanguageList::Select(m_ui->comboBox, index);
 }
 
 void DialogChange::SlotUpDateButton(bool IsHide)

@@ -19,6 +19,7 @@
 #include "ui/lang/keptexts.h"
 #include "ui/lang/langtext.h"
 #include "ui/lang/languagefilereader.h"
+#include "ui/lang/languagelist.h"
 #include "ui/shell/dialog.h"
 #include "ui/shell/dialogchange.h"
 #include "ui/widgets/containreset.h"
@@ -78,7 +79,9 @@ DialogMain::DialogMain(QWidget* parent)
     ui->setupUi(this);
     LoadLanguageFiles();
     MigrateLanguageIndex();
-    CurrentLanguage.store(MacroIni::instance()->value(QStringLiteral("Language"), QStringLiteral("Language")).toInt());
+    // A stored language this installation lacks starts in language 0; Macro.ini keeps it until a choice.
+    CurrentLanguage.store(LanguageList::Held(
+        MacroIni::instance()->value(QStringLiteral("Language"), QStringLiteral("Language")).toInt()));
     ImageFolder = Skin::Folder(QStringLiteral("Dialog"));
 
     // The frame first: its button page creates the worker that everything after relies on.
