@@ -9,6 +9,7 @@
 #include "helpers/hubrecorder.h"
 #include "helpers/testenv.h"
 #include "helpers/testwidgets.h"
+#include "pages/settings/updaterepair.h"
 #include "platform/registrystore.h"
 #include "ui/lang/keptexts.h"
 #include "ui/lang/langtext.h"
@@ -25,6 +26,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QStackedWidget>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -186,6 +188,8 @@ private slots:
     void spaceUpdatesReceiver();
     void spaceOnDevicePages_data();
     void spaceOnDevicePages();
+    void repairAfterCutOff_data();
+    void repairAfterCutOff();
     void offlineNoticeOnce();
     void drag_data();
     void drag();
@@ -649,6 +653,59 @@ void TestDialogMain::spaceUpdatesReceiver()
     QCOMPARE(HidSim::CallCount("UsbUpgrade_Start"), outcome == QLatin1String("no image") || !confirmed ? 0 : 1);
     QCOMPARE(RegistryStore::instance()->value(RegistryStore::ProgramKey(), QStringLiteral("UpdateFailInfo")).toString(),
              QString());
+}
+
+void TestDialogMain::repairAfterCutOff_data()
+{
+    QTest::addColumn<bool>("otherModel"); // drive 1's mouse listed on its cable
+    QTest::newRow("nothing listed") << false;
+    QTest::newRow("the other model's mouse listed") << true;
+}
+
+// Drive 2's receiver was cut off during its update and waits off the bus; its mouse has no
+// cable. Space finds no wireless device to act on; the Repair button repairs the receiver.
+void TestDialogMain::repairAfterCutOff()
+{
+    QFETCH(bool, otherModel);
+    TestEnv::TimeScale time(1.0); // no report time-out between two reports of the flash
+    HidSim::Reset(HidSim::Start::Default);
+    HidSim::Costs costs;
+    costs.flashStepMs = 1;
+    costs.reenumerateMs = 1;
+    HidSim::SetCosts(costs);
+    if (!otherModel)
+        QVERIFY(HidSim::Unplug("drive1-mouse"));
+    QVERIFY(HidSim::Unplug("drive1-receiver"));
+    QVERIFY(HidSim::SetBootMode("drive2-receiver", true));
+    WriteUpdateFailInfo(211, 4, 36, 2);
+    DialogMain* window = makeWindow();
+    window->show();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QTRY_COMPARE(FoundDeviceList.get().size(), otherModel ? 1 : 0);
+    auto* repairButton = TestEnv::NamedChild<QPushButton>(window, "Repair");
+    QVERIFY(repairButton->isVisible());
+
+    QCOMPARE(modalOpenedBy([&] { pressKey(Qt::Key_Space); }), QString());
+    QVERIFY(UpDateRepairDialog && !UpDateRepairDialog->isVisible());
+
+    repairButton->click();
+    QVERIFY(UpDateRepairDialog->isVisible());
+    auto* text = TestEnv::NamedChild<QLabel>(UpDateRepairDialog, "ToolText_2");
+    QCOMPARE(text->text(), LangText(LangTable::AutoRepairTexts, CurrentLanguage, 12)); // the prompt
+    UpDateRepairDialog->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(UpDateRepairDialog));
+    pressKey(Qt::Key_Return);
+    QTRY_COMPARE(text->text(), LangText(LangTable::ProgressTexts, CurrentLanguage, 1));
+    QTRY_VERIFY(!RepairUpgradeRunning.load());
+    QCOMPARE(RegistryStore::instance()->value(RegistryStore::ProgramKey(), QStringLiteral("UpdateFailInfo")).toString(),
+             QString());
+    QVERIFY(!repairButton->isVisible());
+    QTRY_VERIFY(!HidSim::InBootMode("drive2-receiver"));
+    QCOMPARE(HidSim::FirmwareVersion("drive2-receiver"), 0x0103);
+    QCOMPARE(HidSim::FirmwareVersion("drive2-mouse"), 0x0100);
+    pressKey(Qt::Key_Escape);
+    QTRY_VERIFY(!UpDateRepairDialog->isVisible());
 }
 
 void TestDialogMain::offlineNoticeOnce()

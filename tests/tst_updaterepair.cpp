@@ -96,6 +96,8 @@ private slots:
     void checkUpgradeResume();
     void upgrade_data();
     void upgrade();
+    void receiverCutOff_data();
+    void receiverCutOff();
     void closeWhileFlashing();
     void autoRepair_data();
     void autoRepair();
@@ -159,7 +161,7 @@ void TestUpDateRepair::checkUpgradeResume_data()
                                                                << "" << 5 << true;
     QTest::newRow("receiver resume, only a receiver")
         << "211,4,36,2" << QStringList{"drive1-mouse", "drive1-receiver"} << none << false << false << "" << 6 << true;
-    QTest::newRow("receiver of another model") << "211,1,36,1" << none << none << false << false << "" << 11 << false;
+    QTest::newRow("receiver of another model") << "211,1,36,1" << none << none << false << false << "" << 11 << true;
     QTest::newRow("mouse of another model") << "210,4,36,2" << none << none << false << false << "" << 10 << false;
     QTest::newRow("receiver resume offered") << "211,1,36,1" << drive2 << none << false << false << "" << -1 << true;
     QTest::newRow("both parts in boot mode") << "211,1,36,1" << drive2 << QStringList{"drive1-mouse", "drive1-receiver"}
@@ -180,6 +182,16 @@ void TestUpDateRepair::checkUpgradeResume_data()
     QTest::newRow("two receivers listed") << "211,1,36,1" << none << none << true << false << "" << 11 << false;
     QTest::newRow("no image, total 0") << "211,1,36,1" << QStringList{"drive1-receiver", "drive2-receiver"} << none
                                        << false << false << "VEXO_S1_RX1K_v1.2.bin" << 8 << false;
+    // Drive 2's mouse has no cable: its receiver, waiting with its image, is repaired alone.
+    const QStringList driveOne{Mouse, Rx};
+    QTest::newRow("receiver waiting, its mouse without a cable") << "211,4,36,2" << driveOne << drive2 << false
+                                                                 << false << "" << -1 << true;
+    QTest::newRow("receiver waiting, the other model listed") << "211,4,36,2" << none << drive2 << false << false
+                                                              << "" << -1 << true;
+    QTest::newRow("receiver waiting, a receiver of the other model listed")
+        << "211,1,36,1" << none << QStringList{Rx} << false << false << "" << -1 << true;
+    QTest::newRow("receiver waiting without its image") << "211,4,36,2" << QStringList{Mouse} << drive2 << false
+                                                        << false << "VEXO_P2_RX4K_v1.3.bin" << 6 << true;
 }
 
 void TestUpDateRepair::checkUpgradeResume()
@@ -382,6 +394,88 @@ void TestUpDateRepair::upgrade()
     setRecord(after.isEmpty() ? QStringLiteral("211,1,36,1") : after);
     DialogChange withRecord;
     QVERIFY(withRecord.findChild<QPushButton*>(QStringLiteral("Repair"))->isVisibleTo(&withRecord));
+}
+
+void TestUpDateRepair::receiverCutOff_data()
+{
+    QTest::addColumn<QString>("cut");       // how the receiver's flash is cut off
+    QTest::addColumn<bool>("otherModel");   // drive 1's mouse on its cable and its receiver meanwhile
+    QTest::newRow("unplugged at 30 %, plugged back") << "unplug" << false;
+    QTest::newRow("unplugged at 30 %, the other model listed") << "unplug" << true;
+    QTest::newRow("silent flash") << "silence" << true;
+    QTest::newRow("program ended mid-flash") << "shutdown" << false;
+}
+
+// Drive 2's receiver, cut off during its update, waits in boot mode; its mouse has no cable.
+void TestUpDateRepair::receiverCutOff()
+{
+    QFETCH(QString, cut);
+    QFETCH(bool, otherModel);
+    const char* const Rx2 = "drive2-receiver";
+    HidSim::Costs costs;
+    costs.flashStepMs = 1;
+    costs.reenumerateMs = 1;
+    HidSim::SetCosts(costs);
+    {
+        // Only a flash that goes silent ends by the report time-out.
+        TestEnv::TimeScale time(cut == QLatin1String("unplug") ? 1.0 : 0.002);
+        QVERIFY(HidSim::Unplug(Mouse));
+        QVERIFY(HidSim::Unplug(Rx));
+        if (cut == QLatin1String("unplug"))
+            HidSim::ScriptFlash(HidSim::FlashOutcome::UnplugAt, 30);
+        else if (cut == QLatin1String("silence"))
+            HidSim::ScriptFlash(HidSim::FlashOutcome::Silence);
+        else
+            HidSim::HoldDelivery({7, 1, std::string()});
+        DialogChange page;
+        QCOMPARE(FoundDeviceList.get().size(), 1);
+        UpDateRepair update; // the receiver update Space starts
+        update.StartAutoRepair(0);
+        if (cut == QLatin1String("shutdown")) {
+            QVERIFY(HidSim::WaitUntilHeld());
+            HidSim::Shutdown();
+        }
+        QTRY_VERIFY(!RepairUpgradeRunning.load());
+    }
+    QCOMPARE(record(), QStringLiteral("211,4,36,2"));
+    if (cut == QLatin1String("shutdown")) {
+        HidSim::Reset(HidSim::Start::Default); // the next run finds what the state file kept
+        HidSim::SetCosts(costs);
+        QVERIFY(HidSim::Unplug(Mouse));
+        QVERIFY(HidSim::Unplug(Rx));
+    }
+    if (cut == QLatin1String("unplug"))
+        QVERIFY(HidSim::Plug(Rx2));
+    if (otherModel) {
+        QVERIFY(HidSim::Plug(Mouse));
+        QVERIFY(HidSim::Plug(Rx));
+    }
+    QVERIFY(HidSim::InBootMode(Rx2));
+
+    TestEnv::TimeScale time(1.0);
+    DialogChange page;
+    // The receiver is off the bus; drive 1's mouse is listed on its cable.
+    QTRY_COMPARE(FoundDeviceList.get().size(), otherModel ? 1 : 0);
+    auto* repairButton = page.findChild<QPushButton*>(QStringLiteral("Repair"));
+    QVERIFY(repairButton->isVisibleTo(&page));
+    HidSim::ClearCalls();
+    UpDateRepair dialog;
+    const Shown shown(dialog);
+    dialog.ResetRepairView();
+    QVERIFY2(dialog.CheckUpgradeResume(), qPrintable(shown.text->text()));
+    dialog.ShowResumePrompt();
+    shown.upgrade->click();
+    QTRY_COMPARE(shown.text->text(), progressText(1));
+    QTRY_VERIFY(!RepairUpgradeRunning.load());
+    QCOMPARE(shown.bar->value(), 100);
+    QCOMPARE(record(), QString());
+    QVERIFY(!repairButton->isVisibleTo(&page));
+    QCOMPARE(HidSim::CallCount("UsbUpgrade_Start"), 1); // the receiver alone
+    QTRY_VERIFY(!HidSim::InBootMode(Rx2));
+    QCOMPARE(HidSim::FirmwareVersion(Rx2), 0x0103);
+    QCOMPARE(HidSim::FirmwareVersion("drive2-mouse"), 0x0100);
+    QCOMPARE(HidSim::FirmwareVersion(Rx), 0x0100);
+    QVERIFY(!shown.cancel->isHidden() && shown.cancel->isEnabled() && shown.close->isEnabled());
 }
 
 void TestUpDateRepair::closeWhileFlashing()

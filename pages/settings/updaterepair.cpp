@@ -33,7 +33,7 @@ std::atomic<int> RepairImageCount{1};
 std::atomic<int> RepairReceiverType{0};
 std::atomic<int> RepairCid{0};
 std::atomic<int> RepairMid{0};
-std::atomic<bool> RepairReceiverOnly{false}; // the automatic repair ends after the receiver
+std::atomic<bool> RepairReceiverOnly{false}; // the road ends after the receiver
 
 // What the callback needs besides numbers; copies taken under the lock.
 struct RepairShared {
@@ -387,7 +387,8 @@ bool UpDateRepair::CheckUpgradeResume()
             return notice(MultiDongleText);
         if (FailedKind == MouseFirmware && mice == 1 && lastMouse.Mid() != failedMid)
             return notice(MultiMouseText);
-        if (FailedKind == ReceiverFirmware && receivers == 1 && lastReceiver.Mid() != failedMid)
+        // A listed receiver of another model is not the one flashed when the failed one waits.
+        if (FailedKind == ReceiverFirmware && receivers == 1 && lastReceiver.Mid() != failedMid && !receiverWaiting())
             return notice(MultiDongleText);
     }
 
@@ -421,7 +422,10 @@ bool UpDateRepair::CheckUpgradeResume()
     } else {
         const DeviceAllInfo first = found.isEmpty() ? DeviceAllInfo() : found.first();
         if (FailedKind == ReceiverFirmware) {
-            if ((found.isEmpty() || !first.Wired || first.Mid() != failedMid) && !mouseWaiting())
+            // The failed receiver waiting with its image is flashed without its mouse: a wireless
+            // mouse has no cable.
+            if ((found.isEmpty() || !first.Wired || first.Mid() != failedMid) && !mouseWaiting()
+                && !receiverWaiting())
                 return notice(NoUSBText);
         } else if ((found.isEmpty() || first.Wired || first.Mid() != failedMid) && !receiverWaiting()) {
             return notice(NoRecieveText);
@@ -462,7 +466,6 @@ void UpDateRepair::StartUpgrade()
         notice(FileErrorText);
         return;
     }
-    RepairReceiverOnly.store(false);
     const int cid = RepairCid.load();
     const int mid = ConfigIni::instance()->value(RepairDriveGroup, QStringLiteral("MID")).toInt();
     QString mouseStem;
@@ -477,8 +480,13 @@ void UpDateRepair::StartUpgrade()
     const bool receiverFound =
         !RepairReceiverStem.isEmpty() && ScanFirmwareImages(ReceiverFirmware, none, RepairReceiverStem, cid, mid);
     const QByteArray receiverImage = receiverFound ? RepairImageList.first() : QByteArray();
-    RepairImageCount.store(mouseFound && receiverFound ? 2 : 1);
-    beginUpgrade(receiverImage, mouseImage);
+    // A receiver record whose mouse cannot be flashed now (no image, neither on its cable nor
+    // waiting) repairs the receiver alone and ends there, done.
+    const bool receiverAlone =
+        receiverFound && RepairFailedStage.load() == 0 && !(mouseFound && mousePresent(mouseImage));
+    RepairReceiverOnly.store(receiverAlone);
+    RepairImageCount.store(mouseFound && receiverFound && !receiverAlone ? 2 : 1);
+    beginUpgrade(receiverImage, receiverAlone ? QByteArray() : mouseImage);
 }
 
 void UpDateRepair::beginUpgrade(const QByteArray& receiverImage, const QByteArray& mouseImage)
