@@ -171,10 +171,16 @@ void TestHub::mistypedConnectionFailsLoudly()
     const QByteArray out = child.readAllStandardOutput();
     const QByteArray err = child.readAllStandardError();
     if (ends) {
+        QVERIFY2(err.contains("hub connection failed"), err.constData());
+#ifdef QT_NO_DEBUG
+        // A release build names the connection and goes on without it.
+        QCOMPARE(child.exitCode(), 0);
+        QCOMPARE(out.trimmed(), QByteArray("connected 0"));
+#else
         // A debug build stops at once, naming the connection.
         QVERIFY(child.exitStatus() == QProcess::CrashExit || child.exitCode() != 0);
-        QVERIFY2(err.contains("hub connection failed"), err.constData());
         QVERIFY(!out.contains("connected"));
+#endif
     } else {
         QCOMPARE(child.exitCode(), 0);
         QCOMPARE(out.trimmed(), QByteArray("connected 1"));
