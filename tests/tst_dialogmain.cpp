@@ -623,17 +623,23 @@ void TestDialogMain::spaceUpdatesReceiver()
             QVERIFY(QFile::remove(m_fixture->installation().path() + QStringLiteral("/bin/VEXO_S1_RX1K_v1.2.bin")));
         QTest::keyClick(question, confirmed ? Qt::Key_Return : Qt::Key_Escape);
     }, "ContainReset");
+    const QString expected = text < 0 ? LangText(LangTable::AutoRepairTexts, CurrentLanguage, 8)
+                                      : LangText(LangTable::ProgressTexts, CurrentLanguage, text);
     QString endText;
     QString cancelCaption;
     int endBar = -1;
     bool runningAtEnd = true;
     if (confirmed)
         TestEnv::AnswerNextModal([&](QWidget* repair) {
-            // The flash runs on; the dialog is answered once it has ended.
+            // The flash runs on; the dialog is answered once it has ended. The road's flag drops
+            // before the end-of-flash signals reach the dialog, so wait for the dialog's end too.
+            auto* label = TestEnv::NamedChild<QLabel>(repair, "ToolText_2");
+            auto* progress = TestEnv::NamedChild<QProgressBar>(repair, "progressBar_2");
             QTRY_VERIFY(!RepairUpgradeRunning.load());
             runningAtEnd = false;
-            endText = TestEnv::NamedChild<QLabel>(repair, "ToolText_2")->text();
-            endBar = TestEnv::NamedChild<QProgressBar>(repair, "progressBar_2")->value();
+            QTRY_VERIFY(label->text() == expected && progress->value() == bar);
+            endText = label->text();
+            endBar = progress->value();
             cancelCaption = TestEnv::NamedChild<QToolButton>(repair, "NewHong")->text();
             QTest::keyClick(repair, Qt::Key_Escape);
         }, "UpDateRepair");
@@ -642,8 +648,6 @@ void TestDialogMain::spaceUpdatesReceiver()
     QVERIFY(!QApplication::activeModalWidget());
     if (confirmed) {
         QVERIFY(!runningAtEnd);
-        const QString expected = text < 0 ? LangText(LangTable::AutoRepairTexts, CurrentLanguage, 8)
-                                          : LangText(LangTable::ProgressTexts, CurrentLanguage, text);
         QCOMPARE(endText, expected);
         QCOMPARE(endBar, bar);
         QCOMPARE(cancelCaption, LangText(LangTable::AutoRepairTexts, CurrentLanguage, 1)); // in the window's language
