@@ -298,7 +298,8 @@ void TestUpDateRepair::upgrade()
     HidSim::SetCosts(costs);
     QVERIFY(HidSim::Unplug("drive2-receiver"));
     setRecord(QStringLiteral("211,1,36,1"));
-    DialogChange page; // lists the devices and keeps the lists through its hot-plug callback
+    std::optional<DialogChange> page; // lists the devices and keeps the lists through its hot-plug callback
+    page.emplace();
 
     QList<int> bar;
     const QMetaObject::Connection barSeen =
@@ -346,8 +347,13 @@ void TestUpDateRepair::upgrade()
     const QString endText = done ? progressText(1) : progressText(2);
     QTRY_COMPARE(shown.text->text(), endText);
     QTRY_VERIFY(!RepairUpgradeRunning.load());
-    if (moment == QLatin1String("shutdown"))
-        HidSim::Reset(HidSim::Start::Default); // the next run finds what the state file kept
+    if (moment == QLatin1String("shutdown")) {
+        // The next run finds what the state file kept, and lists its devices afresh.
+        page.reset();
+        HidSim::Reset(HidSim::Start::Default);
+        HidSim::SetCosts(costs);
+        page.emplace();
+    }
     disconnect(barSeen);
 
     QVERIFY(!shown.cancel->isHidden() && shown.cancel->isEnabled() && shown.close->isEnabled());
