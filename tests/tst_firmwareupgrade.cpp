@@ -10,11 +10,10 @@
 #include "tools/firmwarebuilder.h"
 
 #include <QFile>
-#include <QMutex>
-#include <QMutexLocker>
 #include <QtTest>
 
 #include <memory>
+#include <mutex>
 
 namespace {
 
@@ -81,25 +80,29 @@ private:
     std::unique_ptr<FirmwareUpgrade> m_road;
     // What the handlers saw, in order: "p<percent>", "ok", "failed". The handlers run on the
     // library's thread, the checks on this one.
+    // Deep copies: no string data is shared between the two threads.
     QStringList seen() const
     {
-        QMutexLocker lock(&m_mutex);
-        return m_seen;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        QStringList copy;
+        for (const QString& s : m_seen)
+            copy << QString(s.constData(), s.size());
+        return copy;
     }
     QString recordAtFailure() const
     {
-        QMutexLocker lock(&m_mutex);
-        return m_recordAtFailure;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return QString(m_recordAtFailure.constData(), m_recordAtFailure.size());
     }
     void note(const QString& what, bool failure = false)
     {
         const QString now = failure ? record() : QString();
-        QMutexLocker lock(&m_mutex);
-        m_seen << what;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_seen << QString(what.constData(), what.size());
         if (failure)
-            m_recordAtFailure = now;
+            m_recordAtFailure = QString(now.constData(), now.size());
     }
-    mutable QMutex m_mutex;
+    mutable std::mutex m_mutex;
     QStringList m_seen;
     QString m_recordAtFailure;
 };
@@ -113,7 +116,7 @@ void TestFirmwareUpgrade::init()
     m_road = std::make_unique<FirmwareUpgrade>(forward);
     g_road = m_road.get();
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard<std::mutex> lock(m_mutex);
         m_seen.clear();
         m_recordAtFailure.clear();
     }
