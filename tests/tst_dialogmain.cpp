@@ -627,13 +627,19 @@ void TestDialogMain::spaceUpdatesReceiver()
     QString cancelCaption;
     int endBar = -1;
     bool runningAtEnd = true;
+    const QString expected = text < 0 ? LangText(LangTable::AutoRepairTexts, CurrentLanguage, 8)
+                                      : LangText(LangTable::ProgressTexts, CurrentLanguage, text);
     if (confirmed)
         TestEnv::AnswerNextModal([&](QWidget* repair) {
-            // The flash runs on; the dialog is answered once it has ended.
+            // The flash runs on; the dialog is answered once it has ended and shows its end (the
+            // end reaches it through signals queued after the flag dropped).
+            auto* label = TestEnv::NamedChild<QLabel>(repair, "ToolText_2");
+            auto* progress = TestEnv::NamedChild<QProgressBar>(repair, "progressBar_2");
             QTRY_VERIFY(!RepairUpgradeRunning.load());
             runningAtEnd = false;
-            endText = TestEnv::NamedChild<QLabel>(repair, "ToolText_2")->text();
-            endBar = TestEnv::NamedChild<QProgressBar>(repair, "progressBar_2")->value();
+            (void)QTest::qWaitFor([&] { return label->text() == expected && progress->value() == bar; }, 10000);
+            endText = label->text();
+            endBar = progress->value();
             cancelCaption = TestEnv::NamedChild<QToolButton>(repair, "NewHong")->text();
             QTest::keyClick(repair, Qt::Key_Escape);
         }, "UpDateRepair");
@@ -642,8 +648,6 @@ void TestDialogMain::spaceUpdatesReceiver()
     QVERIFY(!QApplication::activeModalWidget());
     if (confirmed) {
         QVERIFY(!runningAtEnd);
-        const QString expected = text < 0 ? LangText(LangTable::AutoRepairTexts, CurrentLanguage, 8)
-                                          : LangText(LangTable::ProgressTexts, CurrentLanguage, text);
         QCOMPARE(endText, expected);
         QCOMPARE(endBar, bar);
         QCOMPARE(cancelCaption, LangText(LangTable::AutoRepairTexts, CurrentLanguage, 1)); // in the window's language
