@@ -542,15 +542,16 @@ void TestDialogMain::spaceOnChoicePage_data()
     QTest::addColumn<QString>("mouseVer");    // recorded mouse version ("" none)
     QTest::addColumn<QString>("receiverVer"); // the receiver's own version text
     QTest::addColumn<QString>("shown");       // the dialog that opens ("" none)
-    // The installation's images: mouse v1.2, receiver v1.2 for the first model.
+    // The installation's images for the first model: mouse v1.0, receiver v1.2.
     QTest::newRow("no device") << 0 << false << "" << "v1.0" << "";
     QTest::newRow("two devices") << 2 << false << "" << "v1.0" << "";
     QTest::newRow("a mouse on its cable") << 1 << true << "" << "v1.0" << "";
     QTest::newRow("no recorded mouse version: pairing") << 1 << false << "" << "v1.0" << "Match";
-    QTest::newRow("only a newer mouse image: warning") << 1 << false << "v1.0" << "v1.2" << "UpDateWarning";
-    QTest::newRow("both newer: pairing") << 1 << false << "v1.0" << "v1.0" << "Match";
-    QTest::newRow("neither newer: pairing") << 1 << false << "v1.2" << "v1.2" << "Match";
-    QTest::newRow("only a newer receiver image: the repair question") << 1 << false << "v1.2" << "v1.0" << "ContainReset";
+    QTest::newRow("only the mouse image differs: warning") << 1 << false << "v1.1" << "v1.2" << "UpDateWarning";
+    QTest::newRow("both differ: pairing") << 1 << false << "v1.1" << "v1.0" << "Match";
+    QTest::newRow("neither differs: pairing") << 1 << false << "v1.0" << "v1.2" << "Match";
+    QTest::newRow("only the receiver image differs: the repair question") << 1 << false << "v1.0" << "v1.0"
+                                                                            << "ContainReset";
 }
 
 void TestDialogMain::spaceOnChoicePage()
@@ -680,6 +681,8 @@ void TestDialogMain::repairAfterCutOff()
     if (!otherModel)
         QVERIFY(HidSim::Unplug("drive1-mouse"));
     QVERIFY(HidSim::Unplug("drive1-receiver"));
+    // Cut off half-way: what it runs now is not the image's version.
+    QVERIFY(HidSim::SetFirmwareVersion("drive2-receiver", 0x00FF));
     QVERIFY(HidSim::SetBootMode("drive2-receiver", true));
     WriteUpdateFailInfo(211, 4, 36, 2);
     DialogMain* window = makeWindow();
@@ -706,7 +709,7 @@ void TestDialogMain::repairAfterCutOff()
              QString());
     QVERIFY(!repairButton->isVisible());
     QTRY_VERIFY(!HidSim::InBootMode("drive2-receiver"));
-    QCOMPARE(HidSim::FirmwareVersion("drive2-receiver"), 0x0103);
+    QCOMPARE(HidSim::FirmwareVersion("drive2-receiver"), 0x0100);
     QCOMPARE(HidSim::FirmwareVersion("drive2-mouse"), 0x0100);
     pressKey(Qt::Key_Escape);
     QTRY_VERIFY(!UpDateRepairDialog->isVisible());
