@@ -3,12 +3,27 @@
 #   ./build.sh run              build and start the program (simulated mouse and receiver)
 #   ./build.sh test             build and run every test
 #   ./build.sh test --sanitize  the same with AddressSanitizer and UndefinedBehaviorSanitizer
+# JOBS=n limits the parallel compile jobs (and test runs); the default is one per processor.
 set -euo pipefail
 cd "$(dirname "$0")"
 
 mode=${1:-run}
 sanitize=OFF
 [ "${2:-}" = "--sanitize" ] && sanitize=ON
+
+jobs=${JOBS:-$(nproc)}
+if ! [[ "$jobs" =~ ^[1-9][0-9]*$ ]]; then
+  echo "JOBS must be a whole number of at least 1, not \"$jobs\"" >&2
+  exit 2
+fi
+
+case "$mode" in
+  run|test) ;;
+  *)
+    echo "usage: [JOBS=n] $0 run | test [--sanitize]" >&2
+    exit 2
+    ;;
+esac
 
 # Build and tests: the compiler, CMake with Ninja, Qt with moc/uic/rcc. `run` without a display:
 # a virtual X server. Fonts: the forms' font is replaced with these (ui/widgets/skin.cpp).
@@ -29,10 +44,13 @@ fi
 
 builddir=build
 [ "$sanitize" = ON ] && builddir=build-sanitize
-jobs=$(nproc)
-
 cmake -S . -B "$builddir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVEXO_SANITIZE="$sanitize" >/dev/null
-cmake --build "$builddir" -j "$jobs"
+if [ "$mode" = run ]; then
+  # The program, its library, its data and the plug tool; not the test suites.
+  cmake --build "$builddir" -j "$jobs" --target vexo vexo-sim
+else
+  cmake --build "$builddir" -j "$jobs"
+fi
 
 case "$mode" in
   run)
@@ -45,9 +63,5 @@ case "$mode" in
   test)
     cd "$builddir"
     ctest -j "$jobs" --output-on-failure --timeout 600
-    ;;
-  *)
-    echo "usage: $0 run | test [--sanitize]" >&2
-    exit 2
     ;;
 esac

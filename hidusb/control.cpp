@@ -3,6 +3,8 @@
 #include "hidusb/hidsim.h"
 
 #include "codec.h"
+#include "controlchannel.h"
+#include "controlsocket.h"
 #include "engine.h"
 #include "hidusb/flashdatamap.h"
 
@@ -13,6 +15,9 @@ using namespace HidEngine;
 namespace HidSim {
 
 namespace {
+
+// With this interface the tests decide when the control socket is open.
+[[maybe_unused]] const bool g_socketByHand = (SetControlChannelAtInit(false), true);
 
 struct Locked
 {
@@ -28,6 +33,7 @@ struct Locked
 
 void Reset(Start start)
 {
+    CloseControlChannel();
     StopThreads(true, 10000);
     {
         std::lock_guard<std::mutex> lock(E().mu);
@@ -145,12 +151,7 @@ static bool setPlugged(const std::string& id, bool plugged)
     Device* d = FindByIdLocked(id);
     if (!d)
         return false;
-    const bool before = TargetReachableLocked();
-    d->plugged = plugged;
-    if (d->isMouse() && plugged)
-        d->charging = true;
-    PresenceChangedLocked();
-    ReadyIfReachedLocked(before);
+    SetPluggedLocked(*d, plugged);
     return true;
 }
 
@@ -175,6 +176,24 @@ bool SetAwake(const std::string& id, bool awake)
     PresenceChangedLocked();
     ReadyIfReachedLocked(before);
     return true;
+}
+
+bool OpenControlChannel()
+{
+    {
+        Locked l; // the devices are there before a command can reach them
+    }
+    return HidEngine::OpenControlChannel();
+}
+
+void CloseControlChannel()
+{
+    HidEngine::CloseControlChannel();
+}
+
+std::string ControlChannelPath()
+{
+    return HidControl::SocketPath();
 }
 
 std::vector<std::string> DeviceIds()

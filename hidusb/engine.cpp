@@ -1,6 +1,7 @@
 #include "engine.h"
 
 #include "codec.h"
+#include "controlchannel.h"
 #include "hidusb/flashdatamap.h"
 
 #include <QCoreApplication>
@@ -255,6 +256,16 @@ void ReadyIfReachedLocked(bool before)
     if (!before)
         if (Device* t = TargetLocked())
             EnqueueEventLocked(*t, HIDUSB_CMD_DEVICE_READY, 0, {0});
+}
+
+void SetPluggedLocked(Device& d, bool plugged)
+{
+    const bool before = TargetReachableLocked();
+    d.plugged = plugged;
+    if (d.isMouse() && plugged)
+        d.charging = true;
+    PresenceChangedLocked();
+    ReadyIfReachedLocked(before);
 }
 
 // ---- Threads ---------------------------------------------------------------------
@@ -1018,13 +1029,18 @@ void EnsureInitLocked()
     const std::string path = DefaultScenarioPathImpl();
     std::string text;
     HidScenario::Scenario s;
-    if (!path.empty() && ReadFile(path, &text) && HidScenario::Parse(text, &s, nullptr))
+    if (!path.empty() && ReadFile(path, &text) && HidScenario::Parse(text, &s, nullptr)) {
         LoadScenarioLocked(s, true);
+        // The devices can be plugged and unplugged by hand while the program runs.
+        if (ControlChannelAtInit())
+            OpenControlChannel();
+    }
 }
 
 // Threads end before the library goes away at exit.
 __attribute__((destructor)) static void stopAtExit()
 {
+    CloseControlChannel();
     StopThreads(false, 2000);
 }
 

@@ -214,6 +214,8 @@ bool JobSleep(int ms, uint64_t epoch);
 // when the target became reachable.
 bool TargetReachableLocked();
 void ReadyIfReachedLocked(bool before);
+// A receiver or screen onto USB or off it, a mouse's cable in or out; hot-plug follows.
+void SetPluggedLocked(Device& d, bool plugged);
 
 // Applies a scenario (devices, costs, saved state).
 void LoadScenarioLocked(const HidScenario::Scenario& s, bool persist);

@@ -95,6 +95,13 @@ bool SetAwake(const std::string& id, bool awake); // mouse: presence through its
 std::vector<std::string> DeviceIds();
 std::string PathOf(const std::string& id);
 
+// ---- Plugging by hand (the vexo-sim tool) ----
+// The program's library opens the control socket when it loads its scenario; here a test
+// opens it. False when it cannot be made or another process serves it. Reset closes it.
+bool OpenControlChannel();
+void CloseControlChannel();
+std::string ControlChannelPath();
+
 // ---- Device state ----
 // profile -1: the active one.
 bool GetSettings(const std::string& id, int profile, FlashDataMap* out);

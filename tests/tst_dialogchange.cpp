@@ -799,6 +799,7 @@ void TestDialogChange::repairDialog()
 void TestDialogChange::openDevice_data()
 {
     QTest::addColumn<QString>("device");        // "cable": model 1 on its cable; "receiver": model 2's 4 kHz receiver
+    QTest::addColumn<bool>("mouseAwake");       // the receiver reaches its mouse (v1.0), which then tells its version
     QTest::addColumn<QString>("mouseVer");      // recorded mouse version, "" none
     QTest::addColumn<QString>("mouseImage");    // version of model 2's mouse image in bin, "" none
     QTest::addColumn<QString>("receiverImage"); // version of its 4 kHz receiver image, "" none
@@ -807,40 +808,52 @@ void TestDialogChange::openDevice_data()
     QTest::addColumn<QStringList>("road");
     QTest::addColumn<bool>("newerReceiverBefore");
     QTest::addColumn<bool>("newerReceiverAfter");
+    QTest::addColumn<QString>("mouseVerAfter");
 
+    const QStringList opened{"Setver:6", "MouseIndex:1", "Select", "LabelTextB:v1.0|", "ChangeMainDialog:1"};
     QTest::newRow("mouse on its cable: no firmware question")
-        << "cable" << "" << "" << "" << true << QStringList()
-        << QStringList{"Setver:6", "MouseIndex:0", "Select", "LabelTextB:v1.0|", "ChangeMainDialog:1"} << true << false;
+        << "cable" << true << "" << "" << "" << true << QStringList()
+        << QStringList{"Setver:6", "MouseIndex:0", "Select", "LabelTextB:v1.0|", "ChangeMainDialog:1"} << true << false
+        << "";
     QTest::newRow("mouse on its cable, no bin folder: receiver flag untouched")
-        << "cable" << "" << "" << "" << false << QStringList()
-        << QStringList{"Setver:6", "MouseIndex:0", "Select", "LabelTextB:v1.0|", "ChangeMainDialog:1"} << true << true;
-    QTest::newRow("receiver, no mouse version recorded: pairing")
-        << "receiver" << "" << "v1.3" << "" << true << QStringList{"Match"}
-        << QStringList{"Setver:6", "MouseIndex:1", "Match"} << false << false;
-    QTest::newRow("receiver, neither image differs, Cancel")
-        << "receiver" << "v1.0" << "v1.0" << "v1.0" << true << QStringList{"RePair:Cancel"}
-        << QStringList{"Setver:6", "MouseIndex:1", "RePair"} << false << false;
-    QTest::newRow("receiver, neither image differs, OK: pairing")
-        << "receiver" << "v1.0" << "v1.0" << "v1.0" << true << QStringList{"RePair:OK", "Match"}
-        << QStringList{"Setver:6", "MouseIndex:1", "RePair", "Match"} << false << false;
-    QTest::newRow("receiver, no bin folder: the question")
-        << "receiver" << "v1.0" << "" << "" << false << QStringList{"RePair:Cancel"}
-        << QStringList{"Setver:6", "MouseIndex:1", "RePair"} << false << false;
-    QTest::newRow("receiver, both images differ")
-        << "receiver" << "v1.0" << "v1.3" << "v1.3" << true << QStringList{"RePair:Cancel"}
-        << QStringList{"Setver:6", "MouseIndex:1", "RePair"} << false << false;
+        << "cable" << true << "" << "" << "" << false << QStringList()
+        << QStringList{"Setver:6", "MouseIndex:0", "Select", "LabelTextB:v1.0|", "ChangeMainDialog:1"} << true << true
+        << "";
+    QTest::newRow("receiver, mouse out of reach, no version recorded: pairing")
+        << "receiver" << false << "" << "v1.3" << "" << true << QStringList{"Match"}
+        << QStringList{"Setver:6", "MouseIndex:1", "Match"} << false << false << "";
+    QTest::newRow("receiver, no version recorded, the receiver tells it: opened")
+        << "receiver" << true << "" << "v1.0" << "v1.0" << true << QStringList() << opened << false << false << "v1.0";
+    QTest::newRow("receiver, neither image differs: opened")
+        << "receiver" << true << "v1.0" << "v1.0" << "v1.0" << true << QStringList() << opened << false << false
+        << "v1.0";
+    QTest::newRow("receiver, no bin folder: opened")
+        << "receiver" << true << "v1.0" << "" << "" << false << QStringList() << opened << false << false << "v1.0";
+    QTest::newRow("receiver, both images differ, Cancel")
+        << "receiver" << true << "v1.0" << "v1.3" << "v1.3" << true << QStringList{"RePair:Cancel"}
+        << QStringList{"Setver:6", "MouseIndex:1", "RePair"} << false << false << "v1.0";
+    QTest::newRow("receiver, both images differ, OK: pairing")
+        << "receiver" << true << "v1.0" << "v1.3" << "v1.3" << true << QStringList{"RePair:OK", "Match"}
+        << QStringList{"Setver:6", "MouseIndex:1", "RePair", "Match"} << false << false << "v1.0";
+    QTest::newRow("receiver, mouse out of reach, both images differ from the record")
+        << "receiver" << false << "v1.0" << "v1.3" << "v1.3" << true << QStringList{"RePair:Cancel"}
+        << QStringList{"Setver:6", "MouseIndex:1", "RePair"} << false << false << "v1.0";
     QTest::newRow("receiver, only the mouse image differs: warning")
-        << "receiver" << "v1.0" << "v1.3" << "v1.0" << true << QStringList{"UpDateWarning"}
-        << QStringList{"Setver:6", "MouseIndex:1", "UpDateWarning"} << false << false;
+        << "receiver" << true << "v1.0" << "v1.3" << "v1.0" << true << QStringList{"UpDateWarning"}
+        << QStringList{"Setver:6", "MouseIndex:1", "UpDateWarning"} << false << false << "v1.0";
+    QTest::newRow("receiver, a stale record of the image's version: the mouse's own version warns")
+        << "receiver" << true << "v1.3" << "v1.3" << "v1.0" << true << QStringList{"UpDateWarning"}
+        << QStringList{"Setver:6", "MouseIndex:1", "UpDateWarning"} << false << false << "v1.0";
     QTest::newRow("receiver, only the receiver image differs: opened, update waiting")
-        << "receiver" << "v1.0" << "v1.0" << "v1.3" << true << QStringList()
+        << "receiver" << true << "v1.0" << "v1.0" << "v1.3" << true << QStringList()
         << QStringList{"Setver:6", "MouseIndex:1", "Select", "LabelTextB:v1.0|true", "ChangeMainDialog:1"} << false
-        << true;
+        << true << "v1.0";
 }
 
 void TestDialogChange::openDevice()
 {
     QFETCH(QString, device);
+    QFETCH(bool, mouseAwake);
     QFETCH(QString, mouseVer);
     QFETCH(QString, mouseImage);
     QFETCH(QString, receiverImage);
@@ -849,6 +862,7 @@ void TestDialogChange::openDevice()
     QFETCH(QStringList, road);
     QFETCH(bool, newerReceiverBefore);
     QFETCH(bool, newerReceiverAfter);
+    QFETCH(QString, mouseVerAfter);
 
     const QString bin = m_fixture->installation().path() + QStringLiteral("/bin");
     QVERIFY(QDir(bin).removeRecursively());
@@ -868,8 +882,10 @@ void TestDialogChange::openDevice()
     const bool cable = device == QLatin1String("cable");
     if (cable)
         VEXO_CHECKED(addAll({cableMouse("m1", 1)}));
-    else
-        VEXO_CHECKED(addAll({receiverOf("r4", 4, 2), mouseBehind("m2", "r4", 2)}));
+    HidSim::DeviceSpec behind = mouseBehind("m2", "r4", 2);
+    behind.awake = mouseAwake;
+    if (!cable)
+        VEXO_CHECKED(addAll({receiverOf("r4", 4, 2), behind}));
     const std::string id = cable ? "m1" : "r4";
     const QByteArray path = QByteArray::fromStdString(HidSim::PathOf(id));
     DialogChange page;
@@ -897,6 +913,8 @@ void TestDialogChange::openDevice()
     QCOMPARE(bool(NewerReceiverFirmware.load()), newerReceiverAfter);
     // No scan changes what the list says of the device.
     QCOMPARE(FoundDeviceList.get().first().VersionText, QStringLiteral("v1.0"));
+    // What the receiver told of its mouse is recorded for the model.
+    QCOMPARE(ReadMouseVer(QStringLiteral("36"), QStringLiteral("2")), mouseVerAfter);
 
     const bool pairing = road.contains(QStringLiteral("Match"));
     QCOMPARE(bool(PairChosen.load()), pairing);

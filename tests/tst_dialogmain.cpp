@@ -9,6 +9,7 @@
 #include "helpers/hubrecorder.h"
 #include "helpers/testenv.h"
 #include "helpers/testwidgets.h"
+#include "pages/settings/match.h"
 #include "pages/settings/updaterepair.h"
 #include "platform/registrystore.h"
 #include "ui/lang/keptexts.h"
@@ -194,6 +195,10 @@ private slots:
     void drag_data();
     void drag();
     void openReadBackOpenOther();
+    void sampleDevicesOpen_data();
+    void sampleDevicesOpen();
+    void sampleMismatchKeepsItsRoad_data();
+    void sampleMismatchKeepsItsRoad();
     void closeWhileReadIsBlocked();
 
 private:
@@ -542,15 +547,16 @@ void TestDialogMain::spaceOnChoicePage_data()
     QTest::addColumn<QString>("mouseVer");    // recorded mouse version ("" none)
     QTest::addColumn<QString>("receiverVer"); // the receiver's own version text
     QTest::addColumn<QString>("shown");       // the dialog that opens ("" none)
-    // The installation's images: mouse v1.2, receiver v1.2 for the first model.
+    // The installation's images for the first model: mouse v1.0, receiver v1.2.
     QTest::newRow("no device") << 0 << false << "" << "v1.0" << "";
     QTest::newRow("two devices") << 2 << false << "" << "v1.0" << "";
     QTest::newRow("a mouse on its cable") << 1 << true << "" << "v1.0" << "";
     QTest::newRow("no recorded mouse version: pairing") << 1 << false << "" << "v1.0" << "Match";
-    QTest::newRow("only a newer mouse image: warning") << 1 << false << "v1.0" << "v1.2" << "UpDateWarning";
-    QTest::newRow("both newer: pairing") << 1 << false << "v1.0" << "v1.0" << "Match";
-    QTest::newRow("neither newer: pairing") << 1 << false << "v1.2" << "v1.2" << "Match";
-    QTest::newRow("only a newer receiver image: the repair question") << 1 << false << "v1.2" << "v1.0" << "ContainReset";
+    QTest::newRow("only the mouse image differs: warning") << 1 << false << "v1.1" << "v1.2" << "UpDateWarning";
+    QTest::newRow("both differ: pairing") << 1 << false << "v1.1" << "v1.0" << "Match";
+    QTest::newRow("neither differs: pairing") << 1 << false << "v1.0" << "v1.2" << "Match";
+    QTest::newRow("only the receiver image differs: the repair question") << 1 << false << "v1.0" << "v1.0"
+                                                                            << "ContainReset";
 }
 
 void TestDialogMain::spaceOnChoicePage()
@@ -637,7 +643,8 @@ void TestDialogMain::spaceUpdatesReceiver()
             auto* progress = TestEnv::NamedChild<QProgressBar>(repair, "progressBar_2");
             QTRY_VERIFY(!RepairUpgradeRunning.load());
             runningAtEnd = false;
-            QTRY_VERIFY(label->text() == expected && progress->value() == bar);
+            // A failed wait is seen by the checks below; the dialog is closed either way.
+            (void)QTest::qWaitFor([&] { return label->text() == expected && progress->value() == bar; }, 10000);
             endText = label->text();
             endBar = progress->value();
             cancelCaption = TestEnv::NamedChild<QToolButton>(repair, "NewHong")->text();
@@ -680,6 +687,8 @@ void TestDialogMain::repairAfterCutOff()
     if (!otherModel)
         QVERIFY(HidSim::Unplug("drive1-mouse"));
     QVERIFY(HidSim::Unplug("drive1-receiver"));
+    // Cut off half-way: what it runs now is not the image's version.
+    QVERIFY(HidSim::SetFirmwareVersion("drive2-receiver", 0x00FF));
     QVERIFY(HidSim::SetBootMode("drive2-receiver", true));
     WriteUpdateFailInfo(211, 4, 36, 2);
     DialogMain* window = makeWindow();
@@ -706,7 +715,7 @@ void TestDialogMain::repairAfterCutOff()
              QString());
     QVERIFY(!repairButton->isVisible());
     QTRY_VERIFY(!HidSim::InBootMode("drive2-receiver"));
-    QCOMPARE(HidSim::FirmwareVersion("drive2-receiver"), 0x0103);
+    QCOMPARE(HidSim::FirmwareVersion("drive2-receiver"), 0x0100);
     QCOMPARE(HidSim::FirmwareVersion("drive2-mouse"), 0x0100);
     pressKey(Qt::Key_Escape);
     QTRY_VERIFY(!UpDateRepairDialog->isVisible());
@@ -833,6 +842,152 @@ void TestDialogMain::openReadBackOpenOther()
     QCOMPARE(pages.last(QStringLiteral("Sensor"))->record, DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m2")));
     QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m2")));
     disconnect(atRead);
+}
+
+void TestDialogMain::sampleDevicesOpen_data()
+{
+    QTest::addColumn<QString>("mouse");         // the sample mouse whose pages open
+    QTest::addColumn<QString>("clicked");       // the listed device whose button is clicked
+    QTest::addColumn<bool>("cableOut");         // Drive1's mouse cable unplugged first
+    QTest::addColumn<bool>("outOfReach");       // Drive2's mouse not reached by its receiver until paired
+    QTest::addColumn<bool>("receiverUpdate");   // the settings page offers the receiver's update
+    QTest::addColumn<bool>("receiverOptions");  // the receiver's LED and long-range rows
+    QTest::addColumn<bool>("liftOff");          // the sensor page's sensor section (Drive1's layout has none)
+    QTest::newRow("Drive1 on its cable") << "drive1-mouse" << "drive1-mouse" << false << false << true << false
+                                         << false;
+    QTest::newRow("Drive1 through its receiver") << "drive1-mouse" << "drive1-receiver" << true << false << true
+                                                 << false << false;
+    QTest::newRow("Drive2 through its receiver") << "drive2-mouse" << "drive2-receiver" << false << false << false
+                                                 << true << true;
+    QTest::newRow("Drive2, paired first") << "drive2-mouse" << "drive2-receiver" << false << true << false << true
+                                          << true;
+}
+
+// From a fresh HOME, the sample installation's devices: each opens to its pages, at most after
+// one pairing, the sensor page with its lift-off distance and the settings page with what the
+// receiver offers.
+void TestDialogMain::sampleDevicesOpen()
+{
+    QFETCH(QString, mouse);
+    QFETCH(QString, clicked);
+    QFETCH(bool, cableOut);
+    QFETCH(bool, outOfReach);
+    QFETCH(bool, receiverUpdate);
+    QFETCH(bool, receiverOptions);
+    QFETCH(bool, liftOff);
+    HidSim::Reset(HidSim::Start::Default);
+    if (cableOut)
+        QVERIFY(HidSim::Unplug("drive1-mouse"));
+    if (outOfReach)
+        QVERIFY(HidSim::SetAwake("drive2-mouse", false));
+    const QByteArray path = QByteArray::fromStdString(HidSim::PathOf(clicked.toStdString()));
+    HubRecorder pages;
+    DialogMain* window = makeWindow();
+    window->show();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    const auto buttonOf = [window, path]() -> QToolButton* {
+        const DeviceList found = FoundDeviceList.get();
+        for (int i = 0; i < found.size(); ++i)
+            if (found.at(i).Path == path)
+                return deviceButton(window, i);
+        return nullptr;
+    };
+    QTRY_VERIFY(buttonOf());
+
+    int pairings = 0;
+    if (outOfReach) {
+        // No version to go by: the pairing dialog; paired, the mouse is there.
+        TestEnv::AnswerNextModal([&pairings](QWidget* match) {
+            ++pairings;
+            TestEnv::NamedChild<QPushButton>(match, "MatchButton")->click();
+            QTRY_COMPARE(PairResult.load(), int(Match::Succeeded));
+            match->close();
+        }, "Match");
+        QTest::mouseClick(buttonOf(), Qt::LeftButton);
+        QCOMPARE(pairings, 1);
+        QCOMPARE(shownPage(window), int(DialogMain::ChoicePage));
+        QTRY_VERIFY(buttonOf());
+    }
+    // Nothing else may stand in the way.
+    QTimer unexpected;
+    QString stoodInTheWay;
+    connect(&unexpected, &QTimer::timeout, this, [&stoodInTheWay] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && qstrcmp(modal->metaObject()->className(), "UpDataParam") != 0) {
+            stoodInTheWay = QString::fromLatin1(modal->metaObject()->className());
+            modal->close();
+        }
+    });
+    unexpected.start(10);
+    QTest::mouseClick(buttonOf(), Qt::LeftButton);
+    QCOMPARE(stoodInTheWay, QString());
+    QCOMPARE(shownPage(window), int(DialogMain::FramePage));
+    QTRY_VERIFY(DeviceConfigPath.get() == path && DeviceDataLoaded.load() && pages.count(QStringLiteral("Form")) >= 1);
+    QTRY_VERIFY(!QApplication::activeModalWidget()); // the please-wait dialog closed itself
+    unexpected.stop();
+    QCOMPARE(stoodInTheWay, QString());
+    QCOMPARE(pages.last(QStringLiteral("Sensor"))->record,
+             DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord(mouse.toStdString())));
+
+    QTest::mouseClick(window->findChild<QToolButton*>(QStringLiteral("SensorButton")), Qt::LeftButton);
+    QWidget* sensor = pageOf(window, "Sensor");
+    QTRY_VERIFY(sensor->isVisible());
+    QWidget* liftOffFrame = TestEnv::NamedChild<QWidget>(sensor, "frameLOD");
+    QCOMPARE(liftOffFrame->isVisible(), liftOff);
+    if (liftOff)
+        QVERIFY(TestEnv::NamedChild<QWidget>(liftOffFrame, "LOD")->isEnabled());
+    QTest::mouseClick(window->findChild<QToolButton*>(QStringLiteral("FormSetting")), Qt::LeftButton);
+    QWidget* settings = pageOf(window, "FormSetting");
+    QTRY_VERIFY(settings->isVisible());
+    QTRY_COMPARE(TestEnv::NamedChild<QWidget>(settings, "checkBox_2")->isVisible(), receiverOptions);
+    QTRY_COMPARE(TestEnv::NamedChild<QWidget>(settings, "ReUntil")->isVisible(), receiverOptions);
+    QTRY_COMPARE(TestEnv::NamedChild<QWidget>(settings, "Receive_2")->styleSheet().contains(QLatin1String("WaitUpdate.png")),
+                 receiverUpdate);
+}
+
+void TestDialogMain::sampleMismatchKeepsItsRoad_data()
+{
+    QTest::addColumn<QString>("clicked");
+    QTest::addColumn<QString>("differing"); // the parts whose firmware is not the image's
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("Drive2's mouse: update on the cable")
+        << "drive2-receiver" << "drive2-mouse" << "UpDateWarning";
+    QTest::newRow("both parts of Drive2: pair again")
+        << "drive2-receiver" << "drive2-mouse drive2-receiver" << "RePair";
+    // Drive1's receiver has its update waiting in the sample: with the mouse, both differ.
+    QTest::newRow("Drive1's mouse, its cable out: pair again")
+        << "drive1-receiver" << "drive1-mouse" << "RePair";
+}
+
+// The same sample with firmware that really differs from the images: the click still leads
+// to the pair-again question or the update warning, never to the pages.
+void TestDialogMain::sampleMismatchKeepsItsRoad()
+{
+    QFETCH(QString, clicked);
+    QFETCH(QString, differing);
+    QFETCH(QString, shown);
+    HidSim::Reset(HidSim::Start::Default);
+    QVERIFY(HidSim::Unplug("drive1-mouse"));
+    for (const QString& id : differing.split(QLatin1Char(' ')))
+        QVERIFY(HidSim::SetFirmwareVersion(id.toStdString(), 0x0101));
+    const QByteArray path = QByteArray::fromStdString(HidSim::PathOf(clicked.toStdString()));
+    DialogMain* window = makeWindow();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QToolButton* button = nullptr;
+    QTRY_VERIFY((button = [window, path]() -> QToolButton* {
+        const DeviceList found = FoundDeviceList.get();
+        for (int i = 0; i < found.size(); ++i)
+            if (found.at(i).Path == path)
+                return deviceButton(window, i);
+        return nullptr;
+    }()));
+    for (int click = 0; click < 2; ++click) {
+        QCOMPARE(modalOpenedBy([button] { QTest::mouseClick(button, Qt::LeftButton); }), shown);
+        QCOMPARE(shownPage(window), int(DialogMain::ChoicePage));
+        QCOMPARE(MainPageActive.load(), 0);
+    }
 }
 
 void TestDialogMain::spaceOnDevicePages_data()

@@ -1,6 +1,7 @@
 #include "core/devicestate.h"
 #include "core/postmsg.h"
 #include "device/devicediscovery.h"
+#include "device/firmwareimages.h"
 #include "helpers/devicelinkfixture.h"
 #include "helpers/testenv.h"
 #include "helpers/testwidgets.h"
@@ -177,6 +178,7 @@ void TestMatch::successPairsTheMouse()
     const bool fromDevicePages = Opener(opener) == Opener::DevicePages;
     PairingBus::Offer(Opener(opener), bus.receiver);
     QVERIFY(HidSim::ReceiverAddress("m2") != HidSim::ReceiverAddress("r1"));
+    QVERIFY(HidSim::SetFirmwareVersion("m2", 0x0107));
     QSignalSpy setver(PostMsg::instance(), &PostMsg::SigSetver);
 
     OpenMatch m;
@@ -216,6 +218,9 @@ void TestMatch::successPairsTheMouse()
     QVERIFY(m.button->isVisible());
     QVERIFY(m.style().contains(QLatin1String("PairSuccess.png")));
     QCOMPARE(HidSim::ReceiverAddress("m2"), HidSim::ReceiverAddress("r1"));
+    // The paired mouse's version is recorded for its model (Drive2: CID 36, MID 2), so the
+    // choice page opens it next time without pairing again.
+    QCOMPARE(ReadMouseVer(QStringLiteral("36"), QStringLiteral("2")), QStringLiteral("v1.7"));
     QCOMPARE(MainPageActive.load(), fromDevicePages ? 1 : 0);
     QVERIFY(!PairingFromMainPage.load());
 

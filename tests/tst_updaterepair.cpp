@@ -7,6 +7,7 @@
 #include "helpers/testenv.h"
 #include "helpers/testwidgets.h"
 #include "pages/settings/updaterepair.h"
+#include "tools/firmwarebuilder.h"
 #include "platform/registrystore.h"
 #include "ui/lang/langtext.h"
 #include "ui/lang/languagefilereader.h"
@@ -123,6 +124,31 @@ void TestUpDateRepair::init()
     m_fixture = std::make_unique<DeviceLinkFixture>(TestEnv::Installation::PrivateCopy);
     HidSim::Reset(HidSim::Start::Default);
     CurrentLanguage = 0;
+    // The roads here flash Drive1's mouse and Drive2's receiver: they get images newer than the
+    // sample devices (the sample ships both current).
+    struct Newer {
+        const char* file;
+        const char* replaces;
+        int kind;
+        int mid;
+        const char* stem;
+        quint32 version;
+    };
+    const Newer newer[] = {
+        {"VEXO_S1_MOUSE_v1.2.bin", "VEXO_S1_MOUSE_v1.0.bin", 210, 1, "VEXO_S1_MOUSE", 0x0102},
+        {"VEXO_P2_RX4K_v1.3.bin", "VEXO_P2_RX4K_v1.0.bin", 211, 2, "VEXO_P2_RX4K", 0x0103},
+    };
+    const QString bin = m_fixture->installation().path() + QStringLiteral("/bin/");
+    for (const Newer& image : newer) {
+        FirmwareImageSpec spec;
+        spec.kind = image.kind;
+        spec.cid = 36;
+        spec.mid = image.mid;
+        spec.stem = QLatin1String(image.stem);
+        spec.version = image.version;
+        QVERIFY(QFile::remove(bin + QLatin1String(image.replaces)));
+        QVERIFY(TestEnv::WriteFile(bin + QLatin1String(image.file), BuildFirmwareImage(spec)));
+    }
 }
 
 void TestUpDateRepair::cleanup()

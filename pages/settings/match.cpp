@@ -7,6 +7,7 @@
 #include "core/timing.h"
 #include "device/devicediscovery.h"
 #include "device/mainpagehotplug.h"
+#include "device/receivermouseversion.h"
 #include "device/worker.h"
 #include "ui/lang/langtext.h"
 #include "ui/widgets/buttontext.h"
@@ -26,6 +27,14 @@ std::atomic<bool> PairingActive{false};
 std::atomic<bool> PairingFromMainPage{false};
 
 namespace {
+
+// The receiver and model of the running request, for its success report on the library's thread.
+struct PairingTarget {
+    QByteArray path;
+    QString cidText;
+    QString midText;
+};
+Guarded<PairingTarget> g_pairingTarget;
 
 constexpr int PairingCommand = 6;
 constexpr quint8 PairStatusFailed = 2;
@@ -131,7 +140,11 @@ void Match::PreparePairing()
     PairVidText = entry.VidText;
     PairPidText = entry.PidText;
     PairWireless = entry.Wired != 0;
-    PairCid = quint8(ConfigIni::instance()->value(QStringLiteral("Option"), QStringLiteral("CID")).toInt());
+    const QString cidText = ConfigIni::instance()->value(QStringLiteral("Option"), QStringLiteral("CID"));
+    PairCid = quint8(cidText.toInt());
+    PairCidText = cidText;
+    PairMidText = ConfigIni::instance()->value(QStringLiteral("Drive") + QString::number(qint64(entry.DriveIndex) + 1),
+                                               QStringLiteral("MID"));
 
     MatchUsbTimer->start(Timing::Scaled(Timing::PairingButtonPoll));
     // Decided now, not at the first poll: the dialog is shown next.
@@ -146,6 +159,7 @@ void Match::StartPairing()
     }
     qCDebug(lcDevice) << "Enter";
     PairingActive.store(true);
+    g_pairingTarget.set(PairingTarget{PairPath, PairCidText, PairMidText});
     MatchPairTimer->start(Timing::Scaled(Timing::PairingStatusPoll));
     MatchTimeoutTimer->start(Timing::Scaled(Timing::PairingTimeout));
     BindPairingService(PairPath, &Match::PairingCallback);
@@ -169,13 +183,18 @@ void Match::PairingCallback(const uint8_t* head, int headLength, const uint8_t* 
         PairResult.store(Failed);
         hub->EmitButtonEnable(0);
         break;
-    case PairStatusSucceeded:
+    case PairStatusSucceeded: {
         hub->EmitTimerStop();
         PairingActive.store(false);
         qCDebug(lcDevice) << "success";
+        // The paired mouse's version is recorded now: the choice page opens it without a
+        // second pairing, also when it never was on its cable.
+        const PairingTarget target = g_pairingTarget.get();
+        ReceiverMouseVersion(target.cidText, target.midText).RecordReported(target.path);
         PairResult.store(Succeeded);
         hub->EmitButtonEnable(1);
         break;
+    }
     default:
         return;
     }

@@ -73,6 +73,8 @@ private:
     bool ButtonEnabled = false;
     QByteArray PathAtStart;
     quint8 PairCid = 0;
+    QString PairCidText;
+    QString PairMidText;
     QByteArray PairPath;
     QString PairVidText;
     QString PairPidText;

@@ -7,6 +7,7 @@
 #include "core/timing.h"
 #include "device/devicediscovery.h"
 #include "device/firmwareimages.h"
+#include "device/receivermouseversion.h"
 #include "device/worker.h"
 #include "pages/settings/match.h"
 #include "pages/settings/updaterepair.h"
@@ -481,7 +482,9 @@ bool DialogChange::FirmwareCheckEndsClick(const DeviceAllInfo& device)
     const QString section = SectionOf(device);
     const QString cidText = config->value(QStringLiteral("Option"), QStringLiteral("CID"));
     const QString midText = config->value(section, QStringLiteral("MID"));
-    const QString mouseVersion = ReadMouseVer(cidText, midText);
+    // What the receiver tells of its mouse counts as recorded; the record serves while the
+    // mouse is out of reach. Without either, only a pairing brings the mouse.
+    const QString mouseVersion = ReceiverMouseVersion(cidText, midText).Known(device.Path);
     if (mouseVersion.isEmpty()) {
         OpenPairing(device);
         return true;
@@ -498,7 +501,10 @@ bool DialogChange::FirmwareCheckEndsClick(const DeviceAllInfo& device)
     const bool newReceiver =
         !stem.isEmpty() && ScanFirmwareImages(ReceiverFirmware, receiverVersion, stem, cid, mid, RepairImageList);
 
-    if (newMouse == newReceiver) {
+    // Both parts differ from their images: pair again, or update. Only the mouse: it is updated
+    // on its cable. Only the receiver, or neither: the device opens, where the receiver's update
+    // is offered.
+    if (newMouse && newReceiver) {
         RePair question(nullptr);
         Skin::MoveCenteredOver(&question, this);
         question.exec();

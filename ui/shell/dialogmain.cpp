@@ -11,6 +11,7 @@
 #include "device/devicediscovery.h"
 #include "device/firmwareimages.h"
 #include "device/mainpagehotplug.h"
+#include "device/receivermouseversion.h"
 #include "device/worker.h"
 #include "pages/settings/match.h"
 #include "pages/settings/updaterepair.h"
@@ -363,7 +364,7 @@ void DialogMain::SpaceOnChoicePage()
     ConfigIni* config = ConfigIni::instance();
     const QString cid = config->value(QStringLiteral("Option"), QStringLiteral("CID"));
     const QString mid = config->value(section, QStringLiteral("MID"));
-    const QString mouseVersion = ReadMouseVer(cid, mid);
+    const QString mouseVersion = ReceiverMouseVersion(cid, mid).Known(device.Path);
 
     bool pair = mouseVersion.isEmpty();
     if (!pair) {

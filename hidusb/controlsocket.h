@@ -1,0 +1,26 @@
+#ifndef HIDUSB_CONTROLSOCKET_H
+#define HIDUSB_CONTROLSOCKET_H
+
+// Where a running simulation takes plug and unplug commands by hand (the vexo-sim tool): a
+// Unix stream socket in the user's runtime folder. One command line per connection
+// ("plug <id>", "unplug <id>", "list"); the answer is text whose first word is "ok" or
+// "error", and the connection closes after it.
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace HidControl {
+
+inline std::string SocketPath()
+{
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && *runtime)
+        return std::string(runtime) + "/hidusb-sim.sock";
+    return "/tmp/hidusb-sim-" + std::to_string(::getuid()) + ".sock";
+}
+
+} // namespace HidControl
+
+#endif
