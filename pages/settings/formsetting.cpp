@@ -736,8 +736,8 @@ void FormSetting::StartFlash(int kind)
     }
     std::atomic<int>& state = mouse ? MouseUpdateState : ReceiverUpdateState;
     state.store(1);
-    const FirmwareUpgrade::Part part{kind, ReceiverType.load(), FirmwareCid.load(), FirmwareMid.load()};
-    if (MachineRoad->Start(image, part)) {
+    const FirmwareUpgrade::Target target{kind, ReceiverType.load(), FirmwareCid.load(), FirmwareMid.load()};
+    if (MachineRoad->Start(image, target)) {
         UpgradeStep = 2;
         return;
     }
@@ -760,7 +760,7 @@ void FormSetting::EndRoad(int kind)
         EndReceiverUpdate();
     }
     const int state = (mouse ? MouseUpdateState : ReceiverUpdateState).load();
-    // A part left waiting in boot mode stays repairable. After a success the part may still
+    // A target left waiting in boot mode stays repairable. After a success the target may still
     // be restarting off the bus; it waits for nothing.
     if (state != 2 && !UpgradeImageList.isEmpty())
         FirmwareUpgrade::KeepRecordIfWaiting(
@@ -800,7 +800,7 @@ void FormSetting::EndWithNothingToFlash(int kind)
     }
 }
 
-// Only a success of the part it names removes the failure record, never the end of a road.
+// Only a success of the target it names removes the failure record, never the end of a road.
 void FormSetting::EndReceiverUpdate()
 {
     DeviceWatchEnabled.store(1);
@@ -864,7 +864,7 @@ void FormSetting::WireMachineRoad()
         if (MouseUpdateState.load() == 1)
             hub->EmitProgress(split ? 50 + percent / 2 : percent, 0);
     };
-    MachineRoad->onSuccess = [this](const FirmwareUpgrade::Part&) {
+    MachineRoad->onSuccess = [this](const FirmwareUpgrade::Target&) {
         const QString text = FirmwareVersionText(MachineRoad->FlashedVersion());
         PostMsg* hub = PostMsg::instance();
         int flashing = 1;
@@ -887,7 +887,7 @@ void FormSetting::WireMachineRoad()
             hub->EmitLabelText(1, text);
         }
     };
-    MachineRoad->onFailure = [](const FirmwareUpgrade::Part&) {
+    MachineRoad->onFailure = [](const FirmwareUpgrade::Target&) {
         NewerMouseFirmware.store(false);
         NewerReceiverFirmware.store(false);
         int flashing = 1;

@@ -28,7 +28,7 @@ namespace {
 // The dialog's upgrade state, shared by every instance and the status callback.
 std::atomic<bool> RepairProgressActive{false};
 std::atomic<int> RepairStage{0};
-std::atomic<int> RepairFailedStage{0};   // -1: no failed part (automatic repair)
+std::atomic<int> RepairFailedStage{0};   // -1: no failed target (automatic repair)
 std::atomic<int> RepairImageCount{1};
 std::atomic<int> RepairReceiverType{0};
 std::atomic<int> RepairCid{0};
@@ -54,7 +54,7 @@ RepairShared& shared()
 std::atomic<bool> ReceiverIdRead{false};
 QByteArray ReceiverIdBytes;
 
-FirmwareUpgrade::Part partFor(int kind)
+FirmwareUpgrade::Target targetFor(int kind)
 {
     return {kind, RepairReceiverType.load(), RepairCid.load(), RepairMid.load()};
 }
@@ -113,7 +113,7 @@ void onProgress(int reported)
 
 FirmwareUpgrade* road();
 
-void onSuccess(const FirmwareUpgrade::Part&)
+void onSuccess(const FirmwareUpgrade::Target&)
 {
     QByteArray mouseImage;
     QString cidText, midText;
@@ -134,7 +134,7 @@ void onSuccess(const FirmwareUpgrade::Part&)
     }
     RepairStage.store(1);
     RepairProgressActive.store(false);
-    const FirmwareUpgrade::Part mouse = partFor(MouseFirmware);
+    const FirmwareUpgrade::Target mouse = targetFor(MouseFirmware);
     if (!mouseImage.isEmpty() && mousePresent(mouseImage)) {
         RepairImageList.set(mouseImage);
         if (road()->Start(mouseImage, mouse))
@@ -147,7 +147,7 @@ void onSuccess(const FirmwareUpgrade::Part&)
     endFailed(5);
 }
 
-void onFailure(const FirmwareUpgrade::Part&)
+void onFailure(const FirmwareUpgrade::Target&)
 {
     endFailed(6);
 }
@@ -172,7 +172,7 @@ QString receiverStemKey(const QString& receiverClass)
     return ok && QString::number(type) == receiverClass ? FirmwareStemKey(ReceiverFirmware, type) : QString();
 }
 
-// Devices waiting in boot mode for the image of one part (0 without an image).
+// Devices waiting in boot mode for the image of one target (0 without an image).
 int waitingFor(int kind, const QString& stem, int cid, int mid)
 {
     if (stem.isEmpty())
@@ -360,7 +360,7 @@ bool UpDateRepair::CheckUpgradeResume()
         std::lock_guard<std::mutex> lock(shared().mutex);
         shared().mouseStem = mouseStem;
     }
-    // A part waiting in boot mode for its image is connected, off the bus as it is. Asked
+    // A target waiting in boot mode for its image is connected, off the bus as it is. Asked
     // only when a listed device does not do.
     const QString receiverStem = RepairReceiverStem;
     auto mouseWaiting = [=] { return waitingFor(MouseFirmware, mouseStem, cid, mid) > 0; };
@@ -436,7 +436,7 @@ bool UpDateRepair::CheckUpgradeResume()
         const bool receiverFound =
             !RepairReceiverStem.isEmpty() && ScanFirmwareImages(ReceiverFirmware, none, RepairReceiverStem, cid, mid);
         RepairImageCount.store(mouseFound && receiverFound ? 2 : 1);
-        // The failed part is scanned last: its image heads the list.
+        // The failed target is scanned last: its image heads the list.
         none.clear();
         if (FailedKind == ReceiverFirmware) {
             RepairFailedStage.store(0);
@@ -511,7 +511,7 @@ void UpDateRepair::beginUpgrade(const QByteArray& receiverImage, const QByteArra
     RepairStage.store(receiverFirst ? 0 : 1);
     const QByteArray image = receiverFirst ? receiverImage : mouseImage;
     RepairImageList.set(image);
-    StartAllowed = road()->Start(image, partFor(receiverFirst ? ReceiverFirmware : MouseFirmware));
+    StartAllowed = road()->Start(image, targetFor(receiverFirst ? ReceiverFirmware : MouseFirmware));
     if (!StartAllowed)
         endFailed(6); // refused: a failure without log lines
 }
