@@ -20,11 +20,11 @@
 #include "ui/lang/keptexts.h"
 #include "ui/lang/langtext.h"
 #include "ui/lang/languagelist.h"
+#include "ui/widgets/ledmodegroup.h"
 #include "ui/widgets/skin.h"
 
 #include "hidusb/HIDUsb.h"
 
-#include <QButtonGroup>
 #include <QDesktopServices>
 #include <QDir>
 #include <QMouseEvent>
@@ -130,8 +130,8 @@ FormSetting::FormSetting(QWidget* parent)
     // Discovery asks whether the repair dialog is open before it has it check again.
     SetRepairDialogVisibleHook([] { return UpDateRepairDialog && UpDateRepairDialog->isVisible(); });
     UpdateWarningDialog = new UpDateWarning(nullptr);
-    LedModeGroup = new QButtonGroup(this);
-    LedModeGroup->setExclusive(true);
+    LedModes = new LedModeGroup(m_ui->ReUntil, m_ui->ReUntil_2, m_ui->ReUntil_3, this);
+    connect(LedModes, &QButtonGroup::idToggled, this, &FormSetting::LedModeToggled);
 
     ApplySkin();
 
@@ -151,9 +151,6 @@ FormSetting::FormSetting(QWidget* parent)
     SetLongRangeGroupVisible(false);
     SetLedGroupVisible(false);
     PlaceBottom(false);
-
-    for (QCheckBox* box : boxes)
-        LedModeGroup->addButton(box);
 
     LanguageList::Fill(m_ui->comboBox, CurrentLanguage);
     PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
@@ -400,19 +397,8 @@ void FormSetting::SlotRGBValue(DongleRGB* Rgb)
     if (!LedRowApplies())
         return;
     SetLedGroupVisible(true);
-    switch (Rgb ? Rgb->mode : 0) {
-    case 1:
-        m_ui->ReUntil->setChecked(true);
-        break;
-    case 2:
-        m_ui->ReUntil_2->setChecked(true);
-        break;
-    case 3:
-        m_ui->ReUntil_3->setChecked(true);
-        break;
-    default:
-        break;
-    }
+    if (Rgb)
+        LedModes->ShowMode(Rgb->mode);
     PlaceBottom(true);
 }
 
@@ -428,7 +414,7 @@ void FormSetting::on_checkBox_clicked(bool checked)
     StartAtLogin::Set(checked);
 }
 
-void FormSetting::LedModeToggled(quint8 mode, bool checked)
+void FormSetting::LedModeToggled(int mode, bool checked)
 {
     if (!UiSendsChanges.load())
         return;
@@ -439,23 +425,8 @@ void FormSetting::LedModeToggled(quint8 mode, bool checked)
     }
     if (!checked)
         return;
-    CurrentDongleRGB->mode = mode;
+    CurrentDongleRGB->mode = uint8_t(mode);
     UsbFinderC_Set4KDongleRGB(path.constData(), CurrentDongleRGB);
-}
-
-void FormSetting::on_ReUntil_toggled(bool checked)
-{
-    LedModeToggled(1, checked);
-}
-
-void FormSetting::on_ReUntil_2_toggled(bool checked)
-{
-    LedModeToggled(2, checked);
-}
-
-void FormSetting::on_ReUntil_3_toggled(bool checked)
-{
-    LedModeToggled(3, checked);
 }
 
 void FormSetting::on_checkBox_2_toggled(bool checked)
