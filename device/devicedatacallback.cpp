@@ -6,8 +6,8 @@
 #include "core/devicestate.h"
 #include "core/logcategories.h"
 #include "core/postmsg.h"
+#include "core/timing.h"
 #include "device/firmwareimages.h"
-#include "device/worker.h"
 
 #include "hidusb/HIDUsb.h"
 
@@ -20,7 +20,15 @@
 #include <functional>
 #include <mutex>
 
+std::atomic<int> ShowBatteryText{0};
+std::atomic<quint8> DeviceSettingsChanged{0};
+std::atomic<quint8> KeyParamCheckPending{0};
+std::atomic<quint8> DongleQuerySkip{0};
+QElapsedTimer StatusChangeTimer;
+
 namespace {
+
+std::mutex g_statusClockMutex;
 
 // Filled by the library's decoders; only the callback's thread uses them.
 uint8_t BatteryStatusBuffer[4];
@@ -256,6 +264,21 @@ void versionReport()
 }
 
 } // namespace
+
+bool StatusChangeReloadDue()
+{
+    std::lock_guard<std::mutex> lock(g_statusClockMutex);
+    if (StatusChangeTimer.isValid() && StatusChangeTimer.elapsed() <= Timing::Scaled(Timing::StatusChangeSpacing))
+        return false;
+    StatusChangeTimer.start();
+    return true;
+}
+
+void RestartStatusChangeClock()
+{
+    std::lock_guard<std::mutex> lock(g_statusClockMutex);
+    StatusChangeTimer.start();
+}
 
 void HandleDeviceStatusChange()
 {

@@ -1,7 +1,6 @@
 #include "device/devicediscovery.h"
 
 #include "core/postmsg.h"
-#include "device/screenclock.h"
 #include "platform/registrystore.h"
 
 #include "hidusb/HIDUsb.h"
@@ -17,6 +16,8 @@ Guarded<QStringList> Wireless2PidList;
 Guarded<QStringList> Wireless4PidList;
 Guarded<QStringList> Wireless8PidList;
 std::atomic<int> ConfigDeviceTotal{0};
+Guarded<QString> HidVendorId;
+Guarded<QStringList> HidProductIds;
 std::atomic<bool> RepairUpgradeRunning{false};
 
 namespace {

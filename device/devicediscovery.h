@@ -24,6 +24,10 @@ extern Guarded<QStringList> Wireless8PidList;
 // "Option"/"DeviceTotal" as read when the device choice page was built; the DriveIndex of
 // an unidentified device.
 extern std::atomic<int> ConfigDeviceTotal;
+// The vendor id and the product ids of the latest hot-plug run; the screen clock's device
+// search uses them.
+extern Guarded<QString> HidVendorId;
+extern Guarded<QStringList> HidProductIds;
 
 // The device choice page rebuilds its buttons through this hook.
 void SetRebuildDeviceListHook(std::function<void()> hook);

@@ -25,9 +25,9 @@ void putBackRecord(const QVariant& raw)
         RemoveUpdateFailInfo();
 }
 
-void writeRecord(const FirmwareUpgrade::Part& part)
+void writeRecord(const FirmwareUpgrade::Target& target)
 {
-    WriteUpdateFailInfo(part.kind, part.receiverType, part.cid, part.mid);
+    WriteUpdateFailInfo(target.kind, target.receiverType, target.cid, target.mid);
 }
 
 QStringList libraryLog()
@@ -50,17 +50,17 @@ FirmwareUpgrade::FirmwareUpgrade(StatusCallback status, QObject* parent)
 
 FirmwareUpgrade::~FirmwareUpgrade() = default;
 
-bool FirmwareUpgrade::Start(const FirmwareImage& image, const Part& part)
+bool FirmwareUpgrade::Start(const FirmwareImage& image, const Target& target)
 {
     if (image.size() < int(sizeof(FirmwareDescriptor)))
         return false;
     const QVariant before = rawRecord();
     UpdateFailRecord record;
-    if (!ReadUpdateFailInfo(&record) || record.kind == part.kind)
-        writeRecord(part);
+    if (!ReadUpdateFailInfo(&record) || record.kind == target.kind)
+        writeRecord(target);
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_part = part;
+        m_target = target;
         m_image = image;
     }
     // Set before the call: the result may be reported before it returns.
@@ -117,31 +117,31 @@ void FirmwareUpgrade::checkSilence()
 
 void FirmwareUpgrade::finish(bool success)
 {
-    Part part;
+    Target target;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        part = m_part;
+        target = m_target;
     }
     if (success) {
         UpdateFailRecord record;
-        if (ReadUpdateFailInfo(&record) && record.kind == part.kind)
+        if (ReadUpdateFailInfo(&record) && record.kind == target.kind)
             RemoveUpdateFailInfo();
         if (onSuccess)
-            onSuccess(part);
+            onSuccess(target);
     } else {
-        writeRecord(part);
+        writeRecord(target);
         AppendUpgradeLog(libraryLog());
         if (onFailure)
-            onFailure(part);
+            onFailure(target);
     }
 }
 
-void FirmwareUpgrade::KeepRecordIfWaiting(const FirmwareImage& image, const Part& part)
+void FirmwareUpgrade::KeepRecordIfWaiting(const FirmwareImage& image, const Target& target)
 {
     if (ReadUpdateFailInfo(nullptr))
         return;
     if (BootDeviceCount(image) > 0)
-        writeRecord(part);
+        writeRecord(target);
 }
 
 int FirmwareUpgrade::BootDeviceCount(const FirmwareImage& image)

@@ -3,9 +3,9 @@
 
 // One road that flashes firmware through the HID library (the repair dialog's, the settings
 // page's machine's). It keeps what both roads share:
-// - the "UpdateFailInfo" record: written just before each start for the part about to be
-//   flashed unless it already names the other part; put back when the start is refused;
-//   removed only by a success of the part it names; written for the part that fails;
+// - the "UpdateFailInfo" record: written just before each start for the target about to be
+//   flashed unless it already names the other target; put back when the start is refused;
+//   removed only by a success of the target it names; written for the target that fails;
 // - the library's eight log lines appended on every failed flash (time-out and unplug too);
 // - the report time-out: no report for Timing::UpgradeReportTimeout since the start or the
 //   last report counts as a failure report;
@@ -31,8 +31,8 @@ class FirmwareUpgrade : public QObject
 public:
     using StatusCallback = void (*)(const uint8_t* report);
 
-    // The four numbers of a record: the part flashed and the device it belongs to.
-    struct Part {
+    // The four numbers of a record: the target flashed and the device it belongs to.
+    struct Target {
         int kind = 0;          // FirmwareKind
         int receiverType = 0;  // receiver class 1, 2, 4, 8 (0: none)
         int cid = 0;
@@ -44,21 +44,21 @@ public:
 
     // Set before the first start; not changed while a flash runs.
     std::function<void(int percent)> onProgress;
-    std::function<void(const Part& part)> onSuccess;   // after the record rule
-    std::function<void(const Part& part)> onFailure;   // after the record and the log lines
+    std::function<void(const Target& target)> onSuccess;   // after the record rule
+    std::function<void(const Target& target)> onFailure;   // after the record and the log lines
 
     // Flashes a copy of image (kept until its result). False when the library refused: the
     // record is then as it was and no handler runs. A result may arrive before this returns.
-    bool Start(const FirmwareImage& image, const Part& part);
+    bool Start(const FirmwareImage& image, const Target& target);
     // Reads one status report ([7, 1, percent] progress, [7, 2, 1] success, [7, 2, x] failure).
     void HandleReport(const uint8_t* report);
     bool Running() const { return m_running.load(); }
     // The version the last started image carries (its header was checked by Start).
     quint32 FlashedVersion() const;
 
-    // A road ending while part waits in boot mode for image leaves a record of that part
+    // A road ending while target waits in boot mode for image leaves a record of that target
     // (when there is none yet).
-    static void KeepRecordIfWaiting(const FirmwareImage& image, const Part& part);
+    static void KeepRecordIfWaiting(const FirmwareImage& image, const Target& target);
     // Devices waiting in boot mode for image; 0 for no image (the library never sees an empty one).
     static int BootDeviceCount(const FirmwareImage& image);
 
@@ -70,8 +70,8 @@ private:
     QTimer m_watch;
     std::atomic<bool> m_running{false};
     std::atomic<long long> m_lastReport{0};
-    mutable std::mutex m_mutex; // guards m_part and m_image; never held across a call out
-    Part m_part;
+    mutable std::mutex m_mutex; // guards m_target and m_image; never held across a call out
+    Target m_target;
     FirmwareImage m_image;
 };
 

@@ -1,7 +1,5 @@
 #include "device/screenclock.h"
 
-#include "device/devicediscovery.h"
-
 #include "hidusb/HIDUsb.h"
 
 #include <QDate>
@@ -9,8 +7,6 @@
 
 #include <cstring>
 
-Guarded<QString> HidVendorId;
-Guarded<QStringList> HidProductIds;
 Guarded<QStringList> FoundHidPaths;
 
 namespace {

@@ -6,6 +6,7 @@
 // the opened device. Nothing in the program starts it.
 
 #include "core/devicestate.h"
+#include "device/devicediscovery.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -14,9 +15,6 @@
 
 #include <optional>
 
-// Filled by the device choice page's hot-plug notice, read by FindScreenDevices.
-extern Guarded<QString> HidVendorId;
-extern Guarded<QStringList> HidProductIds;
 // The screen devices' paths as FindScreenDevices found them last.
 extern Guarded<QStringList> FoundHidPaths;
 
@@ -32,7 +30,8 @@ quint8 ScreenCommandChecksum(const QByteArray& packet);
 // A reply repeats bytes 0 to 6 of the command and carries its own valid checksum.
 bool ScreenReplyValid(const QByteArray& command, const QByteArray& reply);
 
-// Rebuilds FoundHidPaths from the configured ids; returns the number of paths.
+// Rebuilds FoundHidPaths from the configured ids (HidVendorId, HidProductIds); returns the
+// number of paths.
 int FindScreenDevices();
 // The same as the library's hot-plug callback.
 void ScreenDevicesHotplugCallback();

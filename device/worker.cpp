@@ -17,14 +17,8 @@
 #include <QtDebug>
 
 QTimer* WorkerPollTimer = nullptr;
-QElapsedTimer StatusChangeTimer;
-std::atomic<int> ShowBatteryText{0};
-std::atomic<quint8> DeviceSettingsChanged{0};
-std::atomic<quint8> KeyParamCheckPending{0};
-std::atomic<quint8> DongleQuerySkip{0};
 
 namespace {
-std::mutex g_statusClockMutex;
 // Requests for a pass, counted; a pass serves the requests made before it began. A request
 // made while a pass runs is served by another pass when that one ends (a running thread
 // ignores start(), and the ending pass would clear the pending flag).
@@ -76,15 +70,6 @@ void StopDeviceService()
     ServiceBinding.set(0);
 }
 
-bool StatusChangeReloadDue()
-{
-    std::lock_guard<std::mutex> lock(g_statusClockMutex);
-    if (StatusChangeTimer.isValid() && StatusChangeTimer.elapsed() <= Timing::Scaled(Timing::StatusChangeSpacing))
-        return false;
-    StatusChangeTimer.start();
-    return true;
-}
-
 void CancelWorkerRun()
 {
     DeviceReloadPending.store(0);
@@ -107,10 +92,7 @@ Worker::Worker(QObject*)
     : QThread(nullptr)
 {
     DeviceReloadPending.store(1);
-    {
-        std::lock_guard<std::mutex> lock(g_statusClockMutex);
-        StatusChangeTimer.start();
-    }
+    RestartStatusChangeClock();
     CurrentDevicePath.set(PlaceholderDevicePath());
     DeviceOnline.store(0);
     WorkerPollTimer = new QTimer(this);

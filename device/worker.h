@@ -6,7 +6,6 @@
 #include "hidusb/HIDUsb.h"
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QString>
 #include <QThread>
 
@@ -39,17 +38,8 @@ private:
     QByteArray OpenedPath;
 };
 
-// The worker's presence timer and the clock that spaces out device-reported reloads.
+// The worker's presence timer.
 extern QTimer* WorkerPollTimer;
-extern QElapsedTimer StatusChangeTimer;
-extern std::atomic<int> ShowBatteryText;
-extern std::atomic<quint8> DeviceSettingsChanged;
-extern std::atomic<quint8> KeyParamCheckPending;
-extern std::atomic<quint8> DongleQuerySkip;
-
-// True (and the clock restarted) when more than the spacing passed since the last reload
-// that the device asked for.
-bool StatusChangeReloadDue();
 // Binds the library's device service to a path with DeviceDataCallback and remembers the
 // path and the binding, in one step against the device-data callback.
 void BindDeviceService(const QByteArray& path);

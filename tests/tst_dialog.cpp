@@ -1,6 +1,7 @@
 #include "core/deviceinfocache.h"
 #include "core/devicestate.h"
 #include "core/postmsg.h"
+#include "device/devicedatacallback.h"
 #include "device/worker.h"
 #include "helpers/devicelinkfixture.h"
 #include "helpers/hubrecorder.h"

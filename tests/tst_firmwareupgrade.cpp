@@ -26,7 +26,7 @@ void forward(const uint8_t* report)
 }
 
 // The default scenario's mouse on its cable.
-const FirmwareUpgrade::Part MousePart{210, 1, 36, 1};
+const FirmwareUpgrade::Target MouseTarget{210, 1, 36, 1};
 
 FirmwareImage mouseImage()
 {
@@ -72,7 +72,7 @@ private slots:
     void outcome_data();
     void outcome();
     void reportWithoutAFlashChangesNothing();
-    void recordKeptForAPartWaitingInBootMode();
+    void recordKeptForATargetWaitingInBootMode();
 
 private:
     std::unique_ptr<TestEnv::TempHome> m_home;
@@ -121,8 +121,8 @@ void TestFirmwareUpgrade::init()
         m_recordAtFailure.clear();
     }
     m_road->onProgress = [this](int percent) { note(QStringLiteral("p%1").arg(percent)); };
-    m_road->onSuccess = [this](const FirmwareUpgrade::Part&) { note(QStringLiteral("ok")); };
-    m_road->onFailure = [this](const FirmwareUpgrade::Part&) { note(QStringLiteral("failed"), true); };
+    m_road->onSuccess = [this](const FirmwareUpgrade::Target&) { note(QStringLiteral("ok")); };
+    m_road->onFailure = [this](const FirmwareUpgrade::Target&) { note(QStringLiteral("failed"), true); };
 }
 
 void TestFirmwareUpgrade::cleanup()
@@ -148,11 +148,11 @@ void TestFirmwareUpgrade::outcome_data()
     const int refuse = int(HidSim::FlashOutcome::Refuse);
     const int silence = int(HidSim::FlashOutcome::Silence);
     QTest::newRow("success, no record") << ok << 0 << "" << true << "ok" << "" << 0;
-    QTest::newRow("success removes its own part's record") << ok << 0 << "210,4,36,1" << true << "ok" << "" << 0;
-    QTest::newRow("success keeps the other part's record")
+    QTest::newRow("success removes its own target's record") << ok << 0 << "210,4,36,1" << true << "ok" << "" << 0;
+    QTest::newRow("success keeps the other target's record")
         << ok << 0 << "211,4,36,1" << true << "ok" << "211,4,36,1" << 0;
     QTest::newRow("failure at 40 %") << fail << 40 << "" << true << "failed" << "210,1,36,1" << 8;
-    QTest::newRow("failure over the other part's record")
+    QTest::newRow("failure over the other target's record")
         << fail << 40 << "211,4,36,1" << true << "failed" << "210,1,36,1" << 8;
     QTest::newRow("unplugged at 30 %") << pull << 30 << "" << true << "failed" << "210,1,36,1" << 8;
     QTest::newRow("refused puts the record back") << refuse << 0 << "211,1,7,9" << false << "" << "211,1,7,9" << 0;
@@ -179,9 +179,9 @@ void TestFirmwareUpgrade::outcome()
     HidSim::SetCosts(costs);
     HidSim::ScriptFlash(HidSim::FlashOutcome(outcome), percent);
     HidSim::HoldDelivery({7, 1, std::string()});
-    QCOMPARE(m_road->Start(mouseImage(), MousePart), started);
+    QCOMPARE(m_road->Start(mouseImage(), MouseTarget), started);
     if (started && HidSim::FlashOutcome(outcome) != HidSim::FlashOutcome::Silence) {
-        // Written just before the start, unless it names the other part.
+        // Written just before the start, unless it names the other target.
         QVERIFY(HidSim::WaitUntilHeld());
         QCOMPARE(record(), before.startsWith(QLatin1String("211")) ? before : QStringLiteral("210,1,36,1"));
         QVERIFY(m_road->Running());
@@ -218,27 +218,27 @@ void TestFirmwareUpgrade::reportWithoutAFlashChangesNothing()
     // A late result after a time-out is ignored too.
     TestEnv::TimeScale fast(0.001);
     HidSim::ScriptFlash(HidSim::FlashOutcome::Silence);
-    QVERIFY(m_road->Start(mouseImage(), MousePart));
+    QVERIFY(m_road->Start(mouseImage(), MouseTarget));
     QTRY_COMPARE(seen(), QStringList{QStringLiteral("failed")});
     m_road->HandleReport(success);
     QCOMPARE(seen(), QStringList{QStringLiteral("failed")});
     QCOMPARE(record(), QStringLiteral("210,1,36,1"));
 }
 
-void TestFirmwareUpgrade::recordKeptForAPartWaitingInBootMode()
+void TestFirmwareUpgrade::recordKeptForATargetWaitingInBootMode()
 {
     const FirmwareImage image = mouseImage();
     QCOMPARE(FirmwareUpgrade::BootDeviceCount(FirmwareImage()), 0);
     QCOMPARE(HidSim::CallCount("UsbUpgradeC_FindBootDevices"), 0); // no empty image reaches the library
-    FirmwareUpgrade::KeepRecordIfWaiting(image, MousePart);
+    FirmwareUpgrade::KeepRecordIfWaiting(image, MouseTarget);
     QCOMPARE(record(), QString());
     QVERIFY(HidSim::SetBootMode("drive1-mouse", true));
     QCOMPARE(FirmwareUpgrade::BootDeviceCount(image), 1);
     setRecord(QStringLiteral("211,4,36,2"));
-    FirmwareUpgrade::KeepRecordIfWaiting(image, MousePart);
+    FirmwareUpgrade::KeepRecordIfWaiting(image, MouseTarget);
     QCOMPARE(record(), QStringLiteral("211,4,36,2")); // an existing record stays
     setRecord(QString());
-    FirmwareUpgrade::KeepRecordIfWaiting(image, MousePart);
+    FirmwareUpgrade::KeepRecordIfWaiting(image, MouseTarget);
     QCOMPARE(record(), QStringLiteral("210,1,36,1"));
 }
 

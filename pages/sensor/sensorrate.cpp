@@ -29,11 +29,11 @@ const std::array<std::array<bool, 3>, SensorRate::ModeCount> SensorRate::RateBut
 
 SensorRate::SensorRate(QWidget* parent)
     : QFrame(parent)
-    , ui(new Ui::SensorRate)
+    , m_ui(new Ui::SensorRate)
 {
     // Before the form: its children are then styled once, as they are made.
     Skin::DropFrameBorder(this);
-    ui->setupUi(this);
+    m_ui->setupUi(this);
     ImageFolder = Skin::Folder(QStringLiteral("Sensor"));
     RateGroup = new QButtonGroup(this);
     RateGroup->setExclusive(true);
@@ -42,21 +42,19 @@ SensorRate::SensorRate(QWidget* parent)
     ApplySkin();
 }
 
-SensorRate::~SensorRate()
-{
-    delete ui;
-}
+SensorRate::~SensorRate() = default;
 
 QToolButton* SensorRate::RateButton(int index) const
 {
-    QToolButton* const buttons[RateCount] = {ui->Button125HZ,  ui->Button250HZ,  ui->Button500HZ, ui->Button1000HZ,
-                                             ui->Button2000HZ, ui->Button4000HZ, ui->Button8000HZ};
+    QToolButton* const buttons[RateCount] = {m_ui->Button125HZ,  m_ui->Button250HZ,  m_ui->Button500HZ,
+                                             m_ui->Button1000HZ, m_ui->Button2000HZ, m_ui->Button4000HZ,
+                                             m_ui->Button8000HZ};
     return buttons[index];
 }
 
 void SensorRate::ApplySkin()
 {
-    ui->label->setStyleSheet(Skin::LabelStyle(Skin::OptionColor(QStringLiteral("LabelColor"))));
+    m_ui->label->setStyleSheet(Skin::LabelStyle(Skin::OptionColor(QStringLiteral("LabelColor"))));
     const QString rgb = Skin::OptionColor(QStringLiteral("ButtonColor"));
     const QString color = Skin::ColorDeclaration(rgb);
     const QString style = QStringLiteral("QToolButton{border:0px;padding-left:0px;") + color
@@ -85,7 +83,7 @@ void SensorRate::ShowRateButtons(int mode)
 
 void SensorRate::SetRateTitleText(const QString& text)
 {
-    ui->label->setText(text);
+    m_ui->label->setText(text);
 }
 
 void SensorRate::SendRate(int index, bool checked)

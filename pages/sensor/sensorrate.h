@@ -3,6 +3,7 @@
 
 #include <QFrame>
 #include <QString>
+#include <QScopedPointer>
 
 #include <array>
 
@@ -57,7 +58,7 @@ private:
     void SendRate(int index, bool checked);
     QToolButton* RateButton(int index) const;
 
-    Ui::SensorRate* ui;
+    const QScopedPointer<Ui::SensorRate> m_ui;
     QString ImageFolder;
     QButtonGroup* RateGroup;
 };

@@ -20,11 +20,11 @@
 #include "ui/lang/keptexts.h"
 #include "ui/lang/langtext.h"
 #include "ui/lang/languagelist.h"
+#include "ui/widgets/ledmodegroup.h"
 #include "ui/widgets/skin.h"
 
 #include "hidusb/HIDUsb.h"
 
-#include <QButtonGroup>
 #include <QDesktopServices>
 #include <QDir>
 #include <QMouseEvent>
@@ -130,8 +130,8 @@ FormSetting::FormSetting(QWidget* parent)
     // Discovery asks whether the repair dialog is open before it has it check again.
     SetRepairDialogVisibleHook([] { return UpDateRepairDialog && UpDateRepairDialog->isVisible(); });
     UpdateWarningDialog = new UpDateWarning(nullptr);
-    LedModeGroup = new QButtonGroup(this);
-    LedModeGroup->setExclusive(true);
+    LedModes = new LedModeGroup(m_ui->ReUntil, m_ui->ReUntil_2, m_ui->ReUntil_3, this);
+    connect(LedModes, &QButtonGroup::idToggled, this, &FormSetting::LedModeToggled);
 
     ApplySkin();
 
@@ -151,9 +151,6 @@ FormSetting::FormSetting(QWidget* parent)
     SetLongRangeGroupVisible(false);
     SetLedGroupVisible(false);
     PlaceBottom(false);
-
-    for (QCheckBox* box : boxes)
-        LedModeGroup->addButton(box);
 
     LanguageList::Fill(m_ui->comboBox, CurrentLanguage);
     PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
@@ -400,19 +397,8 @@ void FormSetting::SlotRGBValue(DongleRGB* Rgb)
     if (!LedRowApplies())
         return;
     SetLedGroupVisible(true);
-    switch (Rgb ? Rgb->mode : 0) {
-    case 1:
-        m_ui->ReUntil->setChecked(true);
-        break;
-    case 2:
-        m_ui->ReUntil_2->setChecked(true);
-        break;
-    case 3:
-        m_ui->ReUntil_3->setChecked(true);
-        break;
-    default:
-        break;
-    }
+    if (Rgb)
+        LedModes->ShowMode(Rgb->mode);
     PlaceBottom(true);
 }
 
@@ -428,7 +414,7 @@ void FormSetting::on_checkBox_clicked(bool checked)
     StartAtLogin::Set(checked);
 }
 
-void FormSetting::LedModeToggled(quint8 mode, bool checked)
+void FormSetting::LedModeToggled(int mode, bool checked)
 {
     if (!UiSendsChanges.load())
         return;
@@ -439,23 +425,8 @@ void FormSetting::LedModeToggled(quint8 mode, bool checked)
     }
     if (!checked)
         return;
-    CurrentDongleRGB->mode = mode;
+    CurrentDongleRGB->mode = uint8_t(mode);
     UsbFinderC_Set4KDongleRGB(path.constData(), CurrentDongleRGB);
-}
-
-void FormSetting::on_ReUntil_toggled(bool checked)
-{
-    LedModeToggled(1, checked);
-}
-
-void FormSetting::on_ReUntil_2_toggled(bool checked)
-{
-    LedModeToggled(2, checked);
-}
-
-void FormSetting::on_ReUntil_3_toggled(bool checked)
-{
-    LedModeToggled(3, checked);
 }
 
 void FormSetting::on_checkBox_2_toggled(bool checked)
@@ -736,8 +707,8 @@ void FormSetting::StartFlash(int kind)
     }
     std::atomic<int>& state = mouse ? MouseUpdateState : ReceiverUpdateState;
     state.store(1);
-    const FirmwareUpgrade::Part part{kind, ReceiverType.load(), FirmwareCid.load(), FirmwareMid.load()};
-    if (MachineRoad->Start(image, part)) {
+    const FirmwareUpgrade::Target target{kind, ReceiverType.load(), FirmwareCid.load(), FirmwareMid.load()};
+    if (MachineRoad->Start(image, target)) {
         UpgradeStep = 2;
         return;
     }
@@ -760,7 +731,7 @@ void FormSetting::EndRoad(int kind)
         EndReceiverUpdate();
     }
     const int state = (mouse ? MouseUpdateState : ReceiverUpdateState).load();
-    // A part left waiting in boot mode stays repairable. After a success the part may still
+    // A target left waiting in boot mode stays repairable. After a success the target may still
     // be restarting off the bus; it waits for nothing.
     if (state != 2 && !UpgradeImageList.isEmpty())
         FirmwareUpgrade::KeepRecordIfWaiting(
@@ -800,7 +771,7 @@ void FormSetting::EndWithNothingToFlash(int kind)
     }
 }
 
-// Only a success of the part it names removes the failure record, never the end of a road.
+// Only a success of the target it names removes the failure record, never the end of a road.
 void FormSetting::EndReceiverUpdate()
 {
     DeviceWatchEnabled.store(1);
@@ -864,7 +835,7 @@ void FormSetting::WireMachineRoad()
         if (MouseUpdateState.load() == 1)
             hub->EmitProgress(split ? 50 + percent / 2 : percent, 0);
     };
-    MachineRoad->onSuccess = [this](const FirmwareUpgrade::Part&) {
+    MachineRoad->onSuccess = [this](const FirmwareUpgrade::Target&) {
         const QString text = FirmwareVersionText(MachineRoad->FlashedVersion());
         PostMsg* hub = PostMsg::instance();
         int flashing = 1;
@@ -887,7 +858,7 @@ void FormSetting::WireMachineRoad()
             hub->EmitLabelText(1, text);
         }
     };
-    MachineRoad->onFailure = [](const FirmwareUpgrade::Part&) {
+    MachineRoad->onFailure = [](const FirmwareUpgrade::Target&) {
         NewerMouseFirmware.store(false);
         NewerReceiverFirmware.store(false);
         int flashing = 1;

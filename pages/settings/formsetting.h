@@ -16,7 +16,7 @@
 #include <mutex>
 
 
-class QButtonGroup;
+class LedModeGroup;
 class QMouseEvent;
 class FirmwareUpgrade;
 class QTimer;
@@ -78,9 +78,6 @@ private slots:
     void SlotContinue(int index);
     void on_checkBox_clicked(bool checked);
     void on_checkBox_2_toggled(bool checked);
-    void on_ReUntil_toggled(bool checked);
-    void on_ReUntil_2_toggled(bool checked);
-    void on_ReUntil_3_toggled(bool checked);
     void on_checkBox_2_clicked(bool checked);
     void on_Receive_2_clicked();
     void on_Start();
@@ -102,7 +99,7 @@ private:
     void PlaceBottom(bool ledShown);
     // The full read's rules shared by SlotForm and SlotFormB.
     void ApplyFormRules(bool showLongRange);
-    void LedModeToggled(quint8 mode, bool checked);
+    void LedModeToggled(int mode, bool checked);
     void ApplySkin();
 
     // Firmware upgrade machine: one step of the road of kind per timer tick.
@@ -152,7 +149,7 @@ private:
     QString MultiMouseText;
     UpDateWarning* UpdateWarningDialog = nullptr;
     QPoint VersionLabelOrigin;
-    QButtonGroup* LedModeGroup = nullptr;
+    LedModeGroup* LedModes = nullptr;
     QString ButtonColorText;
     // Built with the page and never shown by it; it follows the receiver's LED mode itself. The
     // page's other dormant dialogs (pictures, light mode) have no effect and are not built.

@@ -3,11 +3,10 @@
 #include "core/devicestate.h"
 #include "core/postmsg.h"
 #include "ui/lang/langtext.h"
+#include "ui/widgets/ledmodegroup.h"
 #include "ui/widgets/skin.h"
 
 #include "ui_ledinfo.h"
-
-#include <QButtonGroup>
 
 LedInfo::LedInfo(QWidget* parent)
     : QDialog(parent)
@@ -28,11 +27,7 @@ LedInfo::LedInfo(QWidget* parent)
         edit->setStyleSheet(Skin::TransparentTextEditStyle(edit->objectName(), label));
     m_ui->CloseButton->setStyleSheet(Skin::CloseButtonStyle(SkinFolder));
 
-    ModeGroup = new QButtonGroup(this);
-    ModeGroup->setExclusive(true);
-    ModeGroup->addButton(m_ui->ReUntil);
-    ModeGroup->addButton(m_ui->ReUntil_2);
-    ModeGroup->addButton(m_ui->ReUntil_3);
+    ModeGroup = new LedModeGroup(m_ui->ReUntil, m_ui->ReUntil_2, m_ui->ReUntil_3, this);
     PostMsg::Connect(SIGNAL(SigRGBValue(DongleRGB*)), this, SLOT(SlotRGBValue(DongleRGB*)));
 }
 
@@ -46,21 +41,8 @@ void LedInfo::SlotRGBValue(DongleRGB* Rgb)
                                                       m_ui->ReUntil_2, m_ui->ReUntil_3, m_ui->textEdit_2,
                                                       m_ui->textEdit_3, m_ui->textEdit_4})
         w->setVisible(true);
-    if (!Rgb)
-        return;
-    switch (Rgb->mode) {
-    case 1:
-        m_ui->ReUntil->setChecked(true);
-        break;
-    case 2:
-        m_ui->ReUntil_2->setChecked(true);
-        break;
-    case 3:
-        m_ui->ReUntil_3->setChecked(true);
-        break;
-    default:
-        break;
-    }
+    if (Rgb)
+        ModeGroup->ShowMode(Rgb->mode);
 }
 
 void LedInfo::SlotAllLanguage(int index)

@@ -7,7 +7,7 @@
 #include <QString>
 #include <QScopedPointer>
 
-class QButtonGroup;
+class LedModeGroup;
 
 namespace Ui {
 class LedInfo;
@@ -32,7 +32,7 @@ private slots:
 private:
     const QScopedPointer<Ui::LedInfo> m_ui;
     QString SkinFolder;
-    QButtonGroup* ModeGroup;
+    LedModeGroup* ModeGroup;
 };
 
 #endif

@@ -18,8 +18,12 @@
 #include <QCoreApplication>
 #include <QKeySequence>
 
+#include <algorithm>
 #include <atomic>
+#include <iterator>
 #include <mutex>
+#include <optional>
+#include <utility>
 
 UpDateRepair* UpDateRepairDialog = nullptr;
 
@@ -28,7 +32,7 @@ namespace {
 // The dialog's upgrade state, shared by every instance and the status callback.
 std::atomic<bool> RepairProgressActive{false};
 std::atomic<int> RepairStage{0};
-std::atomic<int> RepairFailedStage{0};   // -1: no failed part (automatic repair)
+std::atomic<int> RepairFailedStage{0};   // -1: no failed target (automatic repair)
 std::atomic<int> RepairImageCount{1};
 std::atomic<int> RepairReceiverType{0};
 std::atomic<int> RepairCid{0};
@@ -54,7 +58,7 @@ RepairShared& shared()
 std::atomic<bool> ReceiverIdRead{false};
 QByteArray ReceiverIdBytes;
 
-FirmwareUpgrade::Part partFor(int kind)
+FirmwareUpgrade::Target targetFor(int kind)
 {
     return {kind, RepairReceiverType.load(), RepairCid.load(), RepairMid.load()};
 }
@@ -113,7 +117,7 @@ void onProgress(int reported)
 
 FirmwareUpgrade* road();
 
-void onSuccess(const FirmwareUpgrade::Part&)
+void onSuccess(const FirmwareUpgrade::Target&)
 {
     QByteArray mouseImage;
     QString cidText, midText;
@@ -134,7 +138,7 @@ void onSuccess(const FirmwareUpgrade::Part&)
     }
     RepairStage.store(1);
     RepairProgressActive.store(false);
-    const FirmwareUpgrade::Part mouse = partFor(MouseFirmware);
+    const FirmwareUpgrade::Target mouse = targetFor(MouseFirmware);
     if (!mouseImage.isEmpty() && mousePresent(mouseImage)) {
         RepairImageList.set(mouseImage);
         if (road()->Start(mouseImage, mouse))
@@ -147,7 +151,7 @@ void onSuccess(const FirmwareUpgrade::Part&)
     endFailed(5);
 }
 
-void onFailure(const FirmwareUpgrade::Part&)
+void onFailure(const FirmwareUpgrade::Target&)
 {
     endFailed(6);
 }
@@ -172,7 +176,16 @@ QString receiverStemKey(const QString& receiverClass)
     return ok && QString::number(type) == receiverClass ? FirmwareStemKey(ReceiverFirmware, type) : QString();
 }
 
-// Devices waiting in boot mode for the image of one part (0 without an image).
+// What a view does to one widget: an empty field leaves the widget as it is.
+struct WidgetLook {
+    std::optional<bool> shown;
+    std::optional<bool> enabled;
+};
+constexpr std::optional<bool> Keep{std::nullopt};
+constexpr std::optional<bool> Yes{true};
+constexpr std::optional<bool> No{false};
+
+// Devices waiting in boot mode for the image of one target (0 without an image).
 int waitingFor(int kind, const QString& stem, int cid, int mid)
 {
     if (stem.isEmpty())
@@ -237,63 +250,79 @@ void UpDateRepair::setShortcuts()
     m_ui->NewHong->setShortcut(QKeySequence(Qt::Key_Escape));
 }
 
+void UpDateRepair::showLook(Look look)
+{
+    using Text = QString UpDateRepair::*;
+    // Per look: the view it enters (none: the view stays), the texts of the message, the
+    // action and the cancel button (none: the text stays), and each widget's state.
+    struct Row {
+        Look look;
+        std::optional<View> view;
+        Text messageText, actionText, cancelText;
+        WidgetLook message, action, cancel, close, bar;
+    };
+    static const Row rows[] = {
+        {Look::Start, View::Start, nullptr, &UpDateRepair::UpgradeText, &UpDateRepair::CancelText,
+         {Yes, Keep}, {Yes, Keep}, {Yes, Keep}, {Yes, Keep}, {No, Keep}},
+        {Look::Prompt, View::Prompt, &UpDateRepair::ReadyUpdateText, &UpDateRepair::UpgradeText,
+         &UpDateRepair::CancelText, {Yes, Keep}, {Yes, Keep}, {Yes, Yes}, {Yes, Yes}, {No, Keep}},
+        {Look::Notice, View::Notice, nullptr, &UpDateRepair::ConfirmText, nullptr,
+         {Yes, Keep}, {Yes, Keep}, {Yes, Yes}, {Yes, Yes}, {No, Keep}},
+        {Look::Running, View::Running, &UpDateRepair::UpdateNotMoveText, nullptr, nullptr,
+         {Yes, Keep}, {No, Keep}, {No, No}, {Yes, No}, {Yes, Keep}},
+        {Look::AutoRepairEnded, View::Ended, nullptr, &UpDateRepair::ConfirmText, nullptr,
+         {Keep, Keep}, {Keep, Keep}, {Yes, Keep}, {Keep, Keep}, {Keep, Keep}},
+        {Look::Ended, View::Ended, nullptr, &UpDateRepair::ConfirmText, nullptr,
+         {Yes, Keep}, {Yes, Keep}, {Yes, Yes}, {Keep, Yes}, {Keep, Keep}},
+        {Look::EndedWithoutConfirm, View::Ended, nullptr, nullptr, nullptr,
+         {Yes, Keep}, {Keep, Keep}, {Yes, Yes}, {Keep, Yes}, {Keep, Keep}},
+        {Look::CancelAndBarHidden, std::nullopt, nullptr, nullptr, nullptr,
+         {Keep, Keep}, {Keep, Keep}, {No, Keep}, {Keep, Keep}, {No, Keep}},
+    };
+    const Row* row = std::find_if(std::begin(rows), std::end(rows), [look](const Row& r) { return r.look == look; });
+    if (row->view)
+        m_view = *row->view;
+    if (row->messageText)
+        m_ui->ToolText_2->setText(this->*row->messageText);
+    if (row->actionText)
+        m_ui->NewHong_2->setText(this->*row->actionText);
+    if (row->cancelText)
+        m_ui->NewHong->setText(this->*row->cancelText);
+    const std::pair<QWidget*, WidgetLook> widgets[] = {{m_ui->ToolText_2, row->message},
+                                                       {m_ui->NewHong_2, row->action},
+                                                       {m_ui->NewHong, row->cancel},
+                                                       {m_ui->CloseButton, row->close},
+                                                       {m_ui->progressBar_2, row->bar}};
+    for (const auto& [widget, state] : widgets) {
+        if (state.shown)
+            widget->setVisible(*state.shown);
+        if (state.enabled)
+            widget->setEnabled(*state.enabled);
+    }
+    // Setting a caption drops a button's shortcut.
+    setShortcuts();
+}
+
 void UpDateRepair::ResetRepairView()
 {
-    m_view = View::Start;
     m_ui->ToolText_2->setText(QString());
-    m_ui->ToolText_2->show();
-    m_ui->NewHong_2->setText(UpgradeText);
-    m_ui->NewHong_2->show();
-    m_ui->NewHong->setText(CancelText);
-    m_ui->NewHong->show();
-    m_ui->CloseButton->show();
     m_ui->progressBar_2->setValue(0);
-    m_ui->progressBar_2->hide();
-    setShortcuts();
+    showLook(Look::Start);
 }
 
 void UpDateRepair::ShowResumePrompt()
 {
-    m_view = View::Prompt;
-    m_ui->ToolText_2->setText(ReadyUpdateText);
-    m_ui->ToolText_2->show();
-    m_ui->NewHong_2->setText(UpgradeText);
-    m_ui->NewHong_2->show();
-    m_ui->NewHong->setText(CancelText);
-    m_ui->NewHong->show();
-    m_ui->NewHong->setEnabled(true);
-    m_ui->CloseButton->show();
-    m_ui->CloseButton->setEnabled(true);
-    m_ui->progressBar_2->hide();
-    setShortcuts();
+    showLook(Look::Prompt);
 }
 
 void UpDateRepair::ShowRepairNotice()
 {
-    m_view = View::Notice;
-    m_ui->ToolText_2->show();
-    m_ui->NewHong_2->setText(ConfirmText);
-    m_ui->NewHong_2->show();
-    m_ui->NewHong->show();
-    m_ui->NewHong->setEnabled(true);
-    m_ui->CloseButton->show();
-    m_ui->CloseButton->setEnabled(true);
-    m_ui->progressBar_2->hide();
-    setShortcuts();
+    showLook(Look::Notice);
 }
 
 void UpDateRepair::ShowUpgradeRunning()
 {
-    m_view = View::Running;
-    m_ui->ToolText_2->setText(UpdateNotMoveText);
-    m_ui->ToolText_2->show();
-    m_ui->NewHong_2->hide();
-    m_ui->NewHong->hide();
-    m_ui->NewHong->setEnabled(false);
-    m_ui->CloseButton->show();
-    m_ui->CloseButton->setEnabled(false);
-    m_ui->progressBar_2->show();
-    setShortcuts();
+    showLook(Look::Running);
 }
 
 void UpDateRepair::SetRepairText(const QString& text)
@@ -360,7 +389,7 @@ bool UpDateRepair::CheckUpgradeResume()
         std::lock_guard<std::mutex> lock(shared().mutex);
         shared().mouseStem = mouseStem;
     }
-    // A part waiting in boot mode for its image is connected, off the bus as it is. Asked
+    // A target waiting in boot mode for its image is connected, off the bus as it is. Asked
     // only when a listed device does not do.
     const QString receiverStem = RepairReceiverStem;
     auto mouseWaiting = [=] { return waitingFor(MouseFirmware, mouseStem, cid, mid) > 0; };
@@ -436,7 +465,7 @@ bool UpDateRepair::CheckUpgradeResume()
         const bool receiverFound =
             !RepairReceiverStem.isEmpty() && ScanFirmwareImages(ReceiverFirmware, none, RepairReceiverStem, cid, mid);
         RepairImageCount.store(mouseFound && receiverFound ? 2 : 1);
-        // The failed part is scanned last: its image heads the list.
+        // The failed target is scanned last: its image heads the list.
         none.clear();
         if (FailedKind == ReceiverFirmware) {
             RepairFailedStage.store(0);
@@ -511,7 +540,7 @@ void UpDateRepair::beginUpgrade(const QByteArray& receiverImage, const QByteArra
     RepairStage.store(receiverFirst ? 0 : 1);
     const QByteArray image = receiverFirst ? receiverImage : mouseImage;
     RepairImageList.set(image);
-    StartAllowed = road()->Start(image, partFor(receiverFirst ? ReceiverFirmware : MouseFirmware));
+    StartAllowed = road()->Start(image, targetFor(receiverFirst ? ReceiverFirmware : MouseFirmware));
     if (!StartAllowed)
         endFailed(6); // refused: a failure without log lines
 }
@@ -594,8 +623,7 @@ void UpDateRepair::ResendDongleIdToMice()
 
 void UpDateRepair::HideCancelAndProgress()
 {
-    m_ui->NewHong->hide();
-    m_ui->progressBar_2->hide();
+    showLook(Look::CancelAndBarHidden);
 }
 
 void UpDateRepair::reject()
@@ -632,11 +660,8 @@ void UpDateRepair::on_NewHong_clicked()
 
 void UpDateRepair::SlotAutoRepair(int index)
 {
-    m_view = View::Ended;
     m_ui->ToolText_2->setText(index == 0 ? UpDateSuccessText : UpDateFailText);
-    m_ui->NewHong_2->setText(ConfirmText);
-    setShortcuts();
-    m_ui->NewHong->show();
+    showLook(Look::AutoRepairEnded);
 }
 
 void UpDateRepair::SlotAutoRepairProgress(int index)
@@ -667,29 +692,17 @@ void UpDateRepair::SlotAllLanguage(int index)
 
 void UpDateRepair::SlotProgress(int schedue, int Discrib)
 {
-    auto ended = [this](bool confirmShown) {
-        m_view = View::Ended;
-        if (confirmShown) {
-            m_ui->NewHong_2->setText(ConfirmText);
-            m_ui->NewHong_2->show();
-        }
-        m_ui->NewHong->show();
-        m_ui->CloseButton->setEnabled(true);
-        m_ui->NewHong->setEnabled(true);
-    };
     switch (Discrib) {
     case 0:
         m_ui->progressBar_2->setValue(schedue);
         break;
     case 1:
-        ended(true);
+        showLook(Look::Ended);
         m_ui->ToolText_2->setText(UpDateFailText);
-        m_ui->ToolText_2->show();
         break;
     case 2:
-        ended(true);
+        showLook(Look::Ended);
         m_ui->ToolText_2->setText(UpDateSuccessText);
-        m_ui->ToolText_2->show();
         m_ui->progressBar_2->setValue(100);
         break;
     case 3:
@@ -700,15 +713,13 @@ void UpDateRepair::SlotProgress(int schedue, int Discrib)
         m_ui->progressBar_2->setValue(0);
         break;
     case 5:
-        ended(true);
+        showLook(Look::Ended);
         m_ui->ToolText_2->setText(UpDateFailText);
-        m_ui->ToolText_2->show();
         m_ui->progressBar_2->setValue(50);
         break;
     case 6:
-        ended(false);
+        showLook(Look::EndedWithoutConfirm);
         m_ui->ToolText_2->setText(UpDateFailText);
-        m_ui->ToolText_2->show();
         break;
     default:
         break;

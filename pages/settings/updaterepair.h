@@ -64,7 +64,12 @@ private slots:
 
 private:
     enum class View { Start, Prompt, Notice, Running, Ended };
+    // What the view setters make of the dialog's widgets; the table is in showLook.
+    enum class Look {
+        Start, Prompt, Notice, Running, AutoRepairEnded, Ended, EndedWithoutConfirm, CancelAndBarHidden
+    };
 
+    void showLook(Look look);
     bool notice(const QString& text);
     void setShortcuts();
     bool flashing() const;

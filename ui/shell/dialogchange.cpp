@@ -294,6 +294,7 @@ void DialogChange::RebuildDeviceList()
     for (mytoolButtonEnter* button : DeviceButtonList) {
         UpdateDeviceButtonState(IndexOfButton(button));
         connect(button, &QAbstractButton::clicked, this, &DialogChange::slotButtonClicked);
+        connect(button, &mytoolButtonEnter::SigPointerEntered, this, &DialogChange::UpdateDeviceButtonState);
     }
 }
 

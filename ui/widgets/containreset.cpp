@@ -10,24 +10,21 @@
 
 ContainReset::ContainReset(QWidget* parent)
     : QDialog(parent)
-    , ui(new Ui::ContainReset)
+    , m_ui(new Ui::ContainReset)
 {
-    ui->setupUi(this);
+    m_ui->setupUi(this);
     ImageFolder = Skin::WarningDialogFolder();
-    OkCancelBody::SetUp(this, ui->ContainResetA, ui->label, ui->CloseButton, ui->OK, ui->Cancel);
+    OkCancelBody::SetUp(this, m_ui->ContainResetA, m_ui->label, m_ui->CloseButton, m_ui->OK, m_ui->Cancel);
     PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
     SlotAllLanguage(CurrentLanguage);
-    ui->OK->setShortcut(QKeySequence(Qt::Key_Return));
+    m_ui->OK->setShortcut(QKeySequence(Qt::Key_Return));
 }
 
-ContainReset::~ContainReset()
-{
-    delete ui;
-}
+ContainReset::~ContainReset() = default;
 
 void ContainReset::SetMessage(const QString& text)
 {
-    ui->label->setText(text);
+    m_ui->label->setText(text);
 }
 
 void ContainReset::on_CloseButton_clicked()
@@ -47,7 +44,7 @@ void ContainReset::on_Cancel_clicked()
 
 void ContainReset::SlotAllLanguage(int index)
 {
-    ui->label->setText(LangText(LangTable::ContainResetTexts, index, 0));
-    SetTextKeepingShortcut(ui->OK, LangText(LangTable::DialogChangeTexts, index, 4));
-    ui->Cancel->setText(LangText(LangTable::QuestionTexts, index, 3));
+    m_ui->label->setText(LangText(LangTable::ContainResetTexts, index, 0));
+    SetTextKeepingShortcut(m_ui->OK, LangText(LangTable::DialogChangeTexts, index, 4));
+    m_ui->Cancel->setText(LangText(LangTable::QuestionTexts, index, 3));
 }

@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QScopedPointer>
 
 namespace Ui {
 class ContainReset;
@@ -29,7 +30,7 @@ private slots:
     void SlotAllLanguage(int index);
 
 private:
-    Ui::ContainReset* ui;
+    const QScopedPointer<Ui::ContainReset> m_ui;
     QString ImageFolder;
 };
 

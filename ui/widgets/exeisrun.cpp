@@ -27,30 +27,27 @@ const NoticeKey PleaseStop{"PleaseStop", 3, "Please stop recording first."};
 
 ExeIsRun::ExeIsRun(QWidget* parent)
     : QDialog(parent)
-    , ui(new Ui::ExeIsRun)
+    , m_ui(new Ui::ExeIsRun)
 {
-    ui->setupUi(this);
+    m_ui->setupUi(this);
     PostMsg::Connect(SIGNAL(SigChangeLanguage(int)), this, SLOT(SlotChangeLanguage(int)));
     ImageFolder = Skin::WarningDialogFolder();
-    Skin::ApplyNoticeSkin(this, ImageFolder, ui->DeleteConfirmA, ui->label, ui->CloseButton);
-    Skin::ApplyConfirmButton(ui->NewHong, ImageFolder);
+    Skin::ApplyNoticeSkin(this, ImageFolder, m_ui->DeleteConfirmA, m_ui->label, m_ui->CloseButton);
+    Skin::ApplyConfirmButton(m_ui->NewHong, ImageFolder);
     // A missing or non-numeric value reads as English.
     SlotChangeLanguage(MacroIni::instance()->value(QStringLiteral("Language"), QStringLiteral("Language")).toInt());
 }
 
-ExeIsRun::~ExeIsRun()
-{
-    delete ui;
-}
+ExeIsRun::~ExeIsRun() = default;
 
 void ExeIsRun::ShowSecondText()
 {
-    ui->label->setText(SecondText);
+    m_ui->label->setText(SecondText);
 }
 
 void ExeIsRun::ShowPleaseStopText()
 {
-    ui->label->setText(PleaseStopText);
+    m_ui->label->setText(PleaseStopText);
 }
 
 void ExeIsRun::on_NewHong_clicked()
@@ -74,8 +71,8 @@ void ExeIsRun::SlotChangeLanguage(int index)
             found = LangText(LangTable::EXEIsRunTexts, index, key.position);
         return found.isEmpty() ? QString::fromLatin1(key.english) : found;
     };
-    ui->label->setText(text(Message));
-    ui->NewHong->setText(text(Confirm));
+    m_ui->label->setText(text(Message));
+    m_ui->NewHong->setText(text(Confirm));
     SecondText = text(Second);
     PleaseStopText = text(PleaseStop);
 }

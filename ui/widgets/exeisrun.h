@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QScopedPointer>
 
 namespace Ui {
 class ExeIsRun;
@@ -28,7 +29,7 @@ private slots:
     void SlotChangeLanguage(int index);
 
 private:
-    Ui::ExeIsRun* ui;
+    const QScopedPointer<Ui::ExeIsRun> m_ui;
     QString ImageFolder;
     QString SecondText;
     QString PleaseStopText;

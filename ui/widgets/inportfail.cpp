@@ -9,20 +9,17 @@
 
 InportFail::InportFail(QWidget* parent)
     : QDialog(parent)
-    , ui(new Ui::InportFail)
+    , m_ui(new Ui::InportFail)
 {
-    ui->setupUi(this);
+    m_ui->setupUi(this);
     ImageFolder = Skin::WarningDialogFolder();
-    Skin::ApplyNoticeSkin(this, ImageFolder, ui->InportFailA, ui->label, ui->CloseButton);
-    Skin::ApplyConfirmButton(ui->NewHong, ImageFolder);
+    Skin::ApplyNoticeSkin(this, ImageFolder, m_ui->InportFailA, m_ui->label, m_ui->CloseButton);
+    Skin::ApplyConfirmButton(m_ui->NewHong, ImageFolder);
     PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
     SlotAllLanguage(CurrentLanguage);
 }
 
-InportFail::~InportFail()
-{
-    delete ui;
-}
+InportFail::~InportFail() = default;
 
 void InportFail::ShowUnreadableText()
 {
@@ -53,6 +50,6 @@ void InportFail::SlotAllLanguage(int index)
     const int result = int(ImportCheckResult);
     const int message = m_message >= 0 ? m_message : result >= 1 && result <= 3 ? result - 1 : -1;
     if (message >= 0)
-        ui->label->setText(LangText(LangTable::InportFailTexts, index, message));
-    ui->NewHong->setText(LangText(LangTable::QuestionTexts, index, 2));
+        m_ui->label->setText(LangText(LangTable::InportFailTexts, index, message));
+    m_ui->NewHong->setText(LangText(LangTable::QuestionTexts, index, 2));
 }

@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QScopedPointer>
 
 namespace Ui {
 class InportFail;
@@ -30,7 +31,7 @@ private slots:
     void on_CloseButton_clicked();
 
 private:
-    Ui::InportFail* ui;
+    const QScopedPointer<Ui::InportFail> m_ui;
     QString ImageFolder;
     // The message asked for (a position of InportFailTexts), or -1 for the check's result.
     int m_message = -1;

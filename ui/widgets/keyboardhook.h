@@ -7,20 +7,19 @@
 // owner has its own instance; installing or removing one leaves the others alone. The keys
 // come from the application-wide keyboard source (keyboardsource.h). GUI thread.
 
+#include "ui/widgets/keysink.h"
+
 #include <QtGlobal>
 
 #include <functional>
 
 using KeyboardHookCallback = std::function<void(int keyCode, bool downOrUp, bool aotu)>;
 
-class KeyboardHook
+class KeyboardHook : public KeySink
 {
 public:
-    // The Windows key messages a report stands for.
-    enum Message : int { KeyDown = 0x0100, KeyUp = 0x0101, SysKeyDown = 0x0104, SysKeyUp = 0x0105 };
-
     explicit KeyboardHook(bool tracksSystemKeys);
-    ~KeyboardHook();
+    ~KeyboardHook() override;
     KeyboardHook(const KeyboardHook&) = delete;
     KeyboardHook& operator=(const KeyboardHook&) = delete;
 
@@ -35,7 +34,7 @@ public:
     // the callback. The keyboard source calls it for installed instances; tests call it
     // directly. timeMs is the event's time on a monotonic millisecond clock; owners read it
     // through EventTime() during the callback.
-    void Deliver(int virtualKey, int message, quint32 timeMs);
+    void Deliver(int virtualKey, int message, quint32 timeMs) override;
     // The time of the event being reported (valid during the callback).
     quint32 EventTime() const;
 

@@ -1,7 +1,6 @@
 #include "ui/widgets/keyboardsource.h"
 
 #include "core/timing.h"
-#include "ui/widgets/keyboardhook.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -243,7 +242,7 @@ KeyboardSource* KeyboardSource::Instance()
     return source;
 }
 
-void KeyboardSource::Register(KeyboardHook* hook)
+void KeyboardSource::Register(KeySink* hook)
 {
     if (!hook || m_hooks.contains(hook))
         return;
@@ -257,7 +256,7 @@ void KeyboardSource::Register(KeyboardHook* hook)
     }
 }
 
-void KeyboardSource::Unregister(KeyboardHook* hook)
+void KeyboardSource::Unregister(KeySink* hook)
 {
     m_hooks.removeAll(hook);
     if (m_heldRelease)
@@ -268,9 +267,9 @@ void KeyboardSource::Unregister(KeyboardHook* hook)
     }
 }
 
-bool KeyboardSource::IsRegistered(const KeyboardHook* hook) const
+bool KeyboardSource::IsRegistered(const KeySink* hook) const
 {
-    return m_hooks.contains(const_cast<KeyboardHook*>(hook));
+    return m_hooks.contains(const_cast<KeySink*>(hook));
 }
 
 bool KeyboardSource::IsFiltering() const
@@ -317,8 +316,8 @@ int KeyboardSource::Message(const QKeyEvent& event, int virtualKey)
     const bool altHeld = (event.modifiers() & Qt::AltModifier) && !isAlt;
     const bool system = virtualKey == Vk::F10 || ((isAlt || altHeld) && !ctrlHeld);
     if (system)
-        return press ? KeyboardHook::SysKeyDown : KeyboardHook::SysKeyUp;
-    return press ? KeyboardHook::KeyDown : KeyboardHook::KeyUp;
+        return press ? KeySink::SysKeyDown : KeySink::SysKeyUp;
+    return press ? KeySink::KeyDown : KeySink::KeyUp;
 }
 
 quint32 KeyboardSource::EventTimeMs(const QKeyEvent& event)
@@ -395,12 +394,12 @@ void KeyboardSource::DeliverHeldRelease()
     Deliver(held.hooks, held.virtualKey, held.message, held.time);
 }
 
-void KeyboardSource::Deliver(const QVector<KeyboardHook*>& hooks, int virtualKey, int message, quint32 time)
+void KeyboardSource::Deliver(const QVector<KeySink*>& hooks, int virtualKey, int message, quint32 time)
 {
     // A callback may install, uninstall or destroy hooks, or run a modal loop that dispatches
     // further keys: walk a copy and skip the hooks that left meanwhile.
-    const QVector<KeyboardHook*> copy = hooks;
-    for (KeyboardHook* hook : copy) {
+    const QVector<KeySink*> copy = hooks;
+    for (KeySink* hook : copy) {
         if (m_hooks.contains(hook))
             hook->Deliver(virtualKey, message, time);
     }

@@ -1,10 +1,10 @@
 #ifndef KEYBOARDSOURCE_H
 #define KEYBOARDSOURCE_H
 
-// The application-wide key source behind KeyboardHook: while any hook is installed, one event
-// filter on the application object turns each key event that reaches a window of this program
-// into a Windows virtual key and a key message and hands it to every installed hook, in the
-// order they were installed. Keys are never consumed. GUI thread.
+// The application-wide key source behind the keyboard hooks: while any hook (a KeySink) is
+// registered, one event filter on the application object turns each key event that reaches a
+// window of this program into a Windows virtual key and a key message and hands it to every
+// registered hook, in the order they were registered. Keys are never consumed. GUI thread.
 //
 // Each key event is taken once, where its receiver is the QWindow: Qt passes an ignored key
 // event on from the focus widget to each of its parents, so a filter on widgets would see it
@@ -17,6 +17,8 @@
 // on as a repeat); anything else delivers it first, to the hooks that were installed when it
 // happened and still are.
 
+#include "ui/widgets/keysink.h"
+
 #include <QHash>
 #include <QObject>
 #include <QPointer>
@@ -25,7 +27,6 @@
 #include <functional>
 #include <optional>
 
-class KeyboardHook;
 class QKeyEvent;
 
 class KeyboardSource : public QObject
@@ -37,9 +38,9 @@ public:
 
     // A hook installed twice is registered once. The filter is on the application object
     // exactly while at least one hook is registered.
-    void Register(KeyboardHook* hook);
-    void Unregister(KeyboardHook* hook);
-    bool IsRegistered(const KeyboardHook* hook) const;
+    void Register(KeySink* hook);
+    void Unregister(KeySink* hook);
+    bool IsRegistered(const KeySink* hook) const;
     bool IsFiltering() const;
 
     // Whether keys are reported now: by default while the application is the active one.
@@ -48,7 +49,7 @@ public:
 
     // The Windows virtual key of a key event; 0 for a key that has none.
     static int VirtualKey(const QKeyEvent& event);
-    // KeyboardHook::KeyDown/KeyUp, or SysKeyDown/SysKeyUp for Alt, for keys pressed while Alt
+    // KeySink::KeyDown/KeyUp, or SysKeyDown/SysKeyUp for Alt, for keys pressed while Alt
     // is held without Ctrl, and for F10.
     static int Message(const QKeyEvent& event, int virtualKey);
     // The event's time in milliseconds (the window system's clock); an event without one takes
@@ -65,7 +66,7 @@ private:
         quint32 time = 0;
         int virtualKey = 0;
         int message = 0;
-        QVector<KeyboardHook*> hooks;
+        QVector<KeySink*> hooks;
         quint64 serial = 0;
     };
 
@@ -73,10 +74,10 @@ private:
     void Take(const QKeyEvent& event);
     void Dispatch(const QKeyEvent& event);
     void DeliverHeldRelease();
-    void Deliver(const QVector<KeyboardHook*>& hooks, int virtualKey, int message, quint32 time);
+    void Deliver(const QVector<KeySink*>& hooks, int virtualKey, int message, quint32 time);
     bool IsActive() const;
 
-    QVector<KeyboardHook*> m_hooks;
+    QVector<KeySink*> m_hooks;
     std::optional<HeldRelease> m_heldRelease;
     quint64 m_heldSerial = 0;
     // The virtual key each held physical key (X keycode) was pressed as: its release reports

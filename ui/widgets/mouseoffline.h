@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QScopedPointer>
 
 #include <atomic>
 
@@ -29,7 +30,7 @@ private slots:
     void SlotAllLanguage(int index);
 
 private:
-    Ui::MouseOffLine* ui;
+    const QScopedPointer<Ui::MouseOffLine> m_ui;
     QString ImageFolder;
 };
 

@@ -8,11 +8,11 @@
 
 QuestiondialogB::QuestiondialogB(QWidget* parent)
     : QDialog(parent)
-    , ui(new Ui::QuestiondialogB)
+    , m_ui(new Ui::QuestiondialogB)
 {
-    ui->setupUi(this);
+    m_ui->setupUi(this);
     ImageFolder = Skin::WarningDialogFolder();
-    Skin::ApplyNoticeSkin(this, ImageFolder, ui->QuestionB, ui->label, ui->CloseButton);
+    Skin::ApplyNoticeSkin(this, ImageFolder, m_ui->QuestionB, m_ui->label, m_ui->CloseButton);
     setFixedSize(width(), height());
     // The frame is 10 px shorter than the window: the window carries the background too, so
     // no bare strip shows below it.
@@ -21,10 +21,7 @@ QuestiondialogB::QuestiondialogB(QWidget* parent)
     SlotAllLanguage(CurrentLanguage);
 }
 
-QuestiondialogB::~QuestiondialogB()
-{
-    delete ui;
-}
+QuestiondialogB::~QuestiondialogB() = default;
 
 void QuestiondialogB::on_CloseButton_clicked()
 {
@@ -33,5 +30,5 @@ void QuestiondialogB::on_CloseButton_clicked()
 
 void QuestiondialogB::SlotAllLanguage(int index)
 {
-    ui->label->setText(LangText(LangTable::QuestionBTexts, index, 0));
+    m_ui->label->setText(LangText(LangTable::QuestionBTexts, index, 0));
 }

@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QScopedPointer>
 
 namespace Ui {
 class QuestiondialogB;
@@ -21,7 +22,7 @@ private slots:
     void SlotAllLanguage(int index);
 
 private:
-    Ui::QuestiondialogB* ui;
+    const QScopedPointer<Ui::QuestiondialogB> m_ui;
     QString ImageFolder;
 };
 

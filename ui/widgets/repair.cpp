@@ -9,19 +9,16 @@
 
 RePair::RePair(QWidget* parent)
     : QDialog(parent)
-    , ui(new Ui::RePair)
+    , m_ui(new Ui::RePair)
 {
-    ui->setupUi(this);
+    m_ui->setupUi(this);
     ImageFolder = Skin::WarningDialogFolder();
-    OkCancelBody::SetUp(this, ui->RePairA, ui->label, ui->CloseButton, ui->OK, ui->Cancel);
+    OkCancelBody::SetUp(this, m_ui->RePairA, m_ui->label, m_ui->CloseButton, m_ui->OK, m_ui->Cancel);
     PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
     SlotAllLanguage(CurrentLanguage);
 }
 
-RePair::~RePair()
-{
-    delete ui;
-}
+RePair::~RePair() = default;
 
 void RePair::on_CloseButton_clicked()
 {
@@ -40,7 +37,7 @@ void RePair::on_Cancel_clicked()
 
 void RePair::SlotAllLanguage(int index)
 {
-    ui->label->setText(LangText(LangTable::RePairTexts, index, 0));
-    ui->OK->setText(LangText(LangTable::QuestionTexts, index, 2));
-    ui->Cancel->setText(LangText(LangTable::QuestionTexts, index, 3));
+    m_ui->label->setText(LangText(LangTable::RePairTexts, index, 0));
+    m_ui->OK->setText(LangText(LangTable::QuestionTexts, index, 2));
+    m_ui->Cancel->setText(LangText(LangTable::QuestionTexts, index, 3));
 }

@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QScopedPointer>
 
 namespace Ui {
 class RePair;
@@ -26,7 +27,7 @@ private slots:
     void SlotAllLanguage(int index);
 
 private:
-    Ui::RePair* ui;
+    const QScopedPointer<Ui::RePair> m_ui;
     QString ImageFolder;
 };
 

@@ -38,22 +38,19 @@ void showRecordOnPages(const FlashDataMap& record)
 
 UpDataParam::UpDataParam(QWidget* parent)
     : QDialog(parent)
-    , ui(new Ui::UpDataParam)
+    , m_ui(new Ui::UpDataParam)
 {
-    ui->setupUi(this);
+    m_ui->setupUi(this);
     UpdateTimer = new QTimer(this);
     UpdateTimer->setSingleShot(true);
     ImageFolder = Skin::WarningDialogFolder();
-    Skin::ApplyNoticeSkin(this, ImageFolder, ui->UpDataParamA, ui->label, nullptr);
+    Skin::ApplyNoticeSkin(this, ImageFolder, m_ui->UpDataParamA, m_ui->label, nullptr);
     connect(UpdateTimer, &QTimer::timeout, this, &UpDataParam::onTimeupDestroy);
     PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
     SlotAllLanguage(CurrentLanguage);
 }
 
-UpDataParam::~UpDataParam()
-{
-    delete ui;
-}
+UpDataParam::~UpDataParam() = default;
 
 void UpDataParam::StartTimer()
 {
@@ -68,7 +65,7 @@ void UpDataParam::StartForReadPass(int index)
 
 void UpDataParam::SlotAllLanguage(int index)
 {
-    ui->label->setText(LangText(LangTable::UpDataParamTexts, index, ImportRunning.load() == 1 ? 1 : 0));
+    m_ui->label->setText(LangText(LangTable::UpDataParamTexts, index, ImportRunning.load() == 1 ? 1 : 0));
 }
 
 bool UpDataParam::WaitAllLoaded(bool clearWhenLoaded)

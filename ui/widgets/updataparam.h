@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QScopedPointer>
 
 class QTimer;
 
@@ -46,7 +47,7 @@ private:
     void ShowCachedRecord();
     void FinishRead();
 
-    Ui::UpDataParam* ui;
+    const QScopedPointer<Ui::UpDataParam> m_ui;
     QTimer* UpdateTimer;
     QString ImageFolder;
 };
