@@ -2,6 +2,7 @@
 #define INIFILE_H
 
 #include <QHash>
+#include <QMap>
 #include <QMutex>
 #include <QSettings>
 #include <QString>
@@ -21,7 +22,8 @@ public:
     bool contains(const QString& key);
     // Every key ("group/key") with its value, from one reading of the file.
     QHash<QString, QVariant> values();
-    // Writes and syncs at once.
+    // Writes at once, the whole file replaced through one save (one sync); nothing when the
+    // file already holds it.
     void setValue(const QString& key, const QVariant& value);
     void remove(const QString& key);
 
@@ -36,6 +38,10 @@ public:
 private:
     QSettings* settingsLocked();
     void syncWriteLocked(QSettings* s);
+    // Replaces the file with these values. False, nothing written, when a value is not text
+    // or another writer's lock file is there (QSettings' own write handles both), or when
+    // the save failed.
+    bool replaceLocked(const QMap<QString, QVariant>& values);
 
     std::function<QString()> m_pathOf;
     QMutex m_mutex;

@@ -486,6 +486,8 @@ void UsbServer_Exit(void)
         ++e.generation;
         DropAnswersLocked();
     }
+    // The program's last call when it closes: nothing it changed is left unwritten.
+    FlushState();
     LogCall("UsbServer_Exit", "");
 }
 

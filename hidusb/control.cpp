@@ -35,6 +35,7 @@ void Reset(Start start)
 {
     CloseControlChannel();
     StopThreads(true, 10000);
+    ClearStateFileWrites();
     {
         std::lock_guard<std::mutex> lock(E().mu);
         ClearLocked();
@@ -64,6 +65,8 @@ bool LoadScenarioText(const std::string& json, std::string* error)
     HidScenario::Scenario s;
     if (!HidScenario::Parse(json, &s, error))
         return false;
+    // The state it loads includes every change made so far.
+    FlushState();
     Locked l;
     LoadScenarioLocked(s, true);
     return true;
@@ -99,6 +102,16 @@ void SetPersistence(bool on)
     }
     if (on)
         SaveLocked();
+}
+
+void Flush()
+{
+    FlushState();
+}
+
+int StateFileWrites()
+{
+    return HidEngine::StateFileWrites();
 }
 
 void Shutdown()

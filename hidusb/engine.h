@@ -5,7 +5,8 @@
 // first use and never destroyed (callers may hold paths and arrays for the whole run).
 //
 // Locking: Engine::mu guards everything below it; logMu guards the call log; internMu the
-// path strings. No lock is held while a callback of the program runs, and no call waits
+// path strings; the state file's saver has locks of its own, taken after Engine::mu, never
+// before it. No lock is held while a callback of the program runs, and no call waits
 // for a callback: unbinding bumps a generation number and answers of an older generation
 // are dropped. A test's hold (HidSim::HoldDelivery) waits on a mutex of its own, never
 // with Engine::mu held.
@@ -201,7 +202,18 @@ void NoticeLocked();
 // receiver they came through) the binding no longer reaches are dropped now, so that they
 // are not delivered if it comes back before they were due; then a hot-plug notice.
 void PresenceChangedLocked();
+// The state file. A change only takes a copy of what the devices keep; the saver thread
+// writes the latest copy a moment later, so a burst of changes makes one write and no caller
+// waits for the disk. The file is replaced whole (a temporary file beside it, synced, renamed
+// over it): a process killed at any moment leaves the last state written or the one before.
 void SaveLocked();
+// Writes the copy still waiting, on the calling thread, once a write in progress ended: on
+// return the file holds every change made before the call. Not with Engine::mu held.
+void FlushState();
+// FlushState, and the saver thread ends (the next change starts it again).
+void StopSaver(int timeoutMs);
+int StateFileWrites();
+void ClearStateFileWrites();
 bool DecodeActiveLocked(const Device& d, int profile, void* record);
 // Bumps the device's settings serial when the active profile's image changed.
 bool StoreRecordLocked(Device& d, int profile, const void* record, int* reportsChanged);

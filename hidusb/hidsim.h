@@ -77,6 +77,13 @@ bool LoadScenarioFile(const std::string& path, std::string* error = nullptr);
 bool LoadScenarioText(const std::string& json, std::string* error = nullptr);
 std::string StateFilePath();
 void SetPersistence(bool on);
+// A change reaches the state file a moment later, written by a thread of the library's own
+// (changes close together as one write). Flush writes it now: on return the file holds every
+// change made before the call. UsbServer_Exit, Shutdown, Reset and the end of the process
+// flush too.
+void Flush();
+// How often the state file was replaced since the last Reset.
+int StateFileWrites();
 // Stops the library's threads (waits for them; on the application's thread it keeps
 // processing events meanwhile so that a callback blocked on it can finish). The next
 // call that needs a thread starts it again.
@@ -188,6 +195,9 @@ void ScriptBadScreenReplies(int n);
 // calls that function, on entry, before the call looks at any device. With command and
 // subCommand both -1 a call outside every callback stops too. "ProtocolDataUpdate:half-way":
 // a record write stops when half its reports went out, before the device keeps it.
+// "StateFile:half-written" (command and subCommand -1): the thread that writes the state
+// file stops with half of the new file written, before it replaces the old one; Flush and
+// UsbServer_Exit wait for it meanwhile.
 // A held thread holds no lock of the library: every call works meanwhile. A report held
 // before its callback is still handed to the callback it was taken for, even after a
 // rebind meanwhile (its report binding is then the old one).

@@ -3,13 +3,10 @@
 #include "hidusb/flashdatamap.h"
 
 #include <QByteArray>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include <cmath>
 #include <cstring>
@@ -383,7 +380,7 @@ bool LoadState(const std::string& path, std::map<std::string, DeviceState>* out)
     return true;
 }
 
-bool SaveState(const std::string& path, const std::map<std::string, DeviceState>& states)
+std::string StateText(const std::map<std::string, DeviceState>& states)
 {
     QJsonObject devices;
     for (const auto& entry : states) {
@@ -416,13 +413,7 @@ bool SaveState(const std::string& path, const std::map<std::string, DeviceState>
     QJsonObject root;
     root.insert(QStringLiteral("format"), 1);
     root.insert(QStringLiteral("devices"), devices);
-    const QString file = QString::fromStdString(path);
-    QDir().mkpath(QFileInfo(file).absolutePath());
-    QSaveFile f(file);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    f.write(QJsonDocument(root).toJson(QJsonDocument::Compact));
-    return f.commit();
+    return QJsonDocument(root).toJson(QJsonDocument::Compact).toStdString();
 }
 
 } // namespace HidScenario

@@ -59,7 +59,8 @@ struct DeviceState
 };
 
 bool LoadState(const std::string& path, std::map<std::string, DeviceState>* out);
-bool SaveState(const std::string& path, const std::map<std::string, DeviceState>& states);
+// The state file's text (JSON) for the states.
+std::string StateText(const std::map<std::string, DeviceState>& states);
 
 } // namespace HidScenario
 

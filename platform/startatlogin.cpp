@@ -69,12 +69,17 @@ bool StartAtLogin::Set(bool on)
         return !QFileInfo::exists(file) || QFile::remove(file);
     }
     registry->setValue(RunKey(), EntryName(), RunValue());
+    // Each file is written once, whole, and only when it changes.
+    const QByteArray entry = AutostartEntry();
+    QFile current(file);
+    if (current.open(QIODevice::ReadOnly) && current.readAll() == entry)
+        return true;
     if (!QDir().mkpath(QFileInfo(file).absolutePath()))
         return false;
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly))
         return false;
-    out.write(AutostartEntry());
+    out.write(entry);
     return CommitSaveFile(out);
 }
 

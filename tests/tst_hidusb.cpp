@@ -9,6 +9,7 @@
 #include "hidusb/HIDUsb.h"
 
 #include <QCoreApplication>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QtTest>
 
@@ -19,6 +20,9 @@
 #include <future>
 #include <mutex>
 #include <thread>
+
+#include <signal.h>
+#include <unistd.h>
 
 namespace {
 
@@ -227,6 +231,35 @@ int childReadsSettings()
     return 0;
 }
 
+// Child of stateFileWhenTheProcessEnds: a setting that reached the state file, then another
+// one on its way there when the process ends as `how` says.
+int childEndsWhileSaving(const QByteArray& how)
+{
+    const std::string path = HidSim::PathOf("drive1-mouse");
+    if (path.empty() || UsbServerC_Start(path.c_str(), path.c_str(), nullptr) != 1)
+        return 2;
+    FlashDataMap m;
+    if (!HidSim::GetSettings("drive1-mouse", -1, &m))
+        return 3;
+    m.lod = 2;
+    if (ProtocolDataUpdate(&m) != 1)
+        return 4;
+    HidSim::Flush();
+    if (how == "half-written")
+        HidSim::HoldDelivery({-1, -1, "StateFile:half-written"});
+    m.lod = 3;
+    if (ProtocolDataUpdate(&m) != 1)
+        return 5;
+    if (how == "half-written" && !HidSim::WaitUntilHeld(60000))
+        return 6;
+    if (how == "exit")
+        UsbServer_Exit();
+    if (how == "end")
+        return 0;
+    ::raise(SIGKILL);
+    return 7;
+}
+
 } // namespace
 
 class TestHidUsb : public QObject
@@ -249,6 +282,9 @@ private slots:
     void writeResult();
     void exitAndRebindDoNotWaitForABlockedCallback();
     void secondInstanceSeesTheSettings();
+    void changesDoNotWaitForTheStateFile();
+    void stateFileWhenTheProcessEnds_data();
+    void stateFileWhenTheProcessEnds();
     void factoryResetReportsReady();
     void profileSwitchReportsConfigAndStatus();
     void buttonPressIsReported();
@@ -584,6 +620,21 @@ void TestHidUsb::exitAndRebindDoNotWaitForABlockedCallback()
     QCOMPARE(reports[1].command, 14);
 }
 
+namespace {
+
+void startChild(QProcess* child, const TestEnv::TempHome& home, const QStringList& arguments)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    const auto vars = home.environment();
+    for (auto it = vars.constBegin(); it != vars.constEnd(); ++it)
+        env.insert(QString::fromLatin1(it.key()), QString::fromLocal8Bit(it.value()));
+    env.insert(QStringLiteral("HIDUSB_SIM_SCENARIO"), QString::fromStdString(HidSim::DefaultScenarioPath()));
+    child->setProcessEnvironment(env);
+    child->start(QCoreApplication::applicationFilePath(), arguments);
+}
+
+} // namespace
+
 void TestHidUsb::secondInstanceSeesTheSettings()
 {
     const QByteArray p = path("drive2-receiver").toLatin1();
@@ -598,19 +649,89 @@ void TestHidUsb::secondInstanceSeesTheSettings()
     std::memcpy(m.macros[7].name, "M7", 2);
     m.macros[7].eventCount = 12;
     QCOMPARE(ProtocolDataUpdate(&m), 1);
+    // The library writes its state file a moment later, on a thread of its own.
+    HidSim::Flush();
 
     QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    const auto vars = m_home->environment();
-    for (auto it = vars.constBegin(); it != vars.constEnd(); ++it)
-        env.insert(QString::fromLatin1(it.key()), QString::fromLocal8Bit(it.value()));
-    env.insert(QStringLiteral("HIDUSB_SIM_SCENARIO"), QString::fromStdString(HidSim::DefaultScenarioPath()));
-    child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--hidusb-child")});
+    startChild(&child, *m_home, {QStringLiteral("--hidusb-child")});
     QVERIFY(child.waitForFinished(60000));
     const QString out = QString::fromUtf8(child.readAllStandardOutput());
     QCOMPARE(child.exitCode(), 0);
     QCOMPARE(out.trimmed(), QStringLiteral("lod 3 light 11,22,33 macro 12"));
+}
+
+// The state file is written on the library's own thread: no change waits for the disk, and
+// the changes made while a write is under way go into one write after it.
+void TestHidUsb::changesDoNotWaitForTheStateFile()
+{
+    const QByteArray p = path("drive1-mouse").toLatin1();
+    QCOMPARE(UsbServerC_Start(p.constData(), p.constData(), onData), 1);
+    FlashDataMap m;
+    QVERIFY(HidSim::GetSettings("drive1-mouse", -1, &m));
+    HidSim::HoldDelivery({-1, -1, "StateFile:half-written"});
+    m.lod = 2;
+    QCOMPARE(ProtocolDataUpdate(&m), 1);
+    QVERIFY(HidSim::WaitUntilHeld());
+    std::future<int> more = std::async(std::launch::async, [m]() mutable {
+        int written = 0;
+        for (uint8_t lod : {3, 4, 5}) {
+            m.lod = lod;
+            written += ProtocolDataUpdate(&m);
+        }
+        return written + UsbServer_SetCurrentConfig(2);
+    });
+    struct Release
+    {
+        ~Release() { HidSim::ReleaseHold(); } // before the future waits, should a check fail
+    } release;
+    QTRY_VERIFY(more.wait_for(std::chrono::seconds(0)) == std::future_status::ready);
+    QCOMPARE(more.get(), 4);
+    QCOMPARE(HidSim::StateFileWrites(), 0);
+
+    HidSim::ReleaseHold();
+    HidSim::Flush();
+    QCOMPARE(HidSim::StateFileWrites(), 2);
+    HidSim::Reset(HidSim::Start::Default);
+    QCOMPARE(HidSim::ActiveProfile("drive1-mouse"), 2);
+    QVERIFY(HidSim::GetSettings("drive1-mouse", 0, &m));
+    QCOMPARE(int(m.lod), 5);
+}
+
+void TestHidUsb::stateFileWhenTheProcessEnds_data()
+{
+    QTest::addColumn<QString>("end");
+    QTest::addColumn<QList<int>>("lods"); // what the next run may find
+    QTest::newRow("killed with the new file half-written: the state before") << "half-written" << QList<int>{2};
+    QTest::newRow("killed right after the change: either") << "kill" << QList<int>{2, 3};
+    QTest::newRow("killed after UsbServer_Exit: the last state") << "exit" << QList<int>{3};
+    QTest::newRow("ended without UsbServer_Exit: the last state") << "end" << QList<int>{3};
+}
+
+void TestHidUsb::stateFileWhenTheProcessEnds()
+{
+    QFETCH(QString, end);
+    QFETCH(QList<int>, lods);
+    QProcess child;
+    startChild(&child, *m_home, {QStringLiteral("--hidusb-state"), end});
+    QVERIFY(child.waitForFinished(60000));
+    if (end == QLatin1String("end")) {
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(child.exitCode(), 0);
+    } else {
+        QVERIFY2(child.exitStatus() == QProcess::CrashExit, qPrintable(QString::number(child.exitCode())));
+    }
+
+    // A whole file, never a torn one.
+    QFile file(QString::fromStdString(HidSim::StateFilePath()));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QJsonParseError error{};
+    QJsonDocument::fromJson(file.readAll(), &error);
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    // What the next run finds.
+    HidSim::Reset(HidSim::Start::Default);
+    FlashDataMap m;
+    QVERIFY(HidSim::GetSettings("drive1-mouse", -1, &m));
+    QVERIFY2(lods.contains(m.lod), qPrintable(QString::number(m.lod)));
 }
 
 void TestHidUsb::factoryResetReportsReady()
@@ -1656,6 +1777,8 @@ int main(int argc, char** argv)
 {
     if (argc > 1 && qstrcmp(argv[1], "--hidusb-child") == 0)
         return childReadsSettings();
+    if (argc > 2 && qstrcmp(argv[1], "--hidusb-state") == 0)
+        return childEndsWhileSaving(argv[2]);
     QCoreApplication app(argc, argv);
     TestHidUsb tc;
     QTEST_SET_MAIN_SOURCE_PATH

@@ -10,10 +10,13 @@
 #include <QFile>
 #include <QLockFile>
 #include <QProcess>
+#include <QSettings>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 static QString b64(const QString& text)
 {
@@ -37,6 +40,10 @@ private slots:
     void missingFile();
     void macroIniRoundTrip();
     void registryStore();
+    void textsReadBackAsWritten_data();
+    void textsReadBackAsWritten();
+    void sameValueLeavesTheFile_data();
+    void sameValueLeavesTheFile();
     void staleLockOfKilledWriter_data();
     void staleLockOfKilledWriter();
     void liveLockIsKept_data();
@@ -232,6 +239,61 @@ void TestSettingsFiles::registryStore()
     QVERIFY(!reg->contains(key, QStringLiteral("MouseVer7B12")));
 }
 
+static QStringList lockFilesBeside(const QString& file)
+{
+    return QDir(QFileInfo(file).absolutePath()).entryList({QStringLiteral("*.lock"), QStringLiteral("*.rmlock")},
+                                                         QDir::Files | QDir::Hidden);
+}
+
+// The program writes its INI files itself (one save, no lock file); QSettings reads back
+// every key and text as they were set, beside the values the files held.
+void TestSettingsFiles::textsReadBackAsWritten_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("plain") << "MouseVer183" << "v1.3";
+    QTest::newRow("program path in quotes") << "Vexo Gaming Mouse" << "\"C:\\Program Files\\vexo.exe\"";
+    QTest::newRow("list separator") << "a,b" << "1,2";
+    QTest::newRow("comment and equals") << "x;y=z" << "a;b=c";
+    QTest::newRow("spaces at the ends") << " padded " << "  both  ";
+    QTest::newRow("at sign") << "@name" << "@Variant(x)";
+    QTest::newRow("control characters, then hex digits") << "tab" << QStringLiteral("a\tb\nc\x01" "f\r\x7f");
+    QTest::newRow("beyond ASCII") << QStringLiteral("Größe 大小") << QStringLiteral("äöü 中文 \U0001F600");
+    QTest::newRow("empty") << "empty" << "";
+    QTest::newRow("percent, slash and backslash") << "50% off/on\\x" << "a/b%20c\\d";
+}
+
+void TestSettingsFiles::textsReadBackAsWritten()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, value);
+    RegistryStore* reg = RegistryStore::instance();
+    const QString key = RegistryStore::ProgramKey();
+    reg->setValue(key, QStringLiteral("Other"), QStringLiteral("kept"));
+    MacroIni::instance()->setValue(QStringLiteral("Language"), QStringLiteral("Language"), QStringLiteral("1"));
+    reg->setValue(key, name, value);
+    // A group named General is one QSettings writes in its own way.
+    MacroIni::instance()->setValue(QStringLiteral("General"), name, value);
+
+    QCOMPARE(reg->value(key, name).toString(), value);
+    QCOMPARE(MacroIni::instance()->value(QStringLiteral("General"), name), value);
+    QCOMPARE(lockFilesBeside(RegistryStore::FilePath()), QStringList());
+    QString group = key + QLatin1Char('/') + QString(name).replace(QLatin1Char('/'), QLatin1Char('_'))
+                                                 .replace(QLatin1Char('\\'), QLatin1Char('_'));
+    group.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    QSettings registry(RegistryStore::FilePath(), QSettings::IniFormat);
+    registry.setIniCodec("UTF-8");
+    QCOMPARE(registry.status(), QSettings::NoError);
+    QCOMPARE(registry.value(group).toString(), value);
+    QCOMPARE(registry.value(QString(key).replace(QLatin1Char('\\'), QLatin1Char('/')) + QStringLiteral("/Other")).toString(),
+             QStringLiteral("kept"));
+    QSettings macro(AppPaths::UserDataFolder() + QStringLiteral("/Macro.ini"), QSettings::IniFormat);
+    macro.setIniCodec("UTF-8");
+    QCOMPARE(macro.status(), QSettings::NoError);
+    QCOMPARE(macro.value(QStringLiteral("General/") + name).toString(), value);
+    QCOMPARE(macro.value(QStringLiteral("Language/Language")).toString(), QStringLiteral("1"));
+}
+
 static QString settingsFile(const QString& which)
 {
     return which == QLatin1String("Macro.ini") ? AppPaths::UserDataFolder() + QStringLiteral("/Macro.ini")
@@ -246,10 +308,32 @@ static void writeSetting(const QString& which, const QString& value)
         RegistryStore::instance()->setValue(RegistryStore::ProgramKey(), QStringLiteral("MouseVer183"), value);
 }
 
-static QStringList lockFilesBeside(const QString& file)
+
+static ino_t fileNode(const QString& path)
 {
-    return QDir(QFileInfo(file).absolutePath()).entryList({QStringLiteral("*.lock"), QStringLiteral("*.rmlock")},
-                                                         QDir::Files | QDir::Hidden);
+    struct stat info{};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+}
+
+// A save replaces the file (a new inode); a value it already holds writes nothing.
+void TestSettingsFiles::sameValueLeavesTheFile_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("Macro.ini") << "Macro.ini";
+    QTest::newRow("registry.ini") << "registry.ini";
+}
+
+void TestSettingsFiles::sameValueLeavesTheFile()
+{
+    QFETCH(QString, file);
+    const QString path = settingsFile(file);
+    writeSetting(file, QStringLiteral("1"));
+    const ino_t written = fileNode(path);
+    QVERIFY(written != 0);
+    writeSetting(file, QStringLiteral("1"));
+    QCOMPARE(fileNode(path), written);
+    writeSetting(file, QStringLiteral("2"));
+    QVERIFY(fileNode(path) != written);
 }
 
 // A pid no process has: one that just ended.

@@ -11,6 +11,14 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+
+static ino_t fileNode(const QString& path)
+{
+    struct stat info{};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+}
+
 class TestStartAtLogin : public QObject
 {
     Q_OBJECT
@@ -56,9 +64,17 @@ void TestStartAtLogin::onThenOff()
     QVERIFY2(entry.contains("\nType=Application\n"), entry.constData());
     QVERIFY2(entry.contains("\nExec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\"\n"), entry.constData());
 
-    // Turning it on twice leaves one entry, the same.
+    // Turning it on twice leaves one entry, the same, and rewrites none of the three files
+    // (a save would replace a file: a new inode).
+    const QStringList written{file, AppPaths::UserDataFolder() + QStringLiteral("/Macro.ini"), RegistryStore::FilePath()};
+    QList<ino_t> nodes;
+    for (const QString& path : written)
+        nodes << fileNode(path);
+    QVERIFY(!nodes.contains(0));
     QVERIFY(StartAtLogin::Set(true));
     QCOMPARE(TestEnv::ReadFile(file), entry);
+    for (int i = 0; i < written.size(); ++i)
+        QVERIFY2(fileNode(written[i]) == nodes[i], qPrintable(written[i]));
 
     QVERIFY(StartAtLogin::Set(false));
     QCOMPARE(MacroIni::instance()->value(QStringLiteral("AutoStart"), QStringLiteral("Enable")), QStringLiteral("0"));

@@ -69,6 +69,8 @@ TempHome::TempHome()
 
 TempHome::~TempHome()
 {
+    // The simulated devices' state file may still be on its way into this HOME.
+    HidSim::Flush();
     for (auto it = m_saved.constBegin(); it != m_saved.constEnd(); ++it) {
         if (it.value().isEmpty())
             qunsetenv(it.key().constData());
