@@ -3,6 +3,7 @@
 
 #include "platform/crashdumphandler.h"
 
+#include <QScopedPointer>
 #include <QString>
 #include <QWidget>
 
@@ -57,7 +58,7 @@ private:
     // The record and its cache name are taken together, so they belong to the same read.
     static void SaveCurrentDeviceCache();
 
-    Ui::Dialog* ui;
+    const QScopedPointer<Ui::Dialog> m_ui;
     QButtonGroup* ButtonGroup = nullptr;
     Buttoninterface* ButtonPage = nullptr;
     LampLight* LightPage = nullptr;

@@ -74,9 +74,9 @@ void DialogMain::SetExitForTests(std::function<void(int)> exit)
 
 DialogMain::DialogMain(QWidget* parent)
     : QDialog(parent)
-    , ui(new Ui::DialogMain)
+    , m_ui(new Ui::DialogMain)
 {
-    ui->setupUi(this);
+    m_ui->setupUi(this);
     LoadLanguageFiles();
     MigrateLanguageIndex();
     // A stored language this installation lacks starts in language 0; Macro.ini keeps it until a choice.
@@ -87,9 +87,9 @@ DialogMain::DialogMain(QWidget* parent)
     // The frame first: its button page creates the worker that everything after relies on.
     FrameWidget = new Dialog(this);
     ChoicePageWidget = new DialogChange(this);
-    ui->stackedWidgetMain->addWidget(ChoicePageWidget);
-    ui->stackedWidgetMain->addWidget(FrameWidget);
-    ui->stackedWidgetMain->setCurrentWidget(ChoicePageWidget);
+    m_ui->stackedWidgetMain->addWidget(ChoicePageWidget);
+    m_ui->stackedWidgetMain->addWidget(FrameWidget);
+    m_ui->stackedWidgetMain->setCurrentWidget(ChoicePageWidget);
 
     setWindowFlags(Skin::MainWindowFlags());
     setFixedSize(width(), height());
@@ -134,7 +134,7 @@ void DialogMain::MigrateLanguageIndex()
 
 bool DialogMain::FrameShown() const
 {
-    return ui->stackedWidgetMain->currentIndex() == FramePage;
+    return m_ui->stackedWidgetMain->currentIndex() == FramePage;
 }
 
 void DialogMain::SlotChangeMainDialog(int index)
@@ -147,10 +147,10 @@ void DialogMain::SlotChangeMainDialog(int index)
         hub->EmitMainPageChange();
         StopDeviceService();
         Timing::Sleep(Timing::BackArrowWait);
-        ui->stackedWidgetMain->setCurrentWidget(ChoicePageWidget);
+        m_ui->stackedWidgetMain->setCurrentWidget(ChoicePageWidget);
         StartUsbChanged(DevicePageHotplugNotice, Timing::HotplugInterval);
     } else if (index == FramePage) {
-        ui->stackedWidgetMain->setCurrentWidget(FrameWidget);
+        m_ui->stackedWidgetMain->setCurrentWidget(FrameWidget);
         StartUsbChanged(MainPageHotplugCallback, Timing::HotplugInterval);
     }
 }

@@ -72,7 +72,7 @@ private:
     void ShutDown();
     bool FrameShown() const;
 
-    const QScopedPointer<Ui::DialogMain> ui;
+    const QScopedPointer<Ui::DialogMain> m_ui;
     QSystemTrayIcon* TrayIcon = nullptr;
     QMenu* TrayMenu = nullptr;
     QAction* ShowAction = nullptr;
