@@ -94,7 +94,6 @@ private slots:
     void language();
     void languageWithoutRecordKeepsCaptions();
     void languageChangeEventKeepsProfile();
-    void destroyedDuringReadPass();
     void subListEntriesDrawTheirImages_data();
     void subListEntriesDrawTheirImages();
     void spotSitsOnItsButton_data();
@@ -124,9 +123,10 @@ void TestButtoninterface::init()
     LoadLanguageFiles();
     CurrentLanguage.store(0);
     UiSendsChanges.store(1);
+    // The window makes the worker before the pages; it starts with the device unchosen and
+    // polls for it: the tests feed the page themselves.
+    CreateRunWorker();
     m_page = std::make_unique<Buttoninterface>(nullptr);
-    // The page's worker starts with the device unchosen and polls for it; the tests feed the
-    // page themselves.
     WorkerPollTimer->stop();
     choose(Drive1);
     m_page->show();
@@ -136,6 +136,7 @@ void TestButtoninterface::init()
 
 void TestButtoninterface::cleanup()
 {
+    EndRunWorker();
     m_page.reset();
     UiSendsChanges.store(0);
     ButtonLoading.store(0);
@@ -175,7 +176,6 @@ void TestButtoninterface::loadFullRead(const FlashDataMap& record)
 
 void TestButtoninterface::construction()
 {
-    QVERIFY(WorkerThread.load() != nullptr);
     QVERIFY(child("DPI_3")->isHidden());
     QVERIFY(child("DPI_9")->isHidden());
     QCOMPARE(child<QStackedWidget>("stackedWidget")->currentWidget(), child("page"));
@@ -486,21 +486,6 @@ void TestButtoninterface::languageChangeEventKeepsProfile()
     QCOMPARE(indexChanged.size(), 0);
     // The form's own captions are back.
     QCOMPARE(child<QAbstractButton>("Reset")->text(), QStringLiteral("重置"));
-}
-
-// The page waits for a running read pass and leaves no pass pending.
-void TestButtoninterface::destroyedDuringReadPass()
-{
-    HidSim::Costs costs;
-    costs.answerMs = 20;
-    HidSim::SetCosts(costs);
-    PostMsg::instance()->EmitSelectMouseInfo(DeviceLinkFixture::InfoFor(m_path, 36, 1, 2, Drive1));
-    StartWorkerPass();
-    QTRY_VERIFY(WorkerThread.load()->isRunning());
-    m_page.reset();
-    QVERIFY(WorkerThread.load() == nullptr);
-    QCOMPARE(int(DeviceReloadPending.load()), 0);
-    HidSim::SetCosts(HidSim::Costs());
 }
 
 void TestButtoninterface::subListEntriesDrawTheirImages_data()

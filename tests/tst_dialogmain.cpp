@@ -338,8 +338,10 @@ void TestDialogMain::startsOnTheChoicePage()
     QCOMPARE(window->size(), QSize(1020, 700));
     QVERIFY(window->windowFlags() & Qt::FramelessWindowHint);
     QCOMPARE(window->windowTitle(), QStringLiteral("Vexo Gaming Mouse"));
-    // A worker exists once the frame's button page is built.
+    // The window makes the worker itself; its end ends it.
     QVERIFY(WorkerThread.load() != nullptr);
+    m_window.reset();
+    QVERIFY(!WorkerThread.load());
 }
 
 void TestDialogMain::pageSwitch_data()

@@ -198,9 +198,6 @@ Buttoninterface::Buttoninterface(QWidget* parent)
     PostMsg::Connect(SIGNAL(SigMacroRename(QString,QString)), this, SLOT(SlotMacroRename(QString,QString)));
     PostMsg::Connect(SIGNAL(SigFormReset()), this, SLOT(SlotFormResetButton()));
 
-    // The button page is built first: it creates the worker (its presence poll starts now).
-    WorkerThread.store(new Worker(nullptr));
-
     // The page opens with the menu closed and the debounce setting in view.
     m_ui->stackedWidget->setCurrentWidget(m_ui->page);
     m_ui->stackedWidget_2->setCurrentWidget(m_ui->page_9);
@@ -216,20 +213,7 @@ Buttoninterface::Buttoninterface(QWidget* parent)
     }
 }
 
-Buttoninterface::~Buttoninterface()
-{
-    // No new pass may start while the page goes: stop the poll, drop a pending request,
-    // let a running pass end (it may wait on this thread), then stop hot-plug notices.
-    if (WorkerPollTimer)
-        WorkerPollTimer->stop();
-    CancelWorkerRun();
-    Worker* worker = WorkerThread.exchange(nullptr);
-    if (worker) {
-        worker->WaitProcessingEvents();
-        delete worker;
-    }
-    StopUsbChanged();
-}
+Buttoninterface::~Buttoninterface() = default;
 
 void Buttoninterface::InitButtonGroups()
 {

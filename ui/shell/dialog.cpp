@@ -65,7 +65,6 @@ Dialog::Dialog(QWidget* parent)
     m_ui->setupUi(this);
     ImageFolder = Skin::Folder(QStringLiteral("Dialog"));
 
-    // The button page first: its constructor creates the worker the other pages rely on.
     ButtonPage = new Buttoninterface(this);
     LightPage = new LampLight(this);
     MacroPage = new Macro(this);

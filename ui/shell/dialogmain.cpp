@@ -84,7 +84,8 @@ DialogMain::DialogMain(QWidget* parent)
         MacroIni::instance()->value(QStringLiteral("Language"), QStringLiteral("Language")).toInt()));
     ImageFolder = Skin::Folder(QStringLiteral("Dialog"));
 
-    // The frame first: its button page creates the worker that everything after relies on.
+    // The worker first: opening a device from the choice page talks to it.
+    CreateRunWorker();
     FrameWidget = new Dialog(this);
     ChoicePageWidget = new DialogChange(this);
     m_ui->stackedWidgetMain->addWidget(ChoicePageWidget);
@@ -120,6 +121,8 @@ DialogMain::DialogMain(QWidget* parent)
 DialogMain::~DialogMain()
 {
     ShutDown();
+    // Before the pages go: a pass still running may be delivering to them.
+    EndRunWorker();
 }
 
 void DialogMain::MigrateLanguageIndex()
