@@ -6,7 +6,6 @@
 #include "helpers/hubrecorder.h"
 #include "helpers/testenv.h"
 #include "helpers/testwidgets.h"
-#include "platform/crashhandler.h"
 #include "ui/shell/dialog.h"
 #include "ui/widgets/skin.h"
 #include "ui/widgets/updataparam.h"
@@ -219,7 +218,6 @@ void TestDialog::builtWithItsPagesAndSkin()
     QCOMPARE(pages, (QStringList{"Buttoninterface", "Sensor", "Macro", "LampLight", "FormSetting"}));
     QCOMPARE(currentPage(), QStringLiteral("Buttoninterface"));
     QVERIFY(button("ButtonMain")->isChecked());
-    QVERIFY(CrashHandler::IsInstalled());
     QCOMPARE(m_frame->minimumSize(), QSize(1020, 700));
     QCOMPARE(m_frame->maximumSize(), QSize(1020, 700));
     QVERIFY(m_frame->windowFlags().testFlag(Qt::FramelessWindowHint));

@@ -10,9 +10,11 @@
 #include "helpers/testenv.h"
 #include "helpers/testwidgets.h"
 #include "pages/settings/updaterepair.h"
+#include "platform/crashhandler.h"
 #include "platform/registrystore.h"
 #include "ui/lang/keptexts.h"
 #include "ui/lang/langtext.h"
+#include "ui/shell/dialog.h"
 #include "ui/shell/dialogmain.h"
 #include "ui/widgets/offlinenoticeguard.h"
 
@@ -157,6 +159,32 @@ void checkLanguageShown(QWidget* window, int language)
     }
 }
 
+// Whether the device frame existed when the window's first paint arrived.
+class FirstPaintWatch : public QObject
+{
+public:
+    explicit FirstPaintWatch(DialogMain* window)
+        : m_window(window)
+    {
+        window->installEventFilter(this);
+    }
+    bool painted = false;
+    bool frameAtFirstPaint = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_window && event->type() == QEvent::Paint && !painted) {
+            painted = true;
+            frameAtFirstPaint = m_window->DeviceFrameBuilt();
+        }
+        return false;
+    }
+
+private:
+    DialogMain* m_window;
+};
+
 } // namespace
 
 class TestDialogMain : public QObject
@@ -173,6 +201,8 @@ private slots:
     void languageFromEitherList_data();
     void languageFromEitherList();
     void startsOnTheChoicePage();
+    void frameBuiltAfterFirstPaint();
+    void deviceOpenedBeforeFirstPaint();
     void pageSwitch_data();
     void pageSwitch();
     void minimiseAndRestore_data();
@@ -289,6 +319,8 @@ void TestDialogMain::languageTheFilesLack()
     // Language 0 for the run; what the user stored stays until a choice replaces it.
     QCOMPARE(CurrentLanguage.load(), 0);
     QCOMPARE(hub.names, (QStringList{"LanguageSameA:0", "LanguageSameB:0", "AllLanguage:0"}));
+    // The device pages come after that announcement: they take the language themselves.
+    window->EnsureDeviceFrame();
     VEXO_CHECKED(checkLanguageShown(window, 0));
     QCOMPARE(MacroIni::instance()->value(QStringLiteral("Language"), QStringLiteral("Language")), stored);
 }
@@ -306,6 +338,7 @@ void TestDialogMain::languageFromEitherList()
     DialogMain* window = makeWindow();
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window));
+    QTRY_VERIFY(window->DeviceFrameBuilt());
     if (page == QLatin1String("FormSetting")) {
         showFrame();
         window->findChild<QToolButton*>(QStringLiteral("FormSetting"))->click();
@@ -331,15 +364,30 @@ void TestDialogMain::startsOnTheChoicePage()
 {
     DialogMain* window = makeWindow();
     auto* stack = window->findChild<QStackedWidget*>(QStringLiteral("stackedWidgetMain"));
-    QCOMPARE(stack->count(), 2);
+    // The choice page alone: the device frame comes once the window is on screen.
+    QCOMPARE(stack->count(), 1);
     QCOMPARE(stack->widget(0)->metaObject()->className(), "DialogChange");
-    QCOMPARE(stack->widget(1)->metaObject()->className(), "Dialog");
+    QVERIFY(!window->DeviceFrameBuilt());
+    QVERIFY(!window->findChild<Dialog*>());
     QCOMPARE(stack->currentIndex(), int(DialogMain::ChoicePage));
     QCOMPARE(window->size(), QSize(1020, 700));
     QVERIFY(window->windowFlags() & Qt::FramelessWindowHint);
     QCOMPARE(window->windowTitle(), QStringLiteral("Vexo Gaming Mouse"));
-    // The window makes the worker itself; its end ends it.
+    // What opening a device talks to exists without the frame.
     QVERIFY(WorkerThread.load() != nullptr);
+    QVERIFY(CrashHandler::IsInstalled());
+
+    window->EnsureDeviceFrame();
+    QCOMPARE(stack->count(), 2);
+    QCOMPARE(stack->widget(1)->metaObject()->className(), "Dialog");
+    QCOMPARE(stack->currentIndex(), int(DialogMain::ChoicePage));
+    QVERIFY(window->DeviceFrameBuilt());
+    // Once only.
+    window->EnsureDeviceFrame();
+    QCOMPARE(stack->count(), 2);
+    QCOMPARE(window->findChildren<Dialog*>().size(), 1);
+
+    // The window's end ends the worker.
     m_window.reset();
     QVERIFY(!WorkerThread.load());
 }
@@ -831,6 +879,51 @@ void TestDialogMain::openReadBackOpenOther()
     QCOMPARE(pages.last(QStringLiteral("Sensor"))->record, DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m2")));
     QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m2")));
     disconnect(atRead);
+}
+
+// The first paint shows the choice page alone; the frame is built right after it, behind the
+// choice page.
+void TestDialogMain::frameBuiltAfterFirstPaint()
+{
+    DialogMain* window = makeWindow();
+    FirstPaintWatch watch(window);
+    window->show();
+    QVERIFY(!window->DeviceFrameBuilt());
+    QTRY_VERIFY(watch.painted);
+    QVERIFY(!watch.frameAtFirstPaint);
+    QTRY_VERIFY(window->DeviceFrameBuilt());
+    QCOMPARE(shownPage(window), int(DialogMain::ChoicePage));
+    QCOMPARE(window->findChildren<Dialog*>().size(), 1);
+}
+
+// A device opened before the first paint: the click builds the frame first, so the pages hear
+// everything the click tells them, and the posted build adds nothing.
+void TestDialogMain::deviceOpenedBeforeFirstPaint()
+{
+    HubRecorder pages;
+    DialogMain* window = makeWindow();
+    FirstPaintWatch watch(window);
+    QTRY_VERIFY(deviceButton(window, 0));
+    window->show();
+    QVERIFY(!watch.painted);
+    QVERIFY(!window->DeviceFrameBuilt());
+    // The click's first word to the pages.
+    int frameAtFirstWord = -1;
+    const QMetaObject::Connection firstWord = connect(PostMsg::instance(), &PostMsg::SigSetver, this, [&](int) {
+        if (frameAtFirstWord < 0)
+            frameAtFirstWord = window->DeviceFrameBuilt() ? 1 : 0;
+    });
+
+    QTest::mouseClick(deviceButton(window, 0), Qt::LeftButton);
+    disconnect(firstWord);
+    QCOMPARE(frameAtFirstWord, 1);
+    QCOMPARE(shownPage(window), int(DialogMain::FramePage));
+    QTRY_VERIFY(DeviceConfigPath.get() == m_path && DeviceDataLoaded.load() && pages.count(QStringLiteral("Form")) == 1);
+    QTRY_VERIFY(!QApplication::activeModalWidget()); // the frame's update dialog closed itself
+    QCOMPARE(pages.last(QStringLiteral("Sensor"))->record, DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m1")));
+    QTRY_VERIFY(watch.painted);
+    QCoreApplication::processEvents();
+    QCOMPARE(window->findChildren<Dialog*>().size(), 1);
 }
 
 void TestDialogMain::spaceOnDevicePages_data()

@@ -203,6 +203,8 @@ Buttoninterface::Buttoninterface(QWidget* parent)
     m_ui->stackedWidget_2->setCurrentWidget(m_ui->page_9);
 
     PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
+    // Built when first needed, the page starts in the language chosen so far.
+    SlotAllLanguage(CurrentLanguage);
 
     m_ui->groupBox->setStyleSheet(QStringLiteral("#groupBox {border: 0;background-image: ")
                                   + Skin::Url(PictureFolder, QStringLiteral("TiltleBack.png")) + QStringLiteral(";}"));

@@ -97,7 +97,6 @@ Dialog::Dialog(QWidget* parent)
     setWindowFlags(Skin::MainWindowFlags());
     setFixedSize(1020, 700);
 
-    CrashDump.InstallCrashDumpFilter();
     m_ui->stackedWidgetDialog->setCurrentWidget(ButtonPage);
 
     PostMsg::Connect(SIGNAL(SigSecondPageChange()), this, SLOT(SlotSecondDialog()));

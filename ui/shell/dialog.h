@@ -1,8 +1,6 @@
 #ifndef DIALOG_H
 #define DIALOG_H
 
-#include "platform/crashdumphandler.h"
-
 #include <QScopedPointer>
 #include <QString>
 #include <QWidget>
@@ -66,7 +64,6 @@ private:
     Sensor* SensorPage = nullptr;
     FormSetting* SettingPage = nullptr;
     UpDataParam* UpdateDialog = nullptr;
-    CrashDumpHandler CrashDump;
     QString ImageFolder;
     // True from the start of the settings-read dialog's modal run until it returns.
     bool UpdateDialogRunning = false;

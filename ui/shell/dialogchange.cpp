@@ -441,6 +441,7 @@ void DialogChange::SlotAllLanguage(int index)
 
 void DialogChange::slotButtonClicked()
 {
+    emit DeviceFrameNeeded();
     const int index = IndexOfButton(sender());
     const DeviceList found = FoundDeviceList.get();
     // The list may have changed under the buttons: a stale index opens nothing.
@@ -551,6 +552,8 @@ void DialogChange::OpenDevice(const DeviceAllInfo& device)
 
 void DialogChange::on_Repair_clicked()
 {
+    // The settings page owns the repair dialog.
+    emit DeviceFrameNeeded();
     UpDateRepair* dialog = UpDateRepairDialog;
     if (!dialog)
         return;

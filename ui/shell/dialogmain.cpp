@@ -37,6 +37,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QtDebug>
 
 #include <atomic>
@@ -83,14 +84,15 @@ DialogMain::DialogMain(QWidget* parent)
     CurrentLanguage.store(LanguageList::Held(
         MacroIni::instance()->value(QStringLiteral("Language"), QStringLiteral("Language")).toInt()));
     ImageFolder = Skin::Folder(QStringLiteral("Dialog"));
+    CrashDump.InstallCrashDumpFilter();
 
-    // The worker first: opening a device from the choice page talks to it.
+    // The worker first: opening a device from the choice page talks to it. The device frame
+    // comes once the choice page is on screen (see paintEvent), or when a device opens.
     CreateRunWorker();
-    FrameWidget = new Dialog(this);
     ChoicePageWidget = new DialogChange(this);
     m_ui->stackedWidgetMain->addWidget(ChoicePageWidget);
-    m_ui->stackedWidgetMain->addWidget(FrameWidget);
     m_ui->stackedWidgetMain->setCurrentWidget(ChoicePageWidget);
+    connect(ChoicePageWidget, &DialogChange::DeviceFrameNeeded, this, &DialogMain::EnsureDeviceFrame);
 
     setWindowFlags(Skin::MainWindowFlags());
     setFixedSize(width(), height());
@@ -102,8 +104,8 @@ DialogMain::DialogMain(QWidget* parent)
     PostMsg::Connect(SIGNAL(SigUpPageLight()), this, SLOT(SlotUpPageLight()));
 
     // Owned by the window; its activation is routed once, however often the menu is rebuilt.
+    // Its picture is read when the tray first shows it.
     TrayIcon = new QSystemTrayIcon(this);
-    TrayIcon->setIcon(QIcon(ImageFolder + QStringLiteral("Logo.png")));
     TrayIcon->setToolTip(ProductName);
     connect(TrayIcon, &QSystemTrayIcon::activated, this, &DialogMain::on_activatedSysTrayIcon);
 
@@ -125,6 +127,35 @@ DialogMain::~DialogMain()
     EndRunWorker();
 }
 
+void DialogMain::EnsureDeviceFrame()
+{
+    if (FrameWidget)
+        return;
+    FrameWidget = new Dialog(this);
+    m_ui->stackedWidgetMain->addWidget(FrameWidget);
+    // Polished now, as a part of the window shown: opening a device costs no more than before.
+    FrameWidget->ensurePolished();
+}
+
+bool DialogMain::DeviceFrameBuilt() const
+{
+    return FrameWidget != nullptr;
+}
+
+void DialogMain::paintEvent(QPaintEvent* event)
+{
+    QDialog::paintEvent(event);
+    if (FrameBuildPosted)
+        return;
+    FrameBuildPosted = true;
+    // Posted: this paint reaches the screen before the frame is built. A window already
+    // closed needs no frame.
+    QTimer::singleShot(0, this, [this] {
+        if (!ShutDownDone)
+            EnsureDeviceFrame();
+    });
+}
+
 void DialogMain::MigrateLanguageIndex()
 {
     RegistryStore* registry = RegistryStore::instance();
@@ -137,7 +168,7 @@ void DialogMain::MigrateLanguageIndex()
 
 bool DialogMain::FrameShown() const
 {
-    return m_ui->stackedWidgetMain->currentIndex() == FramePage;
+    return FrameWidget && m_ui->stackedWidgetMain->currentWidget() == FrameWidget;
 }
 
 void DialogMain::SlotChangeMainDialog(int index)
@@ -153,6 +184,7 @@ void DialogMain::SlotChangeMainDialog(int index)
         m_ui->stackedWidgetMain->setCurrentWidget(ChoicePageWidget);
         StartUsbChanged(DevicePageHotplugNotice, Timing::HotplugInterval);
     } else if (index == FramePage) {
+        EnsureDeviceFrame();
         m_ui->stackedWidgetMain->setCurrentWidget(FrameWidget);
         StartUsbChanged(MainPageHotplugCallback, Timing::HotplugInterval);
     }
@@ -179,6 +211,8 @@ void DialogMain::MinimiseToTray()
         return;
     }
     hide();
+    if (TrayIcon->icon().isNull())
+        TrayIcon->setIcon(QIcon(ImageFolder + QStringLiteral("Logo.png")));
     // The earlier menu and its actions are replaced, not stacked.
     delete TrayMenu;
     TrayMenu = new QMenu(this);
@@ -327,6 +361,8 @@ void DialogMain::keyPressEvent(QKeyEvent* event)
         PostMsg::instance()->EmitEnterKey();
         return;
     case Qt::Key_Space:
+        // Pairing binds the device service: its reports are for the pages.
+        EnsureDeviceFrame();
         if (FrameShown())
             PairFromDevicePages();
         else
