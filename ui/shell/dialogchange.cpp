@@ -101,6 +101,13 @@ bool IsUnidentified(const DeviceAllInfo& device)
     return qint64(device.DriveIndex) == qint64(ConfigDeviceTotal.load());
 }
 
+QString ButtonImage(const DeviceAllInfo& device)
+{
+    if (IsUnidentified(device))
+        return QStringLiteral("Unknow.png");
+    return device.Online ? QStringLiteral("OnLine0.png") : QStringLiteral("DisOnlin0.png");
+}
+
 // "btn" + index; -1 for a name that carries no index.
 int IndexOfButton(const QObject* button)
 {
@@ -305,8 +312,8 @@ void DialogChange::AddDeviceWidgets(QWidget* page, int index, const DeviceAllInf
     button->setFixedSize(284, 360);
     button->setFocusPolicy(Qt::NoFocus);
     button->move(place.button);
-    button->setStyleSheet(DeviceButtonStyle(
-        ImageFolder, IsUnidentified(device) ? QStringLiteral("Unknow.png") : QStringLiteral("DisOnlin0.png")));
+    // Styled as the state check below will find it: a picture never shown is never decoded.
+    button->setStyleSheet(DeviceButtonStyle(ImageFolder, ButtonImage(device)));
     DeviceButtonList << button;
 
     auto* mark = new QLabel(page);
@@ -348,19 +355,12 @@ void DialogChange::UpdateDeviceButtonState(int index)
     if (index < 0 || index >= found.size() || index >= DeviceButtonList.size())
         return;
     const DeviceAllInfo device = found.at(index);
-    QString image;
     bool connectionShown = true;
-    if (IsUnidentified(device)) {
-        image = QStringLiteral("Unknow.png");
-    } else if (device.Online) {
-        image = QStringLiteral("OnLine0.png");
-        OfflineMarkList.at(index)->hide();
-    } else {
-        image = QStringLiteral("DisOnlin0.png");
-        connectionShown = false;
-        OfflineMarkList.at(index)->show();
+    if (!IsUnidentified(device)) {
+        connectionShown = device.Online;
+        OfflineMarkList.at(index)->setVisible(!device.Online);
     }
-    const QString style = DeviceButtonStyle(ImageFolder, image);
+    const QString style = DeviceButtonStyle(ImageFolder, ButtonImage(device));
     if (DeviceButtonList.at(index)->styleSheet() != style)
         DeviceButtonList.at(index)->setStyleSheet(style);
     ConnectionIconList.at(index)->setVisible(connectionShown);
