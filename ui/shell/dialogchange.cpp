@@ -16,6 +16,7 @@
 #include "ui/lang/langtext.h"
 #include "ui/lang/languagelist.h"
 #include "ui/shell/mytoolbuttonenter.h"
+#include "ui/widgets/backdrop.h"
 #include "ui/widgets/questiondialogb.h"
 #include "ui/widgets/repair.h"
 #include "ui/widgets/skin.h"
@@ -155,8 +156,9 @@ DialogChange::DialogChange(QWidget* parent)
     m_ui->setupUi(this);
 
     ImageFolder = Skin::Folder(QStringLiteral("DialogChange"));
-    m_ui->frameChange->setStyleSheet(QStringLiteral("#frameChange{border-image: ")
-                                     + url(ImageFolder, QStringLiteral("MainBack.png")) + QStringLiteral(";}"));
+    // The biggest picture this page shows: decoded meanwhile, drawn as its border-image was.
+    new Backdrop(ImageFolder + QStringLiteral("MainBack.png"), m_ui->frameChange);
+    m_ui->frameChange->setStyleSheet(QStringLiteral("#frameChange{border: 0px;}"));
     m_ui->CloseButton->setStyleSheet(Skin::CloseButtonStyle(ImageFolder));
     m_ui->MinButton->setStyleSheet(Skin::CloseButtonStyle(ImageFolder, QStringLiteral("Min")));
     m_ui->Repair->setStyleSheet(QStringLiteral("#Repair{border:0px;background-image: ")
