@@ -17,6 +17,7 @@
 #include "ui/shell/dialog.h"
 #include "ui/shell/dialogmain.h"
 #include "ui/widgets/offlinenoticeguard.h"
+#include "ui/widgets/skin.h"
 
 #include "hidusb/HIDUsb.h"
 #include "hidusb/hidsim.h"
@@ -455,6 +456,9 @@ void TestDialogMain::minimiseAndRestore()
     if (tray) {
         QVERIFY(!window->isVisible());
         QVERIFY(icon->isVisible());
+        // The tray shows the program's picture.
+        QCOMPARE(icon->icon().pixmap(32).toImage(),
+                 QIcon(Skin::Folder(QStringLiteral("Dialog")) + QStringLiteral("Logo.png")).pixmap(32).toImage());
         // A double click restores without telling the device; a single click tells it when the
         // frame is shown.
         HidSim::ClearCalls();
