@@ -17,7 +17,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QTimer>
+
+#include <thread>
 
 int VexoMain(int argc, char** argv)
 {
@@ -49,10 +52,14 @@ int VexoMain(int argc, char** argv)
         return 0;
     }
 
+    // The first paint needs the font database, whose reading is the biggest part of that
+    // paint: it is read on a thread of its own while the window is built.
+    std::thread fontDatabase([] { QFontDatabase().families(); });
     // The window's own shutdown road runs before the event loop ends; deleting it then
     // ends the worker and the pages in order.
     QScopedPointer<DialogMain> window(new DialogMain(nullptr));
     window->show();
+    fontDatabase.join();
     // Told in the window too, once: a start from the desktop shows neither standard error nor the log.
     if (!problems.isEmpty()) {
         DialogMain* shown = window.data();

@@ -2,7 +2,9 @@
 
 #include "core/savefilecommit.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QMutexLocker>
@@ -217,12 +219,20 @@ bool IniFile::replaceLocked(const QMap<QString, QVariant>& values)
     if (QFileInfo::exists(m_path + QStringLiteral(".lock")) || !IniText(values, &text))
         return false;
     QDir().mkpath(QFileInfo(m_path).absolutePath());
+    const QDateTime before = QFileInfo(m_path).lastModified();
     QSaveFile out(m_path);
     if (!out.open(QIODevice::WriteOnly))
         return false;
     out.write(text);
     if (!CommitSaveFile(out))
         return false;
+    // QSettings knows a file it has read by its size and its time to the millisecond: a new
+    // text of the same size written within that millisecond would read as the old one.
+    if (before.isValid() && QFileInfo(m_path).lastModified() <= before) {
+        QFile file(m_path);
+        if (file.open(QIODevice::ReadWrite))
+            file.setFileTime(before.addMSecs(1), QFileDevice::FileModificationTime);
+    }
     // Read anew on the next access: the file changed behind QSettings.
     m_settings.reset();
     return true;

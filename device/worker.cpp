@@ -88,6 +88,24 @@ void PrepareResetReadPass()
     ServerOnlineState.store(0);
 }
 
+void CreateRunWorker()
+{
+    if (!WorkerThread.load())
+        WorkerThread.store(new Worker(nullptr));
+}
+
+void EndRunWorker()
+{
+    if (WorkerPollTimer)
+        WorkerPollTimer->stop();
+    CancelWorkerRun();
+    if (Worker* worker = WorkerThread.exchange(nullptr)) {
+        worker->WaitProcessingEvents();
+        delete worker;
+    }
+    StopUsbChanged();
+}
+
 Worker::Worker(QObject*)
     : QThread(nullptr)
 {

@@ -58,5 +58,11 @@ void CancelWorkerRun();
 void StartWorkerPass();
 // Starting a factory reset's read: the service is bound again, so the pass really reads.
 void PrepareResetReadPass();
+// The run's one worker, made before the first window (its presence poll starts at once) and
+// independent of the pages. A second call while one exists changes nothing.
+void CreateRunWorker();
+// Ends the run's worker: the poll stops, a pending pass is dropped, a running pass ends (it
+// may wait on this thread), then the hot-plug notices stop. Nothing when there is none.
+void EndRunWorker();
 
 #endif

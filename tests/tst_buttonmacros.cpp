@@ -132,6 +132,8 @@ void TestButtonMacros::init()
 
 void TestButtonMacros::makePage()
 {
+    // The window makes the worker before the pages.
+    CreateRunWorker();
     m_page = std::make_unique<Buttoninterface>(nullptr);
     WorkerPollTimer->stop();
     m_fixture->chooseFullyRead("m1", DeviceLinkFixture::InfoFor(m_path, 36, 1, 2, Drive1));
@@ -143,6 +145,7 @@ void TestButtonMacros::makePage()
 
 void TestButtonMacros::cleanup()
 {
+    EndRunWorker();
     m_page.reset();
     UiSendsChanges.store(0);
     ButtonLoading.store(0);

@@ -184,6 +184,8 @@ void TestButtonProfiles::init()
 
 void TestButtonProfiles::makePage()
 {
+    // The window makes the worker before the pages.
+    CreateRunWorker();
     m_page = std::make_unique<Buttoninterface>(nullptr);
     // The tests choose the device themselves; the poll runs only where a test starts it.
     WorkerPollTimer->stop();
@@ -195,6 +197,7 @@ void TestButtonProfiles::makePage()
 void TestButtonProfiles::cleanup()
 {
     FileChooser::SetAnswerForTests({});
+    EndRunWorker();
     m_page.reset();
     m_hub.reset();
     UiSendsChanges.store(0);

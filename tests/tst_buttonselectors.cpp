@@ -125,6 +125,8 @@ void TestButtonSelectors::init()
     LoadLanguageFiles();
     CurrentLanguage.store(0);
     UiSendsChanges.store(1);
+    // The window makes the worker before the pages.
+    CreateRunWorker();
     m_page = std::make_unique<Buttoninterface>(nullptr);
     WorkerPollTimer->stop();
     m_fixture->chooseFullyRead("m1", DeviceLinkFixture::InfoFor(m_path, 36, 1, 2, Drive1));
@@ -136,6 +138,7 @@ void TestButtonSelectors::init()
 
 void TestButtonSelectors::cleanup()
 {
+    EndRunWorker();
     m_page.reset();
     UiSendsChanges.store(0);
     ButtonLoading.store(0);

@@ -7,7 +7,6 @@
 #include "helpers/hubrecorder.h"
 #include "helpers/testenv.h"
 #include "helpers/testwidgets.h"
-#include "platform/crashhandler.h"
 #include "ui/shell/dialog.h"
 #include "ui/widgets/skin.h"
 #include "ui/widgets/updataparam.h"
@@ -174,7 +173,8 @@ void TestDialog::init()
     m_time = std::make_unique<TestEnv::TimeScale>(0.02);
     m_fixture = std::make_unique<DeviceLinkFixture>();
     m_recorder = std::make_unique<HubRecorder>();
-    // Built at start-up, as the window does; a device is chosen and read afterwards.
+    // Built as the window builds it, after the worker; a device is chosen and read afterwards.
+    CreateRunWorker();
     m_host = std::make_unique<Host>();
     m_frame = new Dialog(m_host.get());
     m_host->show();
@@ -188,7 +188,8 @@ void TestDialog::init()
 
 void TestDialog::cleanup()
 {
-    // The frame's pages end the worker before the library goes.
+    // The worker ends before the pages and the library go, as the window ends it.
+    EndRunWorker();
     m_host.reset();
     m_frame = nullptr;
     m_recorder.reset();
@@ -218,8 +219,6 @@ void TestDialog::builtWithItsPagesAndSkin()
     QCOMPARE(pages, (QStringList{"Buttoninterface", "Sensor", "Macro", "LampLight", "FormSetting"}));
     QCOMPARE(currentPage(), QStringLiteral("Buttoninterface"));
     QVERIFY(button("ButtonMain")->isChecked());
-    QVERIFY(WorkerThread.load());
-    QVERIFY(CrashHandler::IsInstalled());
     QCOMPARE(m_frame->minimumSize(), QSize(1020, 700));
     QCOMPARE(m_frame->maximumSize(), QSize(1020, 700));
     QVERIFY(m_frame->windowFlags().testFlag(Qt::FramelessWindowHint));
@@ -256,7 +255,6 @@ void TestDialog::builtWithItsPagesAndSkin()
     m_host.reset();
     m_frame = nullptr;
     QVERIFY(!dialog);
-    QVERIFY(!WorkerThread.load());
 }
 
 void TestDialog::navigation_data()

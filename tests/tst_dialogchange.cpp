@@ -197,6 +197,7 @@ private slots:
     void cleanup();
 
     void sampleDevices();
+    void backdropDrawnWhole();
     void deviceButton_data();
     void deviceButton();
     void paging_data();
@@ -350,6 +351,29 @@ void TestDialogChange::answerDialogs(DialogChange* page, const QStringList& answ
         else
             modal->close();
     }, kind.toLatin1().constData());
+}
+
+// The backdrop is drawn pixel for pixel wherever no child covers it, as its border-image was.
+void TestDialogChange::backdropDrawnWhole()
+{
+    const QImage picture(skinFolder() + QStringLiteral("MainBack.png"));
+    QVERIFY(!picture.isNull());
+    DialogChange page;
+    QWidget* frame = page.findChild<QWidget*>(QStringLiteral("frameChange"));
+    QVERIFY(frame);
+    QCOMPARE(frame->size(), picture.size());
+    const QImage drawn = frame->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage expected = picture.convertToFormat(QImage::Format_RGB32);
+    int compared = 0;
+    for (int y = 0; y < expected.height(); y += 7) {
+        for (int x = 0; x < expected.width(); x += 7) {
+            if (frame->childAt(x, y))
+                continue;
+            ++compared;
+            QCOMPARE(drawn.pixel(x, y), expected.pixel(x, y));
+        }
+    }
+    QVERIFY(compared > 5000);
 }
 
 void TestDialogChange::sampleDevices()

@@ -11,11 +11,14 @@
 #include "helpers/testwidgets.h"
 #include "pages/settings/match.h"
 #include "pages/settings/updaterepair.h"
+#include "platform/crashhandler.h"
 #include "platform/registrystore.h"
 #include "ui/lang/keptexts.h"
 #include "ui/lang/langtext.h"
+#include "ui/shell/dialog.h"
 #include "ui/shell/dialogmain.h"
 #include "ui/widgets/offlinenoticeguard.h"
+#include "ui/widgets/skin.h"
 
 #include "hidusb/HIDUsb.h"
 #include "hidusb/hidsim.h"
@@ -158,6 +161,32 @@ void checkLanguageShown(QWidget* window, int language)
     }
 }
 
+// Whether the device frame existed when the window's first paint arrived.
+class FirstPaintWatch : public QObject
+{
+public:
+    explicit FirstPaintWatch(DialogMain* window)
+        : m_window(window)
+    {
+        window->installEventFilter(this);
+    }
+    bool painted = false;
+    bool frameAtFirstPaint = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_window && event->type() == QEvent::Paint && !painted) {
+            painted = true;
+            frameAtFirstPaint = m_window->DeviceFrameBuilt();
+        }
+        return false;
+    }
+
+private:
+    DialogMain* m_window;
+};
+
 } // namespace
 
 class TestDialogMain : public QObject
@@ -174,6 +203,8 @@ private slots:
     void languageFromEitherList_data();
     void languageFromEitherList();
     void startsOnTheChoicePage();
+    void frameBuiltAfterFirstPaint();
+    void deviceOpenedBeforeFirstPaint();
     void pageSwitch_data();
     void pageSwitch();
     void minimiseAndRestore_data();
@@ -294,6 +325,8 @@ void TestDialogMain::languageTheFilesLack()
     // Language 0 for the run; what the user stored stays until a choice replaces it.
     QCOMPARE(CurrentLanguage.load(), 0);
     QCOMPARE(hub.names, (QStringList{"LanguageSameA:0", "LanguageSameB:0", "AllLanguage:0"}));
+    // The device pages come after that announcement: they take the language themselves.
+    window->EnsureDeviceFrame();
     VEXO_CHECKED(checkLanguageShown(window, 0));
     QCOMPARE(MacroIni::instance()->value(QStringLiteral("Language"), QStringLiteral("Language")), stored);
 }
@@ -311,6 +344,7 @@ void TestDialogMain::languageFromEitherList()
     DialogMain* window = makeWindow();
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window));
+    QTRY_VERIFY(window->DeviceFrameBuilt());
     if (page == QLatin1String("FormSetting")) {
         showFrame();
         window->findChild<QToolButton*>(QStringLiteral("FormSetting"))->click();
@@ -336,15 +370,32 @@ void TestDialogMain::startsOnTheChoicePage()
 {
     DialogMain* window = makeWindow();
     auto* stack = window->findChild<QStackedWidget*>(QStringLiteral("stackedWidgetMain"));
-    QCOMPARE(stack->count(), 2);
+    // The choice page alone: the device frame comes once the window is on screen.
+    QCOMPARE(stack->count(), 1);
     QCOMPARE(stack->widget(0)->metaObject()->className(), "DialogChange");
-    QCOMPARE(stack->widget(1)->metaObject()->className(), "Dialog");
+    QVERIFY(!window->DeviceFrameBuilt());
+    QVERIFY(!window->findChild<Dialog*>());
     QCOMPARE(stack->currentIndex(), int(DialogMain::ChoicePage));
     QCOMPARE(window->size(), QSize(1020, 700));
     QVERIFY(window->windowFlags() & Qt::FramelessWindowHint);
     QCOMPARE(window->windowTitle(), QStringLiteral("Vexo Gaming Mouse"));
-    // A worker exists once the frame's button page is built.
+    // What opening a device talks to exists without the frame.
     QVERIFY(WorkerThread.load() != nullptr);
+    QVERIFY(CrashHandler::IsInstalled());
+
+    window->EnsureDeviceFrame();
+    QCOMPARE(stack->count(), 2);
+    QCOMPARE(stack->widget(1)->metaObject()->className(), "Dialog");
+    QCOMPARE(stack->currentIndex(), int(DialogMain::ChoicePage));
+    QVERIFY(window->DeviceFrameBuilt());
+    // Once only.
+    window->EnsureDeviceFrame();
+    QCOMPARE(stack->count(), 2);
+    QCOMPARE(window->findChildren<Dialog*>().size(), 1);
+
+    // The window's end ends the worker.
+    m_window.reset();
+    QVERIFY(!WorkerThread.load());
 }
 
 void TestDialogMain::pageSwitch_data()
@@ -410,6 +461,9 @@ void TestDialogMain::minimiseAndRestore()
     if (tray) {
         QVERIFY(!window->isVisible());
         QVERIFY(icon->isVisible());
+        // The tray shows the program's picture.
+        QCOMPARE(icon->icon().pixmap(32).toImage(),
+                 QIcon(Skin::Folder(QStringLiteral("Dialog")) + QStringLiteral("Logo.png")).pixmap(32).toImage());
         // A double click restores without telling the device; a single click tells it when the
         // frame is shown.
         HidSim::ClearCalls();
@@ -988,6 +1042,51 @@ void TestDialogMain::sampleMismatchKeepsItsRoad()
         QCOMPARE(shownPage(window), int(DialogMain::ChoicePage));
         QCOMPARE(MainPageActive.load(), 0);
     }
+}
+
+// The first paint shows the choice page alone; the frame is built right after it, behind the
+// choice page.
+void TestDialogMain::frameBuiltAfterFirstPaint()
+{
+    DialogMain* window = makeWindow();
+    FirstPaintWatch watch(window);
+    window->show();
+    QVERIFY(!window->DeviceFrameBuilt());
+    QTRY_VERIFY(watch.painted);
+    QVERIFY(!watch.frameAtFirstPaint);
+    QTRY_VERIFY(window->DeviceFrameBuilt());
+    QCOMPARE(shownPage(window), int(DialogMain::ChoicePage));
+    QCOMPARE(window->findChildren<Dialog*>().size(), 1);
+}
+
+// A device opened before the first paint: the click builds the frame first, so the pages hear
+// everything the click tells them, and the posted build adds nothing.
+void TestDialogMain::deviceOpenedBeforeFirstPaint()
+{
+    HubRecorder pages;
+    DialogMain* window = makeWindow();
+    FirstPaintWatch watch(window);
+    QTRY_VERIFY(deviceButton(window, 0));
+    window->show();
+    QVERIFY(!watch.painted);
+    QVERIFY(!window->DeviceFrameBuilt());
+    // The click's first word to the pages.
+    int frameAtFirstWord = -1;
+    const QMetaObject::Connection firstWord = connect(PostMsg::instance(), &PostMsg::SigSetver, this, [&](int) {
+        if (frameAtFirstWord < 0)
+            frameAtFirstWord = window->DeviceFrameBuilt() ? 1 : 0;
+    });
+
+    QTest::mouseClick(deviceButton(window, 0), Qt::LeftButton);
+    disconnect(firstWord);
+    QCOMPARE(frameAtFirstWord, 1);
+    QCOMPARE(shownPage(window), int(DialogMain::FramePage));
+    QTRY_VERIFY(DeviceConfigPath.get() == m_path && DeviceDataLoaded.load() && pages.count(QStringLiteral("Form")) == 1);
+    QTRY_VERIFY(!QApplication::activeModalWidget()); // the frame's update dialog closed itself
+    QCOMPARE(pages.last(QStringLiteral("Sensor"))->record, DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m1")));
+    QTRY_VERIFY(watch.painted);
+    QCoreApplication::processEvents();
+    QCOMPARE(window->findChildren<Dialog*>().size(), 1);
 }
 
 void TestDialogMain::spaceOnDevicePages_data()

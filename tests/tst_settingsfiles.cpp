@@ -42,6 +42,7 @@ private slots:
     void registryStore();
     void textsReadBackAsWritten_data();
     void textsReadBackAsWritten();
+    void sameSizeRewritesReadBack();
     void sameValueLeavesTheFile_data();
     void sameValueLeavesTheFile();
     void staleLockOfKilledWriter_data();
@@ -261,6 +262,19 @@ void TestSettingsFiles::textsReadBackAsWritten_data()
     QTest::newRow("beyond ASCII") << QStringLiteral("Größe 大小") << QStringLiteral("äöü 中文 \U0001F600");
     QTest::newRow("empty") << "empty" << "";
     QTest::newRow("percent, slash and backslash") << "50% off/on\\x" << "a/b%20c\\d";
+}
+
+// Texts of one length written one right after the other leave files of one size, often within
+// one millisecond: each is read back, not the one before it.
+void TestSettingsFiles::sameSizeRewritesReadBack()
+{
+    RegistryStore* reg = RegistryStore::instance();
+    const QString key = RegistryStore::ProgramKey();
+    for (int i = 0; i < 200; ++i) {
+        const QString text = QStringLiteral("v1.%1").arg(i % 10);
+        reg->setValue(key, QStringLiteral("MouseVer"), text);
+        QCOMPARE(reg->value(key, QStringLiteral("MouseVer")).toString(), text);
+    }
 }
 
 void TestSettingsFiles::textsReadBackAsWritten()

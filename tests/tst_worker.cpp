@@ -14,9 +14,11 @@
 #include "hidusb/HIDUsb.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 #include <QSettings>
 #include <QtTest>
 
+#include <atomic>
 #include <thread>
 
 namespace {
@@ -75,6 +77,7 @@ private slots:
     void passAskedForDuringAPass();
     void selectReadChangeHold();
     void factoryResetReadsAgain();
+    void runWorkerEndsAfterItsPass();
 
 private:
     // Chooses the device as opening it does and runs a read pass to its end.
@@ -99,9 +102,11 @@ void TestWorker::cleanup()
     CancelWorkerRun();
     WorkerThread.store(nullptr);
     UsbServer_Exit();
-    m_worker->WaitProcessingEvents();
-    delete m_worker;
-    m_worker = nullptr;
+    if (m_worker) {
+        m_worker->WaitProcessingEvents();
+        delete m_worker;
+        m_worker = nullptr;
+    }
     m_pages.reset();
     m_fixture.reset();
 }
@@ -755,6 +760,39 @@ void TestWorker::passAskedForDuringAPass()
                                  && HidSim::PendingAnswers() == 0, 15000);
     QCOMPARE(DeviceLinkFixture::Bytes(DeviceConfig.get()), DeviceLinkFixture::Bytes(mice.recordB));
     QCOMPARE(int(DeviceReloadPending.load()), 0);
+}
+
+// The run's worker as the window makes and ends it: a second making changes nothing; the end
+// stops the poll, lets a running pass finish first, leaves no pass pending and stops the hot-plug
+// notices.
+void TestWorker::runWorkerEndsAfterItsPass()
+{
+    // The fixture's worker stands in for the one the window made.
+    CreateRunWorker();
+    QCOMPARE(WorkerThread.load(), m_worker);
+    const QByteArray path = m_fixture->add(DeviceLinkFixture::CableMouse());
+    HidSim::Costs costs;
+    costs.answerMs = 20;
+    HidSim::SetCosts(costs);
+    QPointer<Worker> worker(m_worker);
+    std::atomic<bool> passEnded{false};
+    connect(m_worker, &QThread::finished, this, [&passEnded] { passEnded.store(true); }, Qt::DirectConnection);
+    PostMsg::instance()->EmitSelectMouseInfo(DeviceLinkFixture::InfoFor(path, 36, 1, 2, 0));
+    StartWorkerPass();
+    QTRY_VERIFY(m_worker->isRunning());
+    const int stops = HidSim::CallCount("StopUsbChanged");
+
+    EndRunWorker();
+    m_worker = nullptr;
+    QVERIFY(passEnded.load());
+    QVERIFY(!worker);
+    QVERIFY(!WorkerThread.load());
+    QVERIFY(!WorkerPollTimer);
+    QCOMPARE(int(DeviceReloadPending.load()), 0);
+    QCOMPARE(HidSim::CallCount("StopUsbChanged"), stops + 1);
+    // Nothing left to end.
+    EndRunWorker();
+    HidSim::SetCosts(HidSim::Costs());
 }
 
 VEXO_TEST_CORE_MAIN(TestWorker)

@@ -198,14 +198,13 @@ Buttoninterface::Buttoninterface(QWidget* parent)
     PostMsg::Connect(SIGNAL(SigMacroRename(QString,QString)), this, SLOT(SlotMacroRename(QString,QString)));
     PostMsg::Connect(SIGNAL(SigFormReset()), this, SLOT(SlotFormResetButton()));
 
-    // The button page is built first: it creates the worker (its presence poll starts now).
-    WorkerThread.store(new Worker(nullptr));
-
     // The page opens with the menu closed and the debounce setting in view.
     m_ui->stackedWidget->setCurrentWidget(m_ui->page);
     m_ui->stackedWidget_2->setCurrentWidget(m_ui->page_9);
 
     PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
+    // Built when first needed, the page starts in the language chosen so far.
+    SlotAllLanguage(CurrentLanguage);
 
     m_ui->groupBox->setStyleSheet(QStringLiteral("#groupBox {border: 0;background-image: ")
                                   + Skin::Url(PictureFolder, QStringLiteral("TiltleBack.png")) + QStringLiteral(";}"));
@@ -216,20 +215,7 @@ Buttoninterface::Buttoninterface(QWidget* parent)
     }
 }
 
-Buttoninterface::~Buttoninterface()
-{
-    // No new pass may start while the page goes: stop the poll, drop a pending request,
-    // let a running pass end (it may wait on this thread), then stop hot-plug notices.
-    if (WorkerPollTimer)
-        WorkerPollTimer->stop();
-    CancelWorkerRun();
-    Worker* worker = WorkerThread.exchange(nullptr);
-    if (worker) {
-        worker->WaitProcessingEvents();
-        delete worker;
-    }
-    StopUsbChanged();
-}
+Buttoninterface::~Buttoninterface() = default;
 
 void Buttoninterface::InitButtonGroups()
 {

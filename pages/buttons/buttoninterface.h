@@ -29,7 +29,7 @@ class Buttoninterface;
 
 // The button assignment page: nine selectors showing what each mouse button does, the
 // function menu, the debounce setting and the profile choice. It follows every settings
-// record the device link hands over and owns the one worker thread object.
+// record the device link hands over.
 class Buttoninterface : public QWidget
 {
     Q_OBJECT

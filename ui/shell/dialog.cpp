@@ -60,46 +60,44 @@ QString batteryFillStyle(int level)
 
 Dialog::Dialog(QWidget* parent)
     : QWidget(parent)
-    , ui(new Ui::Dialog)
+    , m_ui(new Ui::Dialog)
 {
-    ui->setupUi(this);
+    m_ui->setupUi(this);
     ImageFolder = Skin::Folder(QStringLiteral("Dialog"));
 
-    // The button page first: its constructor creates the worker the other pages rely on.
     ButtonPage = new Buttoninterface(this);
     LightPage = new LampLight(this);
     MacroPage = new Macro(this);
     SensorPage = new Sensor(this);
     SettingPage = new FormSetting(this);
-    ui->stackedWidgetDialog->addWidget(ButtonPage);
-    ui->stackedWidgetDialog->addWidget(SensorPage);
-    ui->stackedWidgetDialog->addWidget(MacroPage);
-    ui->stackedWidgetDialog->addWidget(LightPage);
-    ui->stackedWidgetDialog->addWidget(SettingPage);
+    m_ui->stackedWidgetDialog->addWidget(ButtonPage);
+    m_ui->stackedWidgetDialog->addWidget(SensorPage);
+    m_ui->stackedWidgetDialog->addWidget(MacroPage);
+    m_ui->stackedWidgetDialog->addWidget(LightPage);
+    m_ui->stackedWidgetDialog->addWidget(SettingPage);
 
     UpdateDialog = new UpDataParam(nullptr);
     qCDebug(lcDevice) << "Start";
 
     ApplySkin();
-    ui->label->hide();
-    ui->SetButton->hide();
+    m_ui->label->hide();
+    m_ui->SetButton->hide();
 
     ButtonGroup = new QButtonGroup(this);
     ButtonGroup->setExclusive(true);
-    ButtonGroup->addButton(ui->ButtonMain);
-    ButtonGroup->addButton(ui->MacroButton);
-    ButtonGroup->addButton(ui->LightsButton);
-    ButtonGroup->addButton(ui->SensorButton);
-    ButtonGroup->addButton(ui->FormSetting);
+    ButtonGroup->addButton(m_ui->ButtonMain);
+    ButtonGroup->addButton(m_ui->MacroButton);
+    ButtonGroup->addButton(m_ui->LightsButton);
+    ButtonGroup->addButton(m_ui->SensorButton);
+    ButtonGroup->addButton(m_ui->FormSetting);
 
-    connect(ui->MinButton, &QToolButton::clicked, this, &Dialog::WindowMin);
-    ui->ButtonMain->setChecked(true);
+    connect(m_ui->MinButton, &QToolButton::clicked, this, &Dialog::WindowMin);
+    m_ui->ButtonMain->setChecked(true);
 
     setWindowFlags(Skin::MainWindowFlags());
     setFixedSize(1020, 700);
 
-    CrashDump.InstallCrashDumpFilter();
-    ui->stackedWidgetDialog->setCurrentWidget(ButtonPage);
+    m_ui->stackedWidgetDialog->setCurrentWidget(ButtonPage);
 
     PostMsg::Connect(SIGNAL(SigSecondPageChange()), this, SLOT(SlotSecondDialog()));
     PostMsg::Connect(SIGNAL(SigUpDataParam(int)), this, SLOT(SlotUpDataParam(int)));
@@ -107,14 +105,13 @@ Dialog::Dialog(QWidget* parent)
     PostMsg::Connect(SIGNAL(SigMouseIndex(int)), this, SLOT(SlotMouseIndex(int)));
     PostMsg::Connect(SIGNAL(SigBattery(bool,int,bool)), this, SLOT(SlotBattery(bool,int,bool)));
 
-    ui->label_3->hide();
-    ui->label_2->hide();
+    m_ui->label_3->hide();
+    m_ui->label_2->hide();
 }
 
 Dialog::~Dialog()
 {
     delete UpdateDialog;
-    delete ui;
 }
 
 void Dialog::ApplySkin()
@@ -123,35 +120,35 @@ void Dialog::ApplySkin()
     const QString rgb = Skin::OptionColor(QStringLiteral("LabelColor"));
     // A missing colour leaves the declaration out, as the shared skin texts do.
     const QString color = rgb.isEmpty() ? QString() : QStringLiteral("color: rgb(") + rgb + QStringLiteral(";);");
-    ui->label_2->setStyleSheet(QStringLiteral("#label_2{") + color + QStringLiteral("}"));
-    ui->frame_2->setStyleSheet(QStringLiteral("#frame_2{border-image: ") + url(f, QStringLiteral("BackGround.png"))
+    m_ui->label_2->setStyleSheet(QStringLiteral("#label_2{") + color + QStringLiteral("}"));
+    m_ui->frame_2->setStyleSheet(QStringLiteral("#frame_2{border-image: ") + url(f, QStringLiteral("BackGround.png"))
                                + QStringLiteral(";}"));
-    ui->BatteryButtonC->setStyleSheet(QStringLiteral("#BatteryButtonC{border:0px;background-image: ")
+    m_ui->BatteryButtonC->setStyleSheet(QStringLiteral("#BatteryButtonC{border:0px;background-image: ")
                                       + url(f, QStringLiteral("Battery.png"))
                                       + QStringLiteral(";background-position:center;background-repeat:no-repeat;}"));
-    ui->label->setStyleSheet(QStringLiteral("#label{border-image: ") + url(f, QStringLiteral("Charg.png"))
+    m_ui->label->setStyleSheet(QStringLiteral("#label{border-image: ") + url(f, QStringLiteral("Charg.png"))
                              + QStringLiteral(";}"));
 
-    ui->ButtonMain->setStyleSheet(navigationButtonStyle(f, QStringLiteral("Home.png"), QStringLiteral("HomeHover.png"),
+    m_ui->ButtonMain->setStyleSheet(navigationButtonStyle(f, QStringLiteral("Home.png"), QStringLiteral("HomeHover.png"),
                                                         QStringLiteral("HomeChecked.png")));
-    ui->SensorButton->setStyleSheet(navigationButtonStyle(f, QStringLiteral("Sensor.png"),
+    m_ui->SensorButton->setStyleSheet(navigationButtonStyle(f, QStringLiteral("Sensor.png"),
                                                           QStringLiteral("SensorHover.png"),
                                                           QStringLiteral("SensorChecked.png")));
-    ui->MacroButton->setStyleSheet(navigationButtonStyle(f, QStringLiteral("Macro.png"),
+    m_ui->MacroButton->setStyleSheet(navigationButtonStyle(f, QStringLiteral("Macro.png"),
                                                          QStringLiteral("MacroHover.png"),
                                                          QStringLiteral("MacroChecked.png")));
-    ui->LightsButton->setStyleSheet(navigationButtonStyle(f, QStringLiteral("Light.png"),
+    m_ui->LightsButton->setStyleSheet(navigationButtonStyle(f, QStringLiteral("Light.png"),
                                                           QStringLiteral("LightHover.png"),
                                                           QStringLiteral("LightChecked.png")));
-    ui->FormSetting->setStyleSheet(navigationButtonStyle(f, QStringLiteral("Setting.png"),
+    m_ui->FormSetting->setStyleSheet(navigationButtonStyle(f, QStringLiteral("Setting.png"),
                                                          QStringLiteral("SettingHover.png"),
                                                          QStringLiteral("SettingClick.png")));
 
     // stem.png, stemHover.png, stemClick.png: the pressed form.
-    ui->CloseButton->setStyleSheet(Skin::CloseButtonStyle(f, QStringLiteral("Close")));
-    ui->MinButton->setStyleSheet(Skin::CloseButtonStyle(f, QStringLiteral("Min")));
-    ui->SetButton->setStyleSheet(Skin::CloseButtonStyle(f, QStringLiteral("Setting")));
-    ui->UpArrow->setStyleSheet(Skin::CloseButtonStyle(f, QStringLiteral("PageChange")));
+    m_ui->CloseButton->setStyleSheet(Skin::CloseButtonStyle(f, QStringLiteral("Close")));
+    m_ui->MinButton->setStyleSheet(Skin::CloseButtonStyle(f, QStringLiteral("Min")));
+    m_ui->SetButton->setStyleSheet(Skin::CloseButtonStyle(f, QStringLiteral("Setting")));
+    m_ui->UpArrow->setStyleSheet(Skin::CloseButtonStyle(f, QStringLiteral("PageChange")));
 }
 
 void Dialog::SaveCurrentDeviceCache()
@@ -176,7 +173,7 @@ void Dialog::keyPressEvent(QKeyEvent* event)
 void Dialog::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::LanguageChange)
-        ui->retranslateUi(this);
+        m_ui->retranslateUi(this);
     QWidget::changeEvent(event);
 }
 
@@ -193,23 +190,23 @@ void Dialog::WindowMin()
 
 void Dialog::on_ButtonMain_clicked()
 {
-    ui->stackedWidgetDialog->setCurrentWidget(ButtonPage);
+    m_ui->stackedWidgetDialog->setCurrentWidget(ButtonPage);
     PostMsg::instance()->EmitAddMacroButton();
 }
 
 void Dialog::on_SensorButton_clicked()
 {
-    ui->stackedWidgetDialog->setCurrentWidget(SensorPage);
+    m_ui->stackedWidgetDialog->setCurrentWidget(SensorPage);
 }
 
 void Dialog::on_MacroButton_clicked()
 {
-    ui->stackedWidgetDialog->setCurrentWidget(MacroPage);
+    m_ui->stackedWidgetDialog->setCurrentWidget(MacroPage);
 }
 
 void Dialog::on_LightsButton_clicked()
 {
-    ui->stackedWidgetDialog->setCurrentWidget(LightPage);
+    m_ui->stackedWidgetDialog->setCurrentWidget(LightPage);
 }
 
 void Dialog::on_UpArrow_clicked()
@@ -220,7 +217,7 @@ void Dialog::on_UpArrow_clicked()
     BackRoadRunning = true;
     UsbServer_SetPCDriverStatus(0);
     SaveCurrentDeviceCache();
-    ui->ButtonMain->setChecked(true);
+    m_ui->ButtonMain->setChecked(true);
     WaitPumpingEvents(Timing::BackArrowWait);
     StopDeviceService();
     PostMsg::instance()->EmitChangeMainDialog(0);
@@ -236,8 +233,8 @@ void Dialog::on_MouseC_clicked() {}
 
 void Dialog::SlotSecondDialog()
 {
-    ui->ButtonMain->setChecked(true);
-    ui->stackedWidgetDialog->setCurrentWidget(ButtonPage);
+    m_ui->ButtonMain->setChecked(true);
+    m_ui->stackedWidgetDialog->setCurrentWidget(ButtonPage);
 }
 
 void Dialog::SlotUpDataParam(int index)
@@ -260,20 +257,20 @@ void Dialog::SlotStartRecord(int index)
     if (index != 0 && index != 1)
         return;
     const bool enable = index == 1;
-    ui->ButtonMain->setEnabled(enable);
-    ui->SensorButton->setEnabled(enable);
-    ui->LightsButton->setEnabled(enable);
-    ui->MacroButton->setEnabled(enable);
-    ui->FormSetting->setEnabled(enable);
+    m_ui->ButtonMain->setEnabled(enable);
+    m_ui->SensorButton->setEnabled(enable);
+    m_ui->LightsButton->setEnabled(enable);
+    m_ui->MacroButton->setEnabled(enable);
+    m_ui->FormSetting->setEnabled(enable);
 }
 
 void Dialog::SlotBattery(bool IsCharg, int Number, bool IsText)
 {
-    ui->label->setVisible(IsCharg);
+    m_ui->label->setVisible(IsCharg);
     // A level the bar cannot show would leave the previous fill under the new colour.
-    ui->progressBar->setValue(qBound(ui->progressBar->minimum(), Number, ui->progressBar->maximum()));
-    ui->label_2->setText(IsText ? QString::number(Number) + QLatin1Char('%') : QString::number(Number));
-    ui->progressBar->setStyleSheet(batteryFillStyle(Number));
+    m_ui->progressBar->setValue(qBound(m_ui->progressBar->minimum(), Number, m_ui->progressBar->maximum()));
+    m_ui->label_2->setText(IsText ? QString::number(Number) + QLatin1Char('%') : QString::number(Number));
+    m_ui->progressBar->setStyleSheet(batteryFillStyle(Number));
 }
 
 void Dialog::SlotMouseIndex(int) {}
@@ -286,5 +283,5 @@ void Dialog::on_CloseButton_clicked()
 
 void Dialog::on_FormSetting_clicked()
 {
-    ui->stackedWidgetDialog->setCurrentWidget(SettingPage);
+    m_ui->stackedWidgetDialog->setCurrentWidget(SettingPage);
 }

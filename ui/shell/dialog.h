@@ -1,8 +1,7 @@
 #ifndef DIALOG_H
 #define DIALOG_H
 
-#include "platform/crashdumphandler.h"
-
+#include <QScopedPointer>
 #include <QString>
 #include <QWidget>
 
@@ -57,7 +56,7 @@ private:
     // The record and its cache name are taken together, so they belong to the same read.
     static void SaveCurrentDeviceCache();
 
-    Ui::Dialog* ui;
+    const QScopedPointer<Ui::Dialog> m_ui;
     QButtonGroup* ButtonGroup = nullptr;
     Buttoninterface* ButtonPage = nullptr;
     LampLight* LightPage = nullptr;
@@ -65,7 +64,6 @@ private:
     Sensor* SensorPage = nullptr;
     FormSetting* SettingPage = nullptr;
     UpDataParam* UpdateDialog = nullptr;
-    CrashDumpHandler CrashDump;
     QString ImageFolder;
     // True from the start of the settings-read dialog's modal run until it returns.
     bool UpdateDialogRunning = false;

@@ -17,6 +17,7 @@
 #include "ui/lang/langtext.h"
 #include "ui/lang/languagelist.h"
 #include "ui/shell/mytoolbuttonenter.h"
+#include "ui/widgets/backdrop.h"
 #include "ui/widgets/questiondialogb.h"
 #include "ui/widgets/repair.h"
 #include "ui/widgets/skin.h"
@@ -102,6 +103,13 @@ bool IsUnidentified(const DeviceAllInfo& device)
     return qint64(device.DriveIndex) == qint64(ConfigDeviceTotal.load());
 }
 
+QString ButtonImage(const DeviceAllInfo& device)
+{
+    if (IsUnidentified(device))
+        return QStringLiteral("Unknow.png");
+    return device.Online ? QStringLiteral("OnLine0.png") : QStringLiteral("DisOnlin0.png");
+}
+
 // "btn" + index; -1 for a name that carries no index.
 int IndexOfButton(const QObject* button)
 {
@@ -149,8 +157,9 @@ DialogChange::DialogChange(QWidget* parent)
     m_ui->setupUi(this);
 
     ImageFolder = Skin::Folder(QStringLiteral("DialogChange"));
-    m_ui->frameChange->setStyleSheet(QStringLiteral("#frameChange{border-image: ")
-                                     + url(ImageFolder, QStringLiteral("MainBack.png")) + QStringLiteral(";}"));
+    // The biggest picture this page shows: decoded meanwhile, drawn as its border-image was.
+    new Backdrop(ImageFolder + QStringLiteral("MainBack.png"), m_ui->frameChange);
+    m_ui->frameChange->setStyleSheet(QStringLiteral("#frameChange{border: 0px;}"));
     m_ui->CloseButton->setStyleSheet(Skin::CloseButtonStyle(ImageFolder));
     m_ui->MinButton->setStyleSheet(Skin::CloseButtonStyle(ImageFolder, QStringLiteral("Min")));
     m_ui->Repair->setStyleSheet(QStringLiteral("#Repair{border:0px;background-image: ")
@@ -307,8 +316,8 @@ void DialogChange::AddDeviceWidgets(QWidget* page, int index, const DeviceAllInf
     button->setFixedSize(284, 360);
     button->setFocusPolicy(Qt::NoFocus);
     button->move(place.button);
-    button->setStyleSheet(DeviceButtonStyle(
-        ImageFolder, IsUnidentified(device) ? QStringLiteral("Unknow.png") : QStringLiteral("DisOnlin0.png")));
+    // Styled as the state check below will find it: a picture never shown is never decoded.
+    button->setStyleSheet(DeviceButtonStyle(ImageFolder, ButtonImage(device)));
     DeviceButtonList << button;
 
     auto* mark = new QLabel(page);
@@ -350,19 +359,12 @@ void DialogChange::UpdateDeviceButtonState(int index)
     if (index < 0 || index >= found.size() || index >= DeviceButtonList.size())
         return;
     const DeviceAllInfo device = found.at(index);
-    QString image;
     bool connectionShown = true;
-    if (IsUnidentified(device)) {
-        image = QStringLiteral("Unknow.png");
-    } else if (device.Online) {
-        image = QStringLiteral("OnLine0.png");
-        OfflineMarkList.at(index)->hide();
-    } else {
-        image = QStringLiteral("DisOnlin0.png");
-        connectionShown = false;
-        OfflineMarkList.at(index)->show();
+    if (!IsUnidentified(device)) {
+        connectionShown = device.Online;
+        OfflineMarkList.at(index)->setVisible(!device.Online);
     }
-    const QString style = DeviceButtonStyle(ImageFolder, image);
+    const QString style = DeviceButtonStyle(ImageFolder, ButtonImage(device));
     if (DeviceButtonList.at(index)->styleSheet() != style)
         DeviceButtonList.at(index)->setStyleSheet(style);
     ConnectionIconList.at(index)->setVisible(connectionShown);
@@ -443,6 +445,7 @@ void DialogChange::SlotAllLanguage(int index)
 
 void DialogChange::slotButtonClicked()
 {
+    emit DeviceFrameNeeded();
     const int index = IndexOfButton(sender());
     const DeviceList found = FoundDeviceList.get();
     // The list may have changed under the buttons: a stale index opens nothing.
@@ -558,6 +561,8 @@ void DialogChange::OpenDevice(const DeviceAllInfo& device)
 
 void DialogChange::on_Repair_clicked()
 {
+    // The settings page owns the repair dialog.
+    emit DeviceFrameNeeded();
     UpDateRepair* dialog = UpDateRepairDialog;
     if (!dialog)
         return;

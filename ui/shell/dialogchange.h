@@ -32,6 +32,11 @@ public:
     // Re-checks the device at index and shows its state on its button.
     void UpdateDeviceButtonState(int index);
 
+signals:
+    // Sent (and handled at once) before a click opens a device or the repair dialog: both
+    // talk to the device pages.
+    void DeviceFrameNeeded();
+
 public slots:
     void SlotSameLanguageA(int index);
     void SlotUpDateButton(bool IsHide);

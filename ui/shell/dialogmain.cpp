@@ -38,6 +38,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QtDebug>
 
 #include <atomic>
@@ -75,22 +76,24 @@ void DialogMain::SetExitForTests(std::function<void(int)> exit)
 
 DialogMain::DialogMain(QWidget* parent)
     : QDialog(parent)
-    , ui(new Ui::DialogMain)
+    , m_ui(new Ui::DialogMain)
 {
-    ui->setupUi(this);
+    m_ui->setupUi(this);
     LoadLanguageFiles();
     MigrateLanguageIndex();
     // A stored language this installation lacks starts in language 0; Macro.ini keeps it until a choice.
     CurrentLanguage.store(LanguageList::Held(
         MacroIni::instance()->value(QStringLiteral("Language"), QStringLiteral("Language")).toInt()));
     ImageFolder = Skin::Folder(QStringLiteral("Dialog"));
+    CrashDump.InstallCrashDumpFilter();
 
-    // The frame first: its button page creates the worker that everything after relies on.
-    FrameWidget = new Dialog(this);
+    // The worker first: opening a device from the choice page talks to it. The device frame
+    // comes once the choice page is on screen (see paintEvent), or when a device opens.
+    CreateRunWorker();
     ChoicePageWidget = new DialogChange(this);
-    ui->stackedWidgetMain->addWidget(ChoicePageWidget);
-    ui->stackedWidgetMain->addWidget(FrameWidget);
-    ui->stackedWidgetMain->setCurrentWidget(ChoicePageWidget);
+    m_ui->stackedWidgetMain->addWidget(ChoicePageWidget);
+    m_ui->stackedWidgetMain->setCurrentWidget(ChoicePageWidget);
+    connect(ChoicePageWidget, &DialogChange::DeviceFrameNeeded, this, &DialogMain::EnsureDeviceFrame);
 
     setWindowFlags(Skin::MainWindowFlags());
     setFixedSize(width(), height());
@@ -102,8 +105,8 @@ DialogMain::DialogMain(QWidget* parent)
     PostMsg::Connect(SIGNAL(SigUpPageLight()), this, SLOT(SlotUpPageLight()));
 
     // Owned by the window; its activation is routed once, however often the menu is rebuilt.
+    // Its picture is read when the tray first shows it.
     TrayIcon = new QSystemTrayIcon(this);
-    TrayIcon->setIcon(QIcon(ImageFolder + QStringLiteral("Logo.png")));
     TrayIcon->setToolTip(ProductName);
     connect(TrayIcon, &QSystemTrayIcon::activated, this, &DialogMain::on_activatedSysTrayIcon);
 
@@ -121,6 +124,37 @@ DialogMain::DialogMain(QWidget* parent)
 DialogMain::~DialogMain()
 {
     ShutDown();
+    // Before the pages go: a pass still running may be delivering to them.
+    EndRunWorker();
+}
+
+void DialogMain::EnsureDeviceFrame()
+{
+    if (FrameWidget)
+        return;
+    FrameWidget = new Dialog(this);
+    m_ui->stackedWidgetMain->addWidget(FrameWidget);
+    // Polished now, as a part of the window shown: opening a device costs no more than before.
+    FrameWidget->ensurePolished();
+}
+
+bool DialogMain::DeviceFrameBuilt() const
+{
+    return FrameWidget != nullptr;
+}
+
+void DialogMain::paintEvent(QPaintEvent* event)
+{
+    QDialog::paintEvent(event);
+    if (FrameBuildPosted)
+        return;
+    FrameBuildPosted = true;
+    // Posted: this paint reaches the screen before the frame is built. A window already
+    // closed needs no frame.
+    QTimer::singleShot(0, this, [this] {
+        if (!ShutDownDone)
+            EnsureDeviceFrame();
+    });
 }
 
 void DialogMain::MigrateLanguageIndex()
@@ -135,7 +169,7 @@ void DialogMain::MigrateLanguageIndex()
 
 bool DialogMain::FrameShown() const
 {
-    return ui->stackedWidgetMain->currentIndex() == FramePage;
+    return FrameWidget && m_ui->stackedWidgetMain->currentWidget() == FrameWidget;
 }
 
 void DialogMain::SlotChangeMainDialog(int index)
@@ -148,10 +182,11 @@ void DialogMain::SlotChangeMainDialog(int index)
         hub->EmitMainPageChange();
         StopDeviceService();
         Timing::Sleep(Timing::BackArrowWait);
-        ui->stackedWidgetMain->setCurrentWidget(ChoicePageWidget);
+        m_ui->stackedWidgetMain->setCurrentWidget(ChoicePageWidget);
         StartUsbChanged(DevicePageHotplugNotice, Timing::HotplugInterval);
     } else if (index == FramePage) {
-        ui->stackedWidgetMain->setCurrentWidget(FrameWidget);
+        EnsureDeviceFrame();
+        m_ui->stackedWidgetMain->setCurrentWidget(FrameWidget);
         StartUsbChanged(MainPageHotplugCallback, Timing::HotplugInterval);
     }
 }
@@ -177,6 +212,8 @@ void DialogMain::MinimiseToTray()
         return;
     }
     hide();
+    if (TrayIcon->icon().isNull())
+        TrayIcon->setIcon(QIcon(ImageFolder + QStringLiteral("Logo.png")));
     // The earlier menu and its actions are replaced, not stacked.
     delete TrayMenu;
     TrayMenu = new QMenu(this);
@@ -325,6 +362,8 @@ void DialogMain::keyPressEvent(QKeyEvent* event)
         PostMsg::instance()->EmitEnterKey();
         return;
     case Qt::Key_Space:
+        // Pairing binds the device service: its reports are for the pages.
+        EnsureDeviceFrame();
         if (FrameShown())
             PairFromDevicePages();
         else

@@ -1,6 +1,8 @@
 #ifndef DIALOGMAIN_H
 #define DIALOGMAIN_H
 
+#include "platform/crashdumphandler.h"
+
 #include <QDialog>
 #include <QPoint>
 #include <QScopedPointer>
@@ -22,8 +24,9 @@ class DialogMain;
 extern const QString ProductName;
 
 // The one top-level window: a stack of the device choice page (0) and the device page frame
-// (1), the tray icon, the offline notice, dragging and the window-wide keys. Every way out
-// (close buttons, Alt+F4, the tray's exit, the session ending) takes one shutdown road.
+// (1, built after the first paint or when a device opens), the tray icon, the offline notice,
+// dragging and the window-wide keys. Every way out (close buttons, Alt+F4, the tray's exit,
+// the session ending) takes one shutdown road.
 class DialogMain : public QDialog
 {
     Q_OBJECT
@@ -32,6 +35,11 @@ public:
     ~DialogMain() override;
 
     enum Page { ChoicePage = 0, FramePage = 1 };
+
+    // Builds the device frame and its pages unless they exist. The window builds them once its
+    // first paint is on screen; every road that opens a device calls this first.
+    void EnsureDeviceFrame();
+    bool DeviceFrameBuilt() const;
 
     // Whether minimising hides to the tray; without a system tray the window minimises as
     // usual. Tests may decide it.
@@ -47,6 +55,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private slots:
     void SlotChangeMainDialog(int index);
@@ -72,7 +81,8 @@ private:
     void ShutDown();
     bool FrameShown() const;
 
-    const QScopedPointer<Ui::DialogMain> ui;
+    const QScopedPointer<Ui::DialogMain> m_ui;
+    CrashDumpHandler CrashDump;
     QSystemTrayIcon* TrayIcon = nullptr;
     QMenu* TrayMenu = nullptr;
     QAction* ShowAction = nullptr;
@@ -86,6 +96,7 @@ private:
     QString TrayShowText;
     QString TrayExitText;
     bool ShutDownDone = false;
+    bool FrameBuildPosted = false;
     bool Minimised = false;
 };
 
