@@ -6,7 +6,7 @@
 // to its event loop, from the action until its answers from the device have been handled.
 // The marks are every event the application delivers and every time the event loop goes to
 // sleep, so a slot that pumps events counts in pieces and waiting for events counts not at all.
-// Exits 2 when an action failed to reach the device.
+// Exits 2 when an action failed to reach the device or left a dialog open.
 
 #include "core/devicestate.h"
 #include "device/buttoncatalogue.h"
@@ -28,7 +28,6 @@
 #include <QListWidget>
 #include <QSlider>
 #include <QSpinBox>
-#include <QStackedWidget>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTimer>
