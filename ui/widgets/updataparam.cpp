@@ -91,7 +91,8 @@ void UpDataParam::onTimeupDestroy()
 
     if (ReloadWaitMode) {
         const bool loaded = WaitAllLoaded(false);
-        Timing::Sleep(Timing::ReloadSettle);
+        // The window keeps drawing while the device settles; the dialog stays modal meanwhile.
+        WaitPumpingEvents(Timing::ReloadSettle);
         close();
         if (!loaded)
             PostMsg::instance()->EmitMouseOffLineo(0);
