@@ -309,7 +309,7 @@ int main(int argc, char** argv)
     actions.emplace_back("buttons: profile switch", "ButtonMain", [&](int) {
         Pick(Child<QComboBox>(buttons, "ProjectChoose"), 0, 1);
     }, "UsbServer_SetCurrentConfig", 6000,
-        "the device's own change is read under the please-wait dialog, which sleeps 2 s at its end");
+        "the device's own change is read under the please-wait dialog, which waits 2 s at its end");
     actions.emplace_back("frame: back, open the mouse", "ButtonMain", [&](int) {
         QTest::mouseClick(Child<QToolButton>(&window, "UpArrow"), Qt::LeftButton);
         RunUntil([&] { return deviceButton() && deviceButton()->isVisible(); }, 10000);
