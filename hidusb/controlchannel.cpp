@@ -88,19 +88,6 @@ std::string readLine(int fd)
     return line;
 }
 
-void writeAll(int fd, const std::string& text)
-{
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::send(fd, text.data() + done, text.size() - done, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return;
-        done += size_t(n);
-    }
-}
-
 void serve(int listenFd, int wakeFd)
 {
     for (;;) {
@@ -118,7 +105,7 @@ void serve(int listenFd, int wakeFd)
         if (client < 0)
             continue;
         limitWaits(client);
-        writeAll(client, ControlReply(readLine(client)));
+        HidControl::SendAll(client, ControlReply(readLine(client)));
         ::close(client);
     }
 }

@@ -6,8 +6,10 @@
 // ("plug <id>", "unplug <id>", "list"); the answer is text whose first word is "ok" or
 // "error", and the connection closes after it.
 
+#include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <string>
 
@@ -19,6 +21,21 @@ inline std::string SocketPath()
     if (runtime && *runtime)
         return std::string(runtime) + "/hidusb-sim.sock";
     return "/tmp/hidusb-sim-" + std::to_string(::getuid()) + ".sock";
+}
+
+// Sends all of text; false when the other end went away.
+inline bool SendAll(int fd, const std::string& text)
+{
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::send(fd, text.data() + done, text.size() - done, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += size_t(n);
+    }
+    return true;
 }
 
 } // namespace HidControl

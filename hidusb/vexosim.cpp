@@ -29,20 +29,6 @@ int usage()
     return 2;
 }
 
-bool sendAll(int fd, const std::string& text)
-{
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::send(fd, text.data() + done, text.size() - done, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += size_t(n);
-    }
-    return true;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -76,7 +62,7 @@ int main(int argc, char** argv)
         return 3;
     }
     std::string reply;
-    if (sendAll(fd, line + "\n")) {
+    if (HidControl::SendAll(fd, line + "\n")) {
         char buffer[512];
         for (;;) {
             const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);

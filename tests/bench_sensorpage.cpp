@@ -7,6 +7,7 @@
 
 #include "core/devicestate.h"
 #include "helpers/devicelinkfixture.h"
+#include "helpers/testwidgets.h"
 #include "pages/sensor/sensor.h"
 #include "ui/lang/languagefilereader.h"
 
@@ -57,22 +58,6 @@ Cost CostSince(const FlashDataMap& before)
     for (size_t i = 0; i < sizeof(FlashDataMap); ++i)
         cost.changedBytes += a[i] != b[i] ? 1 : 0;
     return cost;
-}
-
-QPoint HandleCentre(QSlider* slider)
-{
-    QStyleOptionSlider option;
-    option.initFrom(slider);
-    option.orientation = slider->orientation();
-    option.minimum = slider->minimum();
-    option.maximum = slider->maximum();
-    option.sliderPosition = slider->sliderPosition();
-    option.sliderValue = slider->value();
-    if (slider->orientation() == Qt::Horizontal)
-        option.state |= QStyle::State_Horizontal;
-    return slider->style()
-        ->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider)
-        .center();
 }
 
 } // namespace
@@ -129,7 +114,7 @@ int main(int argc, char** argv)
         return 1;
     HidSim::ClearCalls();
     const FlashDataMap before = DeviceLinkFixture::StoredRecord("m1");
-    QPoint at = HandleCentre(slider);
+    QPoint at = TestEnv::SliderHandleCentre(slider);
     QTest::mousePress(slider, Qt::LeftButton, {}, at);
     int shownChanges = 0;
     int lastShown = spin->value();

@@ -13,6 +13,7 @@
 #include "device/firmwareimages.h"
 #include "device/macrotextfile.h"
 #include "helpers/devicelinkfixture.h"
+#include "helpers/testwidgets.h"
 #include "ui/shell/dialogmain.h"
 
 #include "hidusb/hidsim.h"
@@ -141,20 +142,6 @@ void Pick(QComboBox* box, int one, int other)
     QTest::keyClick(view, Qt::Key_Return);
 }
 
-QPoint HandleCentre(QSlider* slider)
-{
-    QStyleOptionSlider option;
-    option.initFrom(slider);
-    option.orientation = slider->orientation();
-    option.minimum = slider->minimum();
-    option.maximum = slider->maximum();
-    option.sliderPosition = slider->sliderPosition();
-    option.sliderValue = slider->value();
-    if (slider->orientation() == Qt::Horizontal)
-        option.state |= QStyle::State_Horizontal;
-    return slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider).center();
-}
-
 struct Action
 {
     Action(const char* name, const char* navigation, std::function<void(int)> run, const char* libraryCall,
@@ -248,7 +235,7 @@ int main(int argc, char** argv)
     }, "ProtocolDataUpdate");
     actions.emplace_back("sensor: DPI slider drag", "SensorButton", [&](int round) {
         auto* slider = Child<QSlider>(sensor, "horizontalSliderC");
-        QPoint at = HandleCentre(slider);
+        QPoint at = TestEnv::SliderHandleCentre(slider);
         QTest::mousePress(slider, Qt::LeftButton, {}, at);
         for (int i = 0; i < 20; ++i) {
             at.rx() += round % 2 ? -4 : 4;

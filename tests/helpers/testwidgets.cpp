@@ -13,6 +13,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
+#include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTimer>
 #include <QVector>
 #include <QWidget>
@@ -171,6 +174,20 @@ double ContrastRatio(QWidget* widget, const QRect& area)
     for (double luminance : qAsConst(luminances))
         ratio = qMax(ratio, (qMax(luminance, background) + 0.05) / (qMin(luminance, background) + 0.05));
     return ratio;
+}
+
+QPoint SliderHandleCentre(QSlider* slider)
+{
+    QStyleOptionSlider option;
+    option.initFrom(slider);
+    option.orientation = slider->orientation();
+    option.minimum = slider->minimum();
+    option.maximum = slider->maximum();
+    option.sliderPosition = slider->sliderPosition();
+    option.sliderValue = slider->value();
+    if (slider->orientation() == Qt::Horizontal)
+        option.state |= QStyle::State_Horizontal;
+    return slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider).center();
 }
 
 int RunAppChildIfAsked(int argc, char** argv)

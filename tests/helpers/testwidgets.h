@@ -10,7 +10,9 @@
 #include <functional>
 
 class QComboBox;
+class QPoint;
 class QRect;
+class QSlider;
 class QWidget;
 
 namespace TestEnv {
@@ -40,6 +42,9 @@ void SendPlatformKeys(const QString& script, bool queued);
 // backgrounds included), taken as the background, and the pixel farthest from it. Text a user
 // can read on its background reaches 4.5; text in a colour close to its background stays near 1.
 double ContrastRatio(QWidget* widget, const QRect& area);
+
+// The centre of the slider's handle where its style draws it, in the slider's coordinates.
+QPoint SliderHandleCentre(QSlider* slider);
 
 // A named child the test cannot go on without: a missing one ends the test program, naming it.
 template <typename T>
