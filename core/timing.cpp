@@ -47,7 +47,7 @@ void Timing::Sleep(int ms)
         std::this_thread::sleep_for(std::chrono::milliseconds(d));
 }
 
-void WaitPumpingEvents(int ms)
+void WaitPumpingEvents(int ms, QEventLoop::ProcessEventsFlags flags)
 {
     const int total = Timing::Scaled(ms);
     QElapsedTimer clock;
@@ -61,7 +61,7 @@ void WaitPumpingEvents(int ms)
     for (qint64 left = total - clock.elapsed(); left > 0; left = total - clock.elapsed()) {
         QEventLoop loop;
         QTimer::singleShot(static_cast<int>(std::min<qint64>(left, Timing::PumpSlice)), &loop, &QEventLoop::quit);
-        loop.exec();
+        loop.exec(flags);
     }
-    QCoreApplication::processEvents();
+    QCoreApplication::processEvents(flags);
 }

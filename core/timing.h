@@ -1,6 +1,8 @@
 #ifndef TIMING_H
 #define TIMING_H
 
+#include <QEventLoop>
+
 // Every interval and wait of the program goes through here. Tests shrink time with
 // SetScale; the code paths stay the same. Durations are in milliseconds of real time
 // at scale 1 and are measured with a monotonic clock.
@@ -39,7 +41,9 @@ void Sleep(int ms);
 
 } // namespace Timing
 
-// Waits ms (scaled) while the calling thread keeps processing its events.
-void WaitPumpingEvents(int ms);
+// Waits ms (scaled) while the calling thread keeps processing its events. With
+// QEventLoop::ExcludeUserInputEvents the window keeps drawing and queued signals run, but
+// clicks and keys wait until the caller returns, as they would behind a plain sleep.
+void WaitPumpingEvents(int ms, QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents);
 
 #endif

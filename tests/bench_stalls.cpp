@@ -303,7 +303,7 @@ int main(int argc, char** argv)
         DeviceDataLoaded.store(0);
         QTest::mouseClick(deviceButton(), Qt::LeftButton);
         RunUntil([] { return DeviceDataLoaded.load() != 0; }, 20000);
-    }, "UsbServer_ReadAllFlashData", 500, "plain sleeps of 100 ms on the way back and 150 ms when the mouse is opened",
+    }, "UsbServer_ReadAllFlashData", 500, "the device settles 200 ms on the way back and 150 ms at the opening; the window draws on",
         // The version read from the mouse is older than the sample images: a click would ask
         // for an update first.
         [] { WriteMouseVer(QStringLiteral("36"), QStringLiteral("2"), QStringLiteral("v1.3")); });

@@ -40,6 +40,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <thread>
 
 Q_DECLARE_METATYPE(HidSim::DeviceSpec)
 
@@ -219,6 +220,8 @@ private slots:
 
     void openDevice_data();
     void openDevice();
+    void openingWait_data();
+    void openingWait();
     void mouseIndexByModel_data();
     void mouseIndexByModel();
     void staleIndexOpensNothing_data();
@@ -966,6 +969,58 @@ void TestDialogChange::openDevice()
     QVERIFY(m_startAt - m_road->changeAt >= Timing::Scaled(Timing::OpenDeviceDelay));
     QTRY_VERIFY(HidSim::CallCount("UsbServer_ReadAllFlashData") > 0);
     QCOMPARE(HidSim::Calls("UsbServer_ReadAllFlashData").front().device, cable ? std::string("m1") : std::string("m2"));
+}
+
+void TestDialogChange::openingWait_data()
+{
+    QTest::addColumn<QString>("during"); // what happens while the opened device's pages wait for the read
+    QTest::addColumn<bool>("reads");
+    QTest::newRow("queued work runs, then the read starts") << "queued" << true;
+    QTest::newRow("the device goes: back to the choice page") << "back" << false;
+    QTest::newRow("the device goes, told from the library's thread") << "backFromThread" << false;
+}
+
+void TestDialogChange::openingWait()
+{
+    QFETCH(QString, during);
+    QFETCH(bool, reads);
+    VEXO_CHECKED(addAll({cableMouse("m1", 1)}));
+    DialogChange page;
+    QCOMPARE(deviceButtons(page).size(), 1);
+    HidSim::ClearCalls();
+    DeviceReloadPending.store(0);
+
+    // The window is not held up: work queued when the pages are asked for runs before the read.
+    bool queuedRanBeforeRead = false;
+    QObject scope; // ends what is still pending when the test ends early
+    connect(PostMsg::instance(), &PostMsg::SigChangeMainDialog, &scope, [&](int index) {
+        if (index != 1)
+            return;
+        if (during == QLatin1String("backFromThread")) {
+            std::thread library([] { PostMsg::instance()->EmitChangeMainDialog(0); });
+            library.join();
+            return;
+        }
+        QTimer::singleShot(0, &scope, [&] {
+            queuedRanBeforeRead = !WorkerThread.load()->isRunning() && DeviceReloadPending.load() == 0;
+            if (during == QLatin1String("back"))
+                PostMsg::instance()->EmitChangeMainDialog(0);
+        });
+    });
+    deviceButtons(page).first()->click();
+
+    QCOMPARE(WorkerThread.load()->isRunning() || m_workerStarted, reads);
+    QCOMPARE(MainPageActive.load(), reads ? 1 : 0);
+    if (during != QLatin1String("backFromThread"))
+        QVERIFY(queuedRanBeforeRead);
+    QTRY_COMPARE(m_road->startingWith(QStringLiteral("ChangeMainDialog")),
+                 reads ? QStringList{"ChangeMainDialog:1"} : (QStringList{"ChangeMainDialog:1", "ChangeMainDialog:0"}));
+    if (reads) {
+        QTRY_VERIFY(HidSim::CallCount("UsbServer_ReadAllFlashData") > 0);
+        return;
+    }
+    QCOMPARE(DeviceReloadPending.load(), 0);
+    QCOMPARE(HidSim::CallCount("UsbServer_ReadAllFlashData"), 0);
 }
 
 void TestDialogChange::mouseIndexByModel_data()

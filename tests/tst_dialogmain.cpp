@@ -207,6 +207,7 @@ private slots:
     void deviceOpenedBeforeFirstPaint();
     void pageSwitch_data();
     void pageSwitch();
+    void backWait();
     void minimiseAndRestore_data();
     void minimiseAndRestore();
     void trayMenuReplaced();
@@ -428,6 +429,35 @@ void TestDialogMain::pageSwitch()
     QCOMPARE(HidSim::CallCount("UsbServer_Exit"), exits);
     QCOMPARE(MainPageActive.load(), index == 0 ? 0 : 1);
     QCOMPARE(HidSim::CallCount("StartUsbChanged"), index == 5 ? 0 : 1);
+}
+
+void TestDialogMain::backWait()
+{
+    makeWindow();
+    showFrame();
+    MainPageActive.store(1);
+    HidSim::ClearCalls();
+    WindowSignals hub;
+    auto* stack = m_window->findChild<QStackedWidget*>(QStringLiteral("stackedWidgetMain"));
+    // Queued work runs while the device settles, the frame still shown; a second return
+    // among it (a hot-plug notice) runs nothing twice.
+    int pageDuringWait = -1;
+    int exitsDuringWait = -1;
+    QObject scope; // ends the timer when the test ends early
+    QTimer::singleShot(0, &scope, [&] {
+        pageDuringWait = stack->currentIndex();
+        exitsDuringWait = HidSim::CallCount("UsbServer_Exit");
+        PostMsg::instance()->EmitChangeMainDialog(DialogMain::ChoicePage);
+    });
+    PostMsg::instance()->EmitChangeMainDialog(DialogMain::ChoicePage);
+
+    QCOMPARE(pageDuringWait, int(DialogMain::FramePage));
+    QCOMPARE(exitsDuringWait, 1);
+    QCOMPARE(stack->currentIndex(), int(DialogMain::ChoicePage));
+    QCOMPARE(hub.names, (QStringList{"SecondPageChange", "MainPageChange"}));
+    QCOMPARE(HidSim::CallCount("UsbServer_Exit"), 1);
+    QCOMPARE(HidSim::CallCount("StartUsbChanged"), 1);
+    QCOMPARE(MainPageActive.load(), 0);
 }
 
 void TestDialogMain::minimiseAndRestore_data()

@@ -218,7 +218,7 @@ void Dialog::on_UpArrow_clicked()
     UsbServer_SetPCDriverStatus(0);
     SaveCurrentDeviceCache();
     m_ui->ButtonMain->setChecked(true);
-    WaitPumpingEvents(Timing::BackArrowWait);
+    WaitPumpingEvents(Timing::BackArrowWait, QEventLoop::ExcludeUserInputEvents);
     StopDeviceService();
     PostMsg::instance()->EmitChangeMainDialog(0);
     PostMsg::instance()->EmitSetMacroPage();

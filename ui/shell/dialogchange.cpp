@@ -31,6 +31,8 @@
 #include <QVector>
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
 
 namespace {
 
@@ -550,9 +552,22 @@ void DialogChange::OpenDevice(const DeviceAllInfo& device)
             newerReceiver = QStringLiteral("true");
     }
     hub->EmitLabelTextB(device.VersionText, newerReceiver);
+    // The device pages are up and drawn before the read starts. Queued work runs during the
+    // wait; a return to the choice page (the device went away, told from any thread, so the
+    // flag is set at the emission itself) ends the opening.
+    const auto leftFrame = std::make_shared<std::atomic<bool>>(false);
+    const QMetaObject::Connection watch = connect(
+        hub, &PostMsg::SigChangeMainDialog, this,
+        [leftFrame](int index) {
+            if (index == 0)
+                leftFrame->store(true);
+        },
+        Qt::DirectConnection);
     hub->EmitChangeMainDialog(1);
-    // Plain sleep: the device pages are up before the read starts.
-    Timing::Sleep(Timing::OpenDeviceDelay);
+    WaitPumpingEvents(Timing::OpenDeviceDelay, QEventLoop::ExcludeUserInputEvents);
+    disconnect(watch);
+    if (leftFrame->load())
+        return;
     // The pass reads only while MainPageActive is 1, so both are set before the start.
     DeviceReloadPending.store(1);
     MainPageActive.store(1);

@@ -177,13 +177,19 @@ void DialogMain::SlotChangeMainDialog(int index)
     UiSendsChanges.store(1);
     PostMsg* hub = PostMsg::instance();
     if (index == ChoicePage) {
+        // A second return arriving during the wait (a hot-plug notice) has nothing left to do.
+        if (BackRoadRunning)
+            return;
+        BackRoadRunning = true;
         hub->EmitSecondPageChange();
         MainPageActive.store(0);
         hub->EmitMainPageChange();
         StopDeviceService();
-        Timing::Sleep(Timing::BackArrowWait);
+        // The window keeps drawing; clicks and keys wait for the choice page.
+        WaitPumpingEvents(Timing::BackArrowWait, QEventLoop::ExcludeUserInputEvents);
         m_ui->stackedWidgetMain->setCurrentWidget(ChoicePageWidget);
         StartUsbChanged(DevicePageHotplugNotice, Timing::HotplugInterval);
+        BackRoadRunning = false;
     } else if (index == FramePage) {
         EnsureDeviceFrame();
         m_ui->stackedWidgetMain->setCurrentWidget(FrameWidget);

@@ -98,6 +98,7 @@ private:
     bool ShutDownDone = false;
     bool FrameBuildPosted = false;
     bool Minimised = false;
+    bool BackRoadRunning = false;
 };
 
 #endif
