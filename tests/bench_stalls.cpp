@@ -297,6 +297,10 @@ int main(int argc, char** argv)
         Pick(Child<QComboBox>(buttons, "ProjectChoose"), 0, 1);
     }, "UsbServer_SetCurrentConfig", 6000,
         "the device's own change is read under the please-wait dialog, which waits 2 s at its end");
+    actions.emplace_back("frame: page buttons", "ButtonMain", [&](int) {
+        for (const char* page : {"SensorButton", "MacroButton", "LightsButton", "FormSetting", "ButtonMain"})
+            QTest::mouseClick(Child<QToolButton>(&window, page), Qt::LeftButton);
+    }, nullptr);
     actions.emplace_back("frame: back, open the mouse", "ButtonMain", [&](int) {
         QTest::mouseClick(Child<QToolButton>(&window, "UpArrow"), Qt::LeftButton);
         RunUntil([&] { return deviceButton() && deviceButton()->isVisible(); }, 10000);
