@@ -74,9 +74,14 @@ quint32 CurrentDeviceIndex()
     return CurrentDevice.read([](const DeviceAllInfo& d) { return d.DriveIndex; });
 }
 
+QString DeviceSection(quint32 driveIndex)
+{
+    return QStringLiteral("Drive") + QString::number(qint64(driveIndex) + 1);
+}
+
 QString CurrentDeviceSection()
 {
-    return QStringLiteral("Drive") + QString::number(CurrentDeviceIndex() + 1);
+    return DeviceSection(CurrentDeviceIndex());
 }
 
 QStringList CurrentAdvancedOptions()

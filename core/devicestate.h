@@ -88,7 +88,9 @@ bool SendRecordToBoundDevice(const FlashDataMap& record, quint32 binding = 0);
 
 // The section index of the chosen device ("Drive" + index + 1).
 quint32 CurrentDeviceIndex();
-// The chosen device's section in Config.ini: "Drive" + (index + 1).
+// A device's section in Config.ini: "Drive" + (index + 1).
+QString DeviceSection(quint32 driveIndex);
+// The chosen device's section.
 QString CurrentDeviceSection();
 // The chosen device's "Adveanced" items of its section, trimmed, at least two: item 0 the
 // long-range option, item 1 the receiver LED option ("-1" for an option the model lacks).

@@ -28,11 +28,11 @@ std::atomic<bool> PairingFromMainPage{false};
 
 namespace {
 
-// The receiver and model of the running request, for its success report on the library's thread.
+// The receiver and the model's section of the running request, for its success report on the
+// library's thread.
 struct PairingTarget {
     QByteArray path;
-    QString cidText;
-    QString midText;
+    QString section;
 };
 Guarded<PairingTarget> g_pairingTarget;
 
@@ -140,11 +140,8 @@ void Match::PreparePairing()
     PairVidText = entry.VidText;
     PairPidText = entry.PidText;
     PairWireless = entry.Wired != 0;
-    const QString cidText = ConfigIni::instance()->value(QStringLiteral("Option"), QStringLiteral("CID"));
-    PairCid = quint8(cidText.toInt());
-    PairCidText = cidText;
-    PairMidText = ConfigIni::instance()->value(QStringLiteral("Drive") + QString::number(qint64(entry.DriveIndex) + 1),
-                                               QStringLiteral("MID"));
+    PairCid = quint8(ConfigIni::instance()->value(QStringLiteral("Option"), QStringLiteral("CID")).toInt());
+    PairSection = DeviceSection(entry.DriveIndex);
 
     MatchUsbTimer->start(Timing::Scaled(Timing::PairingButtonPoll));
     // Decided now, not at the first poll: the dialog is shown next.
@@ -159,7 +156,7 @@ void Match::StartPairing()
     }
     qCDebug(lcDevice) << "Enter";
     PairingActive.store(true);
-    g_pairingTarget.set(PairingTarget{PairPath, PairCidText, PairMidText});
+    g_pairingTarget.set(PairingTarget{PairPath, PairSection});
     MatchPairTimer->start(Timing::Scaled(Timing::PairingStatusPoll));
     MatchTimeoutTimer->start(Timing::Scaled(Timing::PairingTimeout));
     BindPairingService(PairPath, &Match::PairingCallback);
@@ -190,7 +187,7 @@ void Match::PairingCallback(const uint8_t* head, int headLength, const uint8_t* 
         // The paired mouse's version is recorded now: the choice page opens it without a
         // second pairing, also when it never was on its cable.
         const PairingTarget target = g_pairingTarget.get();
-        ReceiverMouseVersion(target.cidText, target.midText).RecordReported(target.path);
+        ReceiverMouseVersion::ForSection(target.section).RecordReported(target.path);
         PairResult.store(Succeeded);
         hub->EmitButtonEnable(1);
         break;

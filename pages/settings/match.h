@@ -73,8 +73,7 @@ private:
     bool ButtonEnabled = false;
     QByteArray PathAtStart;
     quint8 PairCid = 0;
-    QString PairCidText;
-    QString PairMidText;
+    QString PairSection;
     QByteArray PairPath;
     QString PairVidText;
     QString PairPidText;

@@ -557,7 +557,7 @@ void UpDateRepair::StartAutoRepair(int mode)
     }
     const DeviceAllInfo device = found.first();
     ConfigIni* config = ConfigIni::instance();
-    RepairDriveGroup = QStringLiteral("Drive") + QString::number(device.DriveIndex + 1);
+    RepairDriveGroup = DeviceSection(device.DriveIndex);
     const int cid = config->value(QStringLiteral("Option"), QStringLiteral("CID")).toInt();
     const int mid = config->value(RepairDriveGroup, QStringLiteral("MID")).toInt();
     RepairCid.store(cid);

@@ -211,7 +211,7 @@ void Dialog::on_LightsButton_clicked()
 
 void Dialog::on_UpArrow_clicked()
 {
-    // The wait below processes events: a second click must not run the road again.
+    // The wait below runs queued work: nothing there may run the road again.
     if (BackRoadRunning)
         return;
     BackRoadRunning = true;

@@ -137,11 +137,6 @@ bool UpgradeFailureRecorded()
                 .isEmpty();
 }
 
-QString SectionOf(const DeviceAllInfo& device)
-{
-    return QStringLiteral("Drive") + QString::number(qint64(device.DriveIndex) + 1);
-}
-
 template <typename W>
 void DeleteAllLater(QList<W*>& widgets)
 {
@@ -461,7 +456,7 @@ void DialogChange::slotButtonClicked()
     if (IsUnidentified(device))
         return;
 
-    const int mid = ConfigIni::instance()->value(SectionOf(device), QStringLiteral("MID")).toInt();
+    const int mid = ConfigIni::instance()->value(DeviceSection(device.DriveIndex), QStringLiteral("MID")).toInt();
     if (mid == 1)
         hub->EmitMouseIndex(0);
     else if (mid == 2)
@@ -485,7 +480,7 @@ void DialogChange::slotButtonClicked()
 bool DialogChange::FirmwareCheckEndsClick(const DeviceAllInfo& device)
 {
     ConfigIni* config = ConfigIni::instance();
-    const QString section = SectionOf(device);
+    const QString section = DeviceSection(device.DriveIndex);
     const QString cidText = config->value(QStringLiteral("Option"), QStringLiteral("CID"));
     const QString midText = config->value(section, QStringLiteral("MID"));
     // What the receiver tells of its mouse counts as recorded; the record serves while the

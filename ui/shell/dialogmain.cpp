@@ -405,7 +405,7 @@ void DialogMain::SpaceOnChoicePage()
     if (found.size() != 1 || found.first().Wired)
         return;
     const DeviceAllInfo device = found.first();
-    const QString section = QStringLiteral("Drive") + QString::number(device.DriveIndex + 1);
+    const QString section = DeviceSection(device.DriveIndex);
     ConfigIni* config = ConfigIni::instance();
     const QString cid = config->value(QStringLiteral("Option"), QStringLiteral("CID"));
     const QString mid = config->value(section, QStringLiteral("MID"));
