@@ -28,8 +28,13 @@ esac
 # Build and tests: the compiler, CMake with Ninja, Qt with moc/uic/rcc. `run` without a display:
 # a virtual X server. Fonts: the forms' font is replaced with these (ui/widgets/skin.cpp).
 # X11 extras: whether a compositing manager runs (ui/widgets/roundedwindow.cpp).
+# Qt's own dialogs (colours, files) speak the chosen language through Qt's translations.
 packages=(cmake ninja-build g++ qtbase5-dev qtbase5-dev-tools libqt5x11extras5-dev xvfb xauth
-          fonts-dejavu-core fonts-wqy-microhei)
+          fonts-dejavu-core fonts-wqy-microhei qttranslations5-l10n)
+# The tray test: a window manager with a system tray, and real pointer clicks.
+if [ "$mode" = test ]; then
+  packages+=(icewm xdotool)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -497,14 +497,16 @@ void TestDialogMain::minimiseAndRestore()
         // A double click restores without telling the device; a single click tells it when the
         // frame is shown.
         HidSim::ClearCalls();
+        // Handled once the icon's own event is over: restoring hides the icon.
         emit icon->activated(QSystemTrayIcon::DoubleClick);
-        QVERIFY(window->isVisible());
+        QVERIFY(!window->isVisible());
+        QTRY_VERIFY(window->isVisible());
         QVERIFY(!icon->isVisible());
         QCOMPARE(HidSim::CallCount("UsbServer_SetPCDriverStatus"), 0);
         PostMsg::instance()->EmitChangeSize(code);
         HidSim::ClearCalls();
         emit icon->activated(QSystemTrayIcon::Trigger);
-        QVERIFY(window->isVisible());
+        QTRY_VERIFY(window->isVisible());
         QCOMPARE(callsOf("UsbServer_SetPCDriverStatus"), frame ? QStringList{"1"} : QStringList{});
     } else {
         QTRY_VERIFY(window->isMinimized());
@@ -524,6 +526,7 @@ void TestDialogMain::trayMenuReplaced()
     for (int round = 0; round < 3; ++round) {
         PostMsg::instance()->EmitChangeSize(MinimiseFromFrame);
         emit window->findChild<QSystemTrayIcon*>()->activated(QSystemTrayIcon::DoubleClick);
+        QTRY_VERIFY(window->isVisible());
     }
     PostMsg::instance()->EmitChangeSize(MinimiseFromFrame);
     QCOMPARE(window->findChildren<QMenu*>().size(), 1);
@@ -531,6 +534,7 @@ void TestDialogMain::trayMenuReplaced()
     // One routing of the icon: one restore, one word to the device.
     HidSim::ClearCalls();
     emit window->findChild<QSystemTrayIcon*>()->activated(QSystemTrayIcon::Trigger);
+    QTRY_VERIFY(window->isVisible());
     QCOMPARE(callsOf("UsbServer_SetPCDriverStatus"), QStringList{"1"});
 }
 

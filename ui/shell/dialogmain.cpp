@@ -34,7 +34,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QCursor>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -105,10 +104,14 @@ DialogMain::DialogMain(QWidget* parent)
     PostMsg::Connect(SIGNAL(SigUpPageLight()), this, SLOT(SlotUpPageLight()));
 
     // Owned by the window; its activation is routed once, however often the menu is rebuilt.
-    // Its picture is read when the tray first shows it.
+    // Its picture is read when the tray first shows it. Queued: a restore hides the icon, and
+    // hiding destroys the icon's window, which must not happen inside its own mouse handling.
     TrayIcon = new QSystemTrayIcon(this);
     TrayIcon->setToolTip(ProductName);
-    connect(TrayIcon, &QSystemTrayIcon::activated, this, &DialogMain::on_activatedSysTrayIcon);
+    connect(TrayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        QMetaObject::invokeMethod(
+            this, [this, reason] { on_activatedSysTrayIcon(reason); }, Qt::QueuedConnection);
+    });
 
     // The session ending closes the program on the same road as the close button.
     if (QCoreApplication* app = QCoreApplication::instance())
@@ -220,7 +223,8 @@ void DialogMain::MinimiseToTray()
     hide();
     if (TrayIcon->icon().isNull())
         TrayIcon->setIcon(QIcon(ImageFolder + QStringLiteral("Logo.png")));
-    // The earlier menu and its actions are replaced, not stacked.
+    // The earlier menu and its actions are replaced, not stacked; the icon shows the menu itself
+    // on a right click, so that there is one menu road.
     delete TrayMenu;
     TrayMenu = new QMenu(this);
     ShowAction = new QAction(TrayShowText, TrayMenu);
@@ -257,11 +261,8 @@ void DialogMain::SlotUpPageLight()
 
 void DialogMain::on_activatedSysTrayIcon(QSystemTrayIcon::ActivationReason reason)
 {
+    // A right click (Context) needs nothing here: the icon opens its context menu itself.
     switch (reason) {
-    case QSystemTrayIcon::Context:
-        if (TrayMenu)
-            TrayMenu->exec(QCursor::pos());
-        break;
     case QSystemTrayIcon::DoubleClick:
         RestoreWindow(false);
         break;
