@@ -35,6 +35,10 @@ int VexoMain(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_XCB_GL_INTEGRATION"))
         qputenv("QT_XCB_GL_INTEGRATION", "none");
     QApplication app(argc, argv);
+    // Every window of the program, the second-start notice too, carries its picture; the
+    // desktop entry ties the windows to it where the desktop asks.
+    app.setWindowIcon(Skin::ProgramIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("vexo"));
     // After the application object: the installation is found from the executable's folder.
     // The second-start notice reads the file of the language chosen last.
     const int language = MacroIni::instance()->value(QStringLiteral("Language"), QStringLiteral("Language")).toInt();

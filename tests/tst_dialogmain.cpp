@@ -380,6 +380,10 @@ void TestDialogMain::startsOnTheChoicePage()
     QCOMPARE(window->size(), QSize(1020, 700));
     QVERIFY(window->windowFlags() & Qt::FramelessWindowHint);
     QCOMPARE(window->windowTitle(), QStringLiteral("Vexo Gaming Mouse"));
+    // A task bar shows the program's picture, the one its desktop entry names.
+    QCOMPARE(window->windowIcon().pixmap(64).toImage(),
+             QImage(Skin::Folder(QStringLiteral("Dialog")) + QStringLiteral("Logo.png"))
+                 .convertToFormat(QImage::Format_ARGB32_Premultiplied));
     // What opening a device talks to exists without the frame.
     QVERIFY(WorkerThread.load() != nullptr);
     QVERIFY(CrashHandler::IsInstalled());

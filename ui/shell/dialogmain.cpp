@@ -83,7 +83,6 @@ DialogMain::DialogMain(QWidget* parent)
     // A stored language this installation lacks starts in language 0; Macro.ini keeps it until a choice.
     CurrentLanguage.store(LanguageList::Held(
         MacroIni::instance()->value(QStringLiteral("Language"), QStringLiteral("Language")).toInt()));
-    ImageFolder = Skin::Folder(QStringLiteral("Dialog"));
     CrashDump.InstallCrashDumpFilter();
 
     // The worker first: opening a device from the choice page talks to it. The device frame
@@ -95,6 +94,8 @@ DialogMain::DialogMain(QWidget* parent)
     connect(ChoicePageWidget, &DialogChange::DeviceFrameNeeded, this, &DialogMain::EnsureDeviceFrame);
 
     setWindowFlags(Skin::MainWindowFlags());
+    // A task bar shows it beside the window's name.
+    setWindowIcon(Skin::ProgramIcon());
     setFixedSize(width(), height());
 
     PostMsg::Connect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
@@ -222,7 +223,7 @@ void DialogMain::MinimiseToTray()
     }
     hide();
     if (TrayIcon->icon().isNull())
-        TrayIcon->setIcon(QIcon(ImageFolder + QStringLiteral("Logo.png")));
+        TrayIcon->setIcon(windowIcon());
     // The earlier menu and its actions are replaced, not stacked; the icon shows the menu itself
     // on a right click, so that there is one menu road.
     delete TrayMenu;

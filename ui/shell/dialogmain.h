@@ -92,7 +92,6 @@ private:
     QPoint PressWindow;
     DialogChange* ChoicePageWidget = nullptr;
     Dialog* FrameWidget = nullptr;
-    QString ImageFolder;
     QString TrayShowText;
     QString TrayExitText;
     bool ShutDownDone = false;

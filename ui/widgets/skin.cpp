@@ -49,6 +49,11 @@ QString Skin::Folder(const QString& windowFolder)
     return AppPaths::InstallFolder() + QStringLiteral("/Picture/") + windowFolder + QLatin1Char('/');
 }
 
+QIcon Skin::ProgramIcon()
+{
+    return QIcon(Folder(QStringLiteral("Dialog")) + QStringLiteral("Logo.png"));
+}
+
 QString Skin::ColorText(const QStringList& items)
 {
     if (items.size() < 3)

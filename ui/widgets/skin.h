@@ -9,6 +9,7 @@
 // then leaves its colour declaration out (the control keeps the toolkit's colour) and keeps
 // the rest, so a broken colour never hides an image.
 
+#include <QIcon>
 #include <QPoint>
 #include <QSize>
 #include <QString>
@@ -47,6 +48,8 @@ public:
     // + "/Picture/" + name + "/".
     static QString Folder(const QString& windowFolder);
     static QString WarningDialogFolder() { return Folder(QStringLiteral("WarningDialog")); }
+    // The program's picture: the window's, the tray's and the desktop entry's.
+    static QIcon ProgramIcon();
 
     // "r,g,b" from the first three items of a list as stored; "" for a shorter list.
     static QString ColorText(const QStringList& items);
