@@ -24,9 +24,11 @@
 #include "hidusb/hidsim.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
@@ -353,9 +355,28 @@ void TestDialogMain::languageFromEitherList()
     QComboBox* list = languageList(window, qPrintable(page));
     QVERIFY(list && list->isVisible());
     VEXO_CHECKED(checkLanguageShown(window, 0));
+    // Qt's own dialogs speak the chosen language too; one already open follows it.
+    QColorDialog colours(window);
+    colours.setOption(QColorDialog::DontUseNativeDialog);
+    colours.show();
+    const QString basicColours = QStringLiteral("&Basic colors");
+    QLabel* basic = nullptr;
+    for (QLabel* label : colours.findChildren<QLabel*>())
+        if (label->text() == basicColours)
+            basic = label;
+    QVERIFY(basic);
     for (int language : {1, 0}) {
         WindowSignals hub;
         VEXO_CHECKED(TestEnv::PickComboItem(list, language));
+        // The language-change events a translator sends, before the program's texts are read.
+        QCoreApplication::sendPostedEvents();
+        const QString translated = QCoreApplication::translate("QColorDialog", "&Basic colors");
+        QCOMPARE(translated != basicColours, language != 0);
+        QCOMPARE(basic->text(), translated);
+        QFileDialog files(window);
+        files.setOption(QFileDialog::DontUseNativeDialog);
+        QCOMPARE(files.findChild<QLabel*>(QStringLiteral("lookInLabel"))->text(),
+                 QCoreApplication::translate("QFileDialog", "Look in:"));
         QCOMPARE(CurrentLanguage.load(), language);
         QCOMPARE(MacroIni::instance()->value(QStringLiteral("Language"), QStringLiteral("Language")).toInt(), language);
         // The other list follows without announcing the language again.

@@ -21,6 +21,7 @@
 #include "ui/lang/langtext.h"
 #include "ui/lang/languagefilereader.h"
 #include "ui/lang/languagelist.h"
+#include "ui/lang/qttranslation.h"
 #include "ui/shell/dialog.h"
 #include "ui/shell/dialogchange.h"
 #include "ui/widgets/containreset.h"
@@ -294,6 +295,7 @@ void DialogMain::SlotAllLanguage(int index)
 {
     TrayShowText = LangText(LangTable::DialogMainTexts, index, 0);
     TrayExitText = LangText(LangTable::DialogMainTexts, index, 1);
+    QtTranslation::Apply(index);
 }
 
 void DialogMain::on_pushButton_clicked()
