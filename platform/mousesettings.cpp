@@ -59,6 +59,15 @@ MouseSettings::Program MouseSettings::Find()
     return Program();
 }
 
+QStringList MouseSettings::KnownPrograms()
+{
+    QStringList names;
+    for (const Candidate& c : Candidates)
+        if (!names.contains(QLatin1String(c.program)))
+            names << QString::fromLatin1(c.program);
+    return names;
+}
+
 bool MouseSettings::Open()
 {
     const Program program = Find();

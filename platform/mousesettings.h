@@ -19,6 +19,8 @@ public:
     using Launcher = std::function<bool(const QString& program, const QStringList& arguments)>;
 
     static Program Find();
+    // The programs Find() looks for, each named once, in the order it looks.
+    static QStringList KnownPrograms();
     // Starts the program Find() gives; false (and nothing started) when there is none.
     static bool Open();
     // Tests replace the launcher; an empty one restores QProcess::startDetached.

@@ -35,6 +35,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
@@ -130,6 +131,7 @@ private slots:
     void languageSameB_data();
     void languageSameB();
     void startAtLogin();
+    void mouseSettings_data();
     void mouseSettings();
     void webLink();
     void sleepTimeRelay_data();
@@ -829,18 +831,56 @@ void TestFormSetting::startAtLogin()
     QVERIFY(!QFile::exists(entry));
 }
 
+void TestFormSetting::mouseSettings_data()
+{
+    QTest::addColumn<bool>("installed");
+    QTest::addColumn<int>("language");
+    QTest::newRow("installed") << true << 0;
+    QTest::newRow("none installed, English") << false << 0;
+    QTest::newRow("none installed, Chinese") << false << 1;
+}
+
 void TestFormSetting::mouseSettings()
 {
+    QFETCH(bool, installed);
+    QFETCH(int, language);
+    // The programs on PATH are the test's own.
+    const QByteArray savedPath = qgetenv("PATH");
+    const auto restorePath = qScopeGuard([savedPath] { qputenv("PATH", savedPath); });
+    QTemporaryDir bin;
+    QVERIFY(bin.isValid());
+    const QString program = bin.path() + QStringLiteral("/gnome-control-center");
+    if (installed) {
+        QVERIFY(TestEnv::WriteFile(program, "#!/bin/sh\nexit 0\n"));
+        QVERIFY(QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    }
+    qputenv("PATH", bin.path().toLocal8Bit());
     QStringList started;
-    MouseSettings::SetLaunchHook([&started](const QString& program, const QStringList&) {
-        started << program;
+    MouseSettings::SetLaunchHook([&started](const QString& path, const QStringList&) {
+        started << path;
         return true;
     });
     makePage();
+    CurrentLanguage.store(language);
+    PostMsg::instance()->EmitAllLanguage(language);
+
+    QString told;
+    if (!installed) {
+        TestEnv::AnswerNextModal([&told](QWidget* notice) {
+            told = notice->findChild<QLabel*>(QStringLiteral("label"))->text();
+            QTest::mouseClick(notice->findChild<QToolButton*>(QStringLiteral("NewHong")), Qt::LeftButton);
+        });
+    }
     QTest::mouseClick(child("pushButton"), Qt::LeftButton);
-    // Whatever the machine has installed: the button starts what the platform finds, once.
-    const MouseSettings::Program found = MouseSettings::Find();
-    QCOMPARE(started, found.path.isEmpty() ? QStringList() : QStringList{found.path});
+    QCOMPARE(started, installed ? QStringList{program} : QStringList());
+    if (installed)
+        return;
+    // Nothing to open: the notice names every program looked for, in the chosen language.
+    QCOMPARE(told, LangText(LangTable::NoMouseSettingsTexts, language, 0)
+                       .arg(MouseSettings::KnownPrograms().join(QStringLiteral(", "))));
+    for (const char* name : {"gnome-control-center", "systemsettings", "xfce4-mouse-settings", "lxinput"})
+        QVERIFY2(told.contains(QLatin1String(name)), name);
+    QVERIFY(!told.contains(QLatin1String("%1")));
 }
 
 void TestFormSetting::webLink()

@@ -13,6 +13,7 @@
 #include "device/mainpagehotplug.h"
 #include "device/worker.h"
 #include "pages/settings/match.h"
+#include "pages/settings/nomousesettings.h"
 #include "pages/settings/updaterepair.h"
 #include "pages/settings/updatewarning.h"
 #include "platform/mousesettings.h"
@@ -446,7 +447,14 @@ void FormSetting::on_checkBox_2_clicked(bool)
 
 void FormSetting::on_pushButton_clicked()
 {
-    MouseSettings::Open();
+    if (!MouseSettings::Find().path.isEmpty()) {
+        MouseSettings::Open();
+        return;
+    }
+    // Nothing to open: the user learns what was looked for instead of seeing nothing happen.
+    NoMouseSettings notice(MouseSettings::KnownPrograms(), nullptr);
+    notice.PlaceOver(this, 0, 0);
+    notice.exec();
 }
 
 void FormSetting::on_pushButton_3_clicked()

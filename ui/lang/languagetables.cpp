@@ -114,6 +114,9 @@ std::array<LangTableSpec, LangTableCount> buildSpecs()
     // What the start found broken: files of the installation, then per-user folders.
     spec(LangTable::InstallationNoticeTexts, "InstallationNotice",
          {"label", "label_2"}),
+    // No mouse settings program to open; %1 names the programs looked for.
+    spec(LangTable::NoMouseSettingsTexts, "NoMouseSettings",
+         {"label"}),
     }};
 }
 

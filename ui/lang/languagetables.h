@@ -47,9 +47,10 @@ enum class LangTable {
     ScreenInfoTexts,
     EnglishTexts,
     InstallationNoticeTexts,
+    NoMouseSettingsTexts,
 };
 
-constexpr int LangTableCount = 33;
+constexpr int LangTableCount = 34;
 
 // What a language file holds for one table.
 struct LangTableSpec

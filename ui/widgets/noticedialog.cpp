@@ -14,13 +14,13 @@ NoticeDialog::NoticeDialog(QWidget* parent)
 }
 
 void NoticeDialog::SetUpNotice(LangTable messages, QFrame* frame, QLabel* label, QToolButton* confirm,
-                               QToolButton* closeButton)
+                               QToolButton* closeButton, Skin::FrameImage frameImage)
 {
     m_messages = messages;
     m_label = label;
     m_confirm = confirm;
     ImageFolder = Skin::WarningDialogFolder();
-    Skin::ApplyNoticeSkin(this, ImageFolder, frame, label, closeButton);
+    Skin::ApplyNoticeSkin(this, ImageFolder, frame, label, closeButton, frameImage);
     Skin::ApplyConfirmButton(confirm, ImageFolder);
     // Connected here rather than by object name: the notice without a confirm button would
     // otherwise warn about a slot with no widget.
@@ -64,8 +64,10 @@ void NoticeDialog::CloseClicked()
 
 void NoticeDialog::SlotAllLanguage(int index)
 {
-    if (m_label)
-        m_label->setText(LangText(m_messages, index, 0));
+    if (m_label) {
+        const QString message = LangText(m_messages, index, 0);
+        m_label->setText(m_argument.isNull() ? message : message.arg(m_argument));
+    }
     if (m_confirm)
         m_confirm->setText(LangText(LangTable::QuestionTexts, index, 2));
 }

@@ -2,6 +2,7 @@
 #define NOTICEDIALOG_H
 
 #include "ui/lang/languagetables.h"
+#include "ui/widgets/skin.h"
 
 #include <QDialog>
 #include <QSize>
@@ -30,8 +31,12 @@ protected:
 
     // Skins the form and shows the current language's texts: the message is position 0 of
     // `messages`; `confirm` is null for a notice without a confirm button.
+    // A notice larger than the background picture stretches it (Border).
     void SetUpNotice(LangTable messages, QFrame* frame, QLabel* label, QToolButton* confirm,
-                     QToolButton* closeButton);
+                     QToolButton* closeButton, Skin::FrameImage frameImage = Skin::FrameImage::Background);
+
+    // Fills the message's %1 in every language; called before SetUpNotice.
+    void SetMessageArgument(const QString& argument) { m_argument = argument; }
 
     // Called before the notice closes: true after the confirm button, false after the close button.
     virtual void Answered(bool confirmed);
@@ -44,6 +49,7 @@ private slots:
 private:
     LangTable m_messages = LangTable::QuestionTexts;
     QLabel* m_label = nullptr;
+    QString m_argument; // null: the message has no %1
     QToolButton* m_confirm = nullptr;
     QString ImageFolder;
 };
