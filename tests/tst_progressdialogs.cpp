@@ -4,6 +4,7 @@
 #include "helpers/testwidgets.h"
 #include "pages/settings/findnewver.h"
 #include "pages/settings/progress.h"
+#include "pages/settings/updaterepair.h"
 #include "ui/lang/langtext.h"
 #include "ui/lang/languagefilereader.h"
 #include "ui/widgets/skin.h"
@@ -57,6 +58,8 @@ private slots:
     void findNewVerButtons();
     void findNewVerCheckBoxReadable_data();
     void findNewVerCheckBoxReadable();
+    void percentReadable_data();
+    void percentReadable();
 
 private:
     std::unique_ptr<TestEnv::TempHome> m_home;
@@ -209,7 +212,7 @@ void TestProgressDialogs::form()
     if (auto* bar = qobject_cast<QProgressBar*>(w)) {
         QCOMPARE(bar->value(), 0);
         QVERIFY(bar->format().isEmpty());
-        QVERIFY(bar->styleSheet().contains(QStringLiteral("::chunk{background-color: rgb(80, 240, 0);width: 20px;}")));
+        QVERIFY(bar->styleSheet().contains(QStringLiteral("::chunk{background-color: rgb(30, 130, 0);width: 20px;}")));
     }
 }
 
@@ -537,4 +540,29 @@ void TestProgressDialogs::findNewVerCheckBoxReadable()
 }
 
 VEXO_TEST_MAIN(TestProgressDialogs)
+void TestProgressDialogs::percentReadable_data()
+{
+    QTest::addColumn<int>("value");
+    // The percentage sits on the empty bar at the start and on the filled bar at the end.
+    QTest::newRow("empty") << 0;
+    QTest::newRow("full") << 100;
+}
+
+void TestProgressDialogs::percentReadable()
+{
+    QFETCH(int, value);
+    // The repair dialog writes the percentage on its bar (the update dialog has it in a label).
+    UpDateRepair window(nullptr);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QProgressBar* bar = Bar(window);
+    bar->setVisible(true);
+    QVERIFY(bar->isTextVisible() && !bar->format().isEmpty());
+    bar->setValue(value);
+    // Inside the bar's frame, where the percentage is written.
+    const QRect inside = bar->rect().adjusted(4, 4, -4, -4);
+    QVERIFY2(TestEnv::ContrastRatio(bar, inside) >= 3.0,
+             qPrintable(QString::number(TestEnv::ContrastRatio(bar, inside))));
+}
+
 #include "tst_progressdialogs.moc"

@@ -223,9 +223,10 @@ UpDateRepair::UpDateRepair(QWidget* parent)
                                 + Skin::ColorDeclaration(Skin::OptionColor(QStringLiteral("LabelColor")))
                                 + QStringLiteral("background: transparent;}"));
     m_ui->ToolText_2->setStyleSheet(QStringLiteral("QLabel{color: rgb(255,0,0);background: transparent;}"));
+    // White on a green dark enough to read (over 4.5:1), also where the bar is full.
     m_ui->progressBar_2->setStyleSheet(QStringLiteral(
         "QProgressBar{border: 2px solid grey;border-radius: 5px;background: transparent;color: white;"
-        "text-align: center;}QProgressBar::chunk{background-color: rgb(80, 240, 0);width: 20px;}"));
+        "text-align: center;}QProgressBar::chunk{background-color: rgb(30, 130, 0);width: 20px;}"));
     Transition = ConfigIni::instance()->value(QStringLiteral("Option"), QStringLiteral("Transition")).toInt();
 
     PostMsg::Connect(SIGNAL(SigAutoRepair(int)), this, SLOT(SlotAutoRepair(int)));
