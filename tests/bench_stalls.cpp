@@ -10,7 +10,6 @@
 
 #include "core/devicestate.h"
 #include "device/buttoncatalogue.h"
-#include "device/firmwareimages.h"
 #include "device/macrotextfile.h"
 #include "helpers/devicelinkfixture.h"
 #include "helpers/testwidgets.h"
@@ -145,14 +144,13 @@ void Pick(QComboBox* box, int one, int other)
 struct Action
 {
     Action(const char* name, const char* navigation, std::function<void(int)> run, const char* libraryCall,
-           int settleMs = 150, const char* note = "", std::function<void()> prepare = nullptr)
+           int settleMs = 150, const char* note = "")
         : name(name)
         , navigation(navigation)
         , run(std::move(run))
         , libraryCall(libraryCall)
         , settleMs(settleMs)
         , note(note)
-        , prepare(std::move(prepare))
     {
     }
     const char* name;
@@ -166,13 +164,18 @@ struct Action
     int settleMs;
     // Waits the program makes on purpose, on the GUI thread, on this road.
     const char* note;
-    // Before each repetition, not timed.
-    std::function<void()> prepare;
 };
 
 double Ms(qint64 ns)
 {
     return double(ns) / 1e6;
+}
+
+// The benchmark could not set the scene: says why and exits with 1.
+int Stop(const char* why)
+{
+    std::fprintf(stderr, "bench_stalls: %s\n", why);
+    return 1;
 }
 
 } // namespace
@@ -187,35 +190,39 @@ int main(int argc, char** argv)
                      [] { g_clock.asleep(); });
     QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake, [] { g_clock.mark(); });
 
+    // Run by hand as well as from ctest: the sample devices are the build's installation's.
+    if (qEnvironmentVariableIsEmpty("HIDUSB_SIM_SCENARIO"))
+        qputenv("HIDUSB_SIM_SCENARIO",
+                QFile::encodeName(TestEnv::BuiltInstallFolder() + QStringLiteral("/hidusb-sim.json")));
     DeviceLinkFixture fixture;
     // The sample devices with their costs and a state file, as the program meets them; the
     // mouse behind its 4 kHz receiver only, so that the receiver's options are on the pages.
-    if (!HidSim::LoadScenarioFile(HidSim::DefaultScenarioPath()))
-        return 1;
+    const std::string scenario = HidSim::DefaultScenarioPath();
+    if (!HidSim::LoadScenarioFile(scenario))
+        return Stop(qPrintable(QStringLiteral("no device description in \"%1\" (HIDUSB_SIM_SCENARIO)")
+                                   .arg(QString::fromStdString(scenario))));
     HidSim::RemoveDevice("drive1-mouse");
     HidSim::RemoveDevice("drive1-receiver");
-    // Its firmware counts as current: a click opens it without an update prompt.
-    WriteMouseVer(QStringLiteral("36"), QStringLiteral("2"), QStringLiteral("v1.3"));
     QDir().mkpath(MacroFolder());
     const QString macroFile = MacroFilePath(MacroFolder(), QStringLiteral("bench"));
     {
         QFile file(macroFile);
         if (!file.open(QIODevice::WriteOnly) || file.write("1\n0x06 1 0\n0x06 0 10\n") <= 0)
-            return 1;
+            return Stop(qPrintable(QStringLiteral("cannot write the macro file %1").arg(macroFile)));
     }
 
     DialogMain window(nullptr);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
-        return 1;
+        return Stop("the window was not shown");
     auto deviceButton = [&window] { return window.findChild<QToolButton*>(QStringLiteral("btn0")); };
     if (!RunUntil([&] { return deviceButton() != nullptr; }, 10000))
-        return 1;
+        return Stop("the choice page shows no mouse");
     QTest::mouseClick(deviceButton(), Qt::LeftButton);
     // Read and shown; the please-wait dialog closed itself.
     if (!RunUntil([] { return DeviceDataLoaded.load() && !QApplication::activeModalWidget(); }, 20000)
         || !RunUntil([] { return !QApplication::activeModalWidget(); }, 20000))
-        return 1;
+        return Stop("the mouse's settings were not read, or a dialog stayed open");
     RunFor(500);
 
     QWidget* sensor = PageOf(&window, "Sensor");
@@ -307,10 +314,7 @@ int main(int argc, char** argv)
         DeviceDataLoaded.store(0);
         QTest::mouseClick(deviceButton(), Qt::LeftButton);
         RunUntil([] { return DeviceDataLoaded.load() != 0; }, 20000);
-    }, "UsbServer_ReadAllFlashData", 500, "the device settles 200 ms on the way back and 150 ms at the opening; the window draws on",
-        // The version read from the mouse is older than the sample images: a click would ask
-        // for an update first.
-        [] { WriteMouseVer(QStringLiteral("36"), QStringLiteral("2"), QStringLiteral("v1.3")); });
+    }, "UsbServer_ReadAllFlashData", 500, "the device settles 200 ms on the way back and 150 ms at the opening; the window draws on");
 
     QFile loadFile(QStringLiteral("/proc/loadavg"));
     const QByteArray load = loadFile.open(QIODevice::ReadOnly) ? loadFile.readLine().trimmed() : QByteArray("?");
@@ -324,8 +328,6 @@ int main(int argc, char** argv)
         RunFor(200);
         std::vector<qint64> longest;
         for (int round = 0; round < rounds; ++round) {
-            if (action.prepare)
-                action.prepare();
             HidSim::ClearCalls();
             g_clock.start();
             action.run(round);
