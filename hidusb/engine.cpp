@@ -818,8 +818,10 @@ void LoadScenarioLocked(const HidScenario::Scenario& s, bool persist)
     e.persist = persist && s.persist;
     e.statePath = defaultStatePath();
     e.savedStates.clear();
-    if (e.persist)
+    if (e.persist) {
+        StateSaver::RemoveLeftovers(e.statePath);
         HidScenario::LoadState(e.statePath, &e.savedStates);
+    }
     // Receivers first, so that pairing from a mouse's description finds them.
     for (const auto& spec : s.devices)
         if (spec.kind == HidSim::Kind::Receiver)

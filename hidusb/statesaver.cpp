@@ -2,6 +2,7 @@
 
 #include "holds.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,6 +12,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -62,6 +64,9 @@ Saver& TheSaver()
 // Changes that follow one another this closely go into one write.
 constexpr int GatherMs = 20;
 
+// What mkstemp puts in place of "XXXXXX".
+constexpr size_t TempSuffixLength = 6;
+
 bool writeAll(int fd, const char* data, size_t size)
 {
     while (size > 0) {
@@ -79,7 +84,7 @@ bool writeAll(int fd, const char* data, size_t size)
 // The file is replaced, never written in place: a kill before the rename leaves the old one.
 bool replaceFile(const std::string& path, const std::string& text)
 {
-    std::string temp = path + ".XXXXXX";
+    std::string temp = path + "." + std::string(TempSuffixLength, 'X');
     const int fd = ::mkostemp(&temp[0], O_CLOEXEC);
     if (fd < 0)
         return false;
@@ -153,6 +158,23 @@ void saverLoop(std::shared_ptr<LoopControl> ctl)
     s.cv.notify_all();
 }
 
+// A name mkstemp made from the file's: the file's name, a dot and six letters or digits.
+bool isTempName(const std::string& name, const std::string& fileName)
+{
+    if (name.size() != fileName.size() + 1 + TempSuffixLength || name.compare(0, fileName.size(), fileName) != 0
+        || name[fileName.size()] != '.')
+        return false;
+    for (size_t i = fileName.size() + 1; i < name.size(); ++i) {
+        const char c = name[i];
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return true;
+}
+
+// A save in progress makes its temporary file only moments before it renames it.
+constexpr time_t LeftoverAgeSeconds = 60;
+
 } // namespace
 
 void HandOver(const std::string& path, std::map<std::string, HidScenario::DeviceState> states)
@@ -213,6 +235,28 @@ int Writes()
 void ClearWrites()
 {
     TheSaver().writes = 0;
+}
+
+void RemoveLeftovers(const std::string& path)
+{
+    const std::string folder = dirOf(path);
+    const size_t slash = path.rfind('/');
+    const std::string fileName = slash == std::string::npos ? path : path.substr(slash + 1);
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    const time_t now = std::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (!isTempName(name, fileName))
+            continue;
+        const std::string leftover = folder + "/" + name;
+        struct stat found;
+        if (::lstat(leftover.c_str(), &found) == 0 && S_ISREG(found.st_mode)
+            && now - found.st_mtime > LeftoverAgeSeconds)
+            ::unlink(leftover.c_str());
+    }
+    ::closedir(dir);
 }
 
 } // namespace StateSaver

@@ -5,7 +5,7 @@
 // of the saver's own writes the latest copy a moment later, so a burst of changes makes one
 // write and no caller waits for the disk. The file is replaced whole (a temporary file beside
 // it, synced, renamed over it): a process killed at any moment leaves the last state written
-// or the one before.
+// or the one before, and at most a temporary file, which a later start removes.
 // Its locks are taken after Engine::mu, never before it.
 
 #include "scenario.h"
@@ -28,6 +28,9 @@ void Stop(int timeoutMs);
 // How often a file was replaced.
 int Writes();
 void ClearWrites();
+// Removes what interrupted saves of the file at path left beside it: temporary files older
+// than a minute. The file itself and every other name stay.
+void RemoveLeftovers(const std::string& path);
 
 } // namespace StateSaver
 } // namespace HidEngine

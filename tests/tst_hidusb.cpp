@@ -22,6 +22,8 @@
 #include <thread>
 
 #include <signal.h>
+#include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace {
@@ -285,6 +287,8 @@ private slots:
     void changesDoNotWaitForTheStateFile();
     void stateFileWhenTheProcessEnds_data();
     void stateFileWhenTheProcessEnds();
+    void leftoversOfInterruptedSaves_data();
+    void leftoversOfInterruptedSaves();
     void factoryResetReportsReady();
     void profileSwitchReportsConfigAndStatus();
     void buttonPressIsReported();
@@ -732,6 +736,51 @@ void TestHidUsb::stateFileWhenTheProcessEnds()
     FlashDataMap m;
     QVERIFY(HidSim::GetSettings("drive1-mouse", -1, &m));
     QVERIFY2(lods.contains(m.lod), qPrintable(QString::number(m.lod)));
+}
+
+void TestHidUsb::leftoversOfInterruptedSaves_data()
+{
+    QTest::addColumn<QString>("name"); // beside the state file
+    QTest::addColumn<QString>("kind"); // "file" or "link"
+    QTest::addColumn<int>("age");      // seconds
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("lower case") << "state.json.qzkfwa" << "file" << 120 << false;
+    QTest::newRow("upper case") << "state.json.QZKFWA" << "file" << 120 << false;
+    QTest::newRow("mixed") << "state.json.q3KfW9" << "file" << 120 << false;
+    QTest::newRow("digits") << "state.json.104729" << "file" << 120 << false;
+    QTest::newRow("a save under way") << "state.json.q3KfW9" << "file" << 0 << true;
+    QTest::newRow("the state file") << "state.json" << "file" << 120 << true;
+    QTest::newRow("five characters") << "state.json.q3KfW" << "file" << 120 << true;
+    QTest::newRow("seven characters") << "state.json.q3KfW9x" << "file" << 120 << true;
+    QTest::newRow("a sign") << "state.json.q3K-W9" << "file" << 120 << true;
+    QTest::newRow("no dot") << "state.jsonxq3KfW9" << "file" << 120 << true;
+    QTest::newRow("another file's") << "scene.json.q3KfW9" << "file" << 120 << true;
+    QTest::newRow("a link") << "state.json.q3KfW9" << "link" << 120 << true;
+}
+
+// A save killed before its rename leaves its temporary file: the next start removes the old
+// ones, and nothing else.
+void TestHidUsb::leftoversOfInterruptedSaves()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, kind);
+    QFETCH(int, age);
+    QFETCH(bool, kept);
+    const QString folder = QFileInfo(QString::fromStdString(HidSim::StateFilePath())).absolutePath();
+    QVERIFY(QDir().mkpath(folder));
+    const QString path = folder + QLatin1Char('/') + name;
+    const QByteArray file = QFile::encodeName(path);
+    if (kind == QLatin1String("link"))
+        QVERIFY(QFile::link(m_home->path(), path));
+    else
+        QVERIFY(TestEnv::WriteFile(path, "{}"));
+    const timeval then = {time(nullptr) - age, 0};
+    const timeval times[2] = {then, then};
+    QCOMPARE(::lutimes(file.constData(), times), 0);
+
+    HidSim::Reset(HidSim::Start::Default);
+    struct stat found;
+    QCOMPARE(::lstat(file.constData(), &found) == 0, kept);
 }
 
 void TestHidUsb::factoryResetReportsReady()
