@@ -666,10 +666,21 @@ static std::vector<uint8_t> imageOf(const std::vector<uint8_t>& record)
     return dump;
 }
 
+// What the device kept from earlier runs, if anything.
+static const HidScenario::DeviceState* savedStateLocked(const Device& d)
+{
+    const Engine& e = E();
+    if (!e.persist)
+        return nullptr;
+    const auto saved = e.savedStates.find(d.spec.id);
+    if (saved == e.savedStates.end())
+        return nullptr;
+    // Another model under the same id starts from the scenario.
+    return saved->second.mid < 0 || saved->second.mid == d.spec.mid ? &saved->second : nullptr;
+}
+
 static void applyStateLocked(Device& d, const HidScenario::DeviceState& s)
 {
-    if (s.mid >= 0 && s.mid != d.spec.mid)
-        return; // another model under the same id: start from the scenario
     if (s.firmware >= 0)
         d.firmware = s.firmware;
     if (s.slave >= 0)
@@ -702,6 +713,18 @@ static std::string dirOf(const std::string& file)
     return slash == std::string::npos ? std::string(".") : file.substr(0, slash);
 }
 
+// Pairing from the description (the mouse names its receiver) is how the devices first
+// come; a pairing they kept from earlier runs wins over it, whichever of the two comes first.
+static void pairFromDescriptionLocked(Device& mouse, Device& receiver)
+{
+    const HidScenario::DeviceState* kept = savedStateLocked(mouse);
+    if (!kept || !kept->hasAddress)
+        std::memcpy(mouse.address, receiver.address, 3);
+    kept = savedStateLocked(receiver);
+    if (!kept || !kept->hasPaired)
+        receiver.pairedMouse = mouse.spec.id;
+}
+
 void AddDeviceLocked(const HidSim::DeviceSpec& spec)
 {
     Engine& e = E();
@@ -732,23 +755,15 @@ void AddDeviceLocked(const HidSim::DeviceSpec& spec)
     }
     Device* raw = d.get();
     e.devices.push_back(std::move(d));
-    // Pairing from the description: the mouse names its receiver.
-    if (raw->isMouse() && !raw->spec.receiver.empty()) {
-        if (Device* r = FindByIdLocked(raw->spec.receiver)) {
-            std::memcpy(raw->address, r->address, 3);
-            r->pairedMouse = raw->spec.id;
-        }
-    }
-    if (raw->isReceiver()) {
+    if (const HidScenario::DeviceState* saved = savedStateLocked(*raw))
+        applyStateLocked(*raw, *saved);
+    if (raw->isMouse() && !raw->spec.receiver.empty())
+        if (Device* r = FindByIdLocked(raw->spec.receiver))
+            pairFromDescriptionLocked(*raw, *r);
+    if (raw->isReceiver())
         for (auto& m : e.devices)
-            if (m->isMouse() && m->spec.receiver == raw->spec.id) {
-                std::memcpy(m->address, raw->address, 3);
-                raw->pairedMouse = m->spec.id;
-            }
-    }
-    auto saved = e.savedStates.find(raw->spec.id);
-    if (e.persist && saved != e.savedStates.end())
-        applyStateLocked(*raw, saved->second);
+            if (m->isMouse() && m->spec.receiver == raw->spec.id)
+                pairFromDescriptionLocked(*m, *raw);
 }
 
 void SaveLocked()
