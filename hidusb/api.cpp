@@ -3,7 +3,9 @@
 #include "hidusb/HIDUsb.h"
 
 #include "codec.h"
+#include "controlchannel.h"
 #include "engine.h"
+#include "statesaver.h"
 #include "hidusb/flashdatamap.h"
 
 #include <chrono>
@@ -27,9 +29,18 @@ struct Locked
     Locked()
         : lock(E().mu)
     {
-        EnsureInitLocked();
+        // The devices can be plugged and unplugged by hand while the program runs.
+        if (EnsureInitLocked() && ControlChannelAtInit())
+            OpenControlChannel();
     }
 };
+
+// The library's exit: no command comes in any more, then its threads end before it goes away.
+__attribute__((destructor)) void stopAtExit()
+{
+    CloseControlChannel();
+    StopThreads(false, 2000);
+}
 
 char** findPaths(const char* function, const char* vid, const char* pid, int* count, std::string extraArgs)
 {
@@ -487,7 +498,7 @@ void UsbServer_Exit(void)
         DropAnswersLocked();
     }
     // The program's last call when it closes: nothing it changed is left unwritten.
-    FlushState();
+    StateSaver::Flush();
     LogCall("UsbServer_Exit", "");
 }
 

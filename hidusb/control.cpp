@@ -6,6 +6,7 @@
 #include "controlchannel.h"
 #include "controlsocket.h"
 #include "engine.h"
+#include "statesaver.h"
 #include "hidusb/flashdatamap.h"
 
 #include <cstring>
@@ -35,7 +36,7 @@ void Reset(Start start)
 {
     CloseControlChannel();
     StopThreads(true, 10000);
-    ClearStateFileWrites();
+    StateSaver::ClearWrites();
     {
         std::lock_guard<std::mutex> lock(E().mu);
         ClearLocked();
@@ -66,7 +67,7 @@ bool LoadScenarioText(const std::string& json, std::string* error)
     if (!HidScenario::Parse(json, &s, error))
         return false;
     // The state it loads includes every change made so far.
-    FlushState();
+    StateSaver::Flush();
     Locked l;
     LoadScenarioLocked(s, true);
     return true;
@@ -106,12 +107,12 @@ void SetPersistence(bool on)
 
 void Flush()
 {
-    FlushState();
+    StateSaver::Flush();
 }
 
 int StateFileWrites()
 {
-    return HidEngine::StateFileWrites();
+    return StateSaver::Writes();
 }
 
 void Shutdown()

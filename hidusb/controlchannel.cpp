@@ -7,12 +7,12 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <mutex>
 #include <sstream>
@@ -44,50 +44,45 @@ std::atomic<bool> g_openAtInit{true};
 
 const char* const Usage = "usage: plug <device-id> | unplug <device-id> | list\n";
 
-bool fillAddress(const std::string& path, sockaddr_un* address)
+constexpr size_t MaxLine = 256;
+
+// Whether a run of the user's serves the socket already.
+bool answeredAt(const sockaddr_un& address)
 {
-    std::memset(address, 0, sizeof *address);
-    address->sun_family = AF_UNIX;
-    if (path.empty() || path.size() >= sizeof address->sun_path)
+    const int fd = HidControl::Connect(
+        address, HidControl::Clock::now() + std::chrono::milliseconds(HidControl::ServerExchangeMs));
+    if (fd < 0)
         return false;
-    std::memcpy(address->sun_path, path.c_str(), path.size() + 1);
+    ::close(fd);
     return true;
 }
 
-bool answeredAt(const sockaddr_un& address)
+// The client's command line, whole within the deadline: false when it was not, or when the
+// channel closes meanwhile. A line that ends with the connection counts.
+bool readLine(int fd, HidControl::Clock::time_point deadline, int wakeFd, std::string* line)
 {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return false;
-    const bool answered = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return answered;
-}
-
-// A client that sends or takes nothing for this long is let go, so closing never waits long.
-void limitWaits(int fd)
-{
-    timeval limit{};
-    limit.tv_sec = 2;
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
-}
-
-std::string readLine(int fd)
-{
-    std::string line;
-    char c = 0;
-    while (line.size() < 256) {
-        const ssize_t n = ::recv(fd, &c, 1, 0);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0 || c == '\n')
+    HoldAtCall("ControlChannel:accepted");
+    char buffer[MaxLine];
+    while (line->size() < MaxLine) {
+        if (!line->empty())
+            HoldAtCall("ControlChannel:part-of-a-line");
+        const ssize_t n = HidControl::Receive(fd, buffer, sizeof buffer, deadline, wakeFd);
+        if (n < 0)
+            return false;
+        if (n == 0)
             break;
-        line += c;
+        const void* end = std::memchr(buffer, '\n', size_t(n));
+        line->append(buffer, size_t(end ? static_cast<const char*>(end) - buffer : n));
+        if (end)
+            break;
     }
-    return line;
+    if (line->size() > MaxLine)
+        line->resize(MaxLine);
+    return true;
 }
 
+// One client at a time, each for a few seconds at most; the wake pipe ends it at once, even
+// in the middle of a client.
 void serve(int listenFd, int wakeFd)
 {
     for (;;) {
@@ -101,11 +96,13 @@ void serve(int listenFd, int wakeFd)
             return;
         if ((fds[0].revents & POLLIN) == 0)
             continue;
-        const int client = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+        const int client = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (client < 0)
             continue;
-        limitWaits(client);
-        HidControl::SendAll(client, ControlReply(readLine(client)));
+        const auto deadline = HidControl::Clock::now() + std::chrono::milliseconds(HidControl::ServerExchangeMs);
+        std::string line;
+        if (readLine(client, deadline, wakeFd, &line))
+            HidControl::SendAll(client, ControlReply(line), deadline, wakeFd);
         ::close(client);
     }
 }
@@ -152,17 +149,17 @@ bool OpenControlChannel()
     std::lock_guard<std::mutex> lock(c.mu);
     if (c.open)
         return true;
+    // Only a socket of the user's own, in a folder of the user's own: another user's stays
+    // where it is, and the program runs without the channel.
     const std::string path = HidControl::SocketPath();
     sockaddr_un address;
-    if (!fillAddress(path, &address) || answeredAt(address))
+    if (!HidControl::FolderRefusal(true).empty() || !HidControl::FillAddress(path, &address)
+        || !HidControl::SocketRefusal(path).empty() || answeredAt(address))
         return false;
-    struct stat found;
-    if (::lstat(path.c_str(), &found) == 0) {
-        // Left by a run that ended without closing it; anything but a socket stays.
-        if (!S_ISSOCK(found.st_mode) || ::unlink(path.c_str()) != 0)
-            return false;
-    }
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    // Left by a run that ended without closing it.
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+        return false;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0)
         return false;
     struct stat made;

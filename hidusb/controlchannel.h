@@ -2,8 +2,9 @@
 #define HIDUSB_CONTROLCHANNEL_H
 
 // The simulation's end of the control socket (controlsocket.h): a thread of its own accepts
-// one connection at a time and carries out its command on the devices under Engine::mu.
-// No callback of the program runs on that thread; plugging notifies hot-plug as any change.
+// one connection at a time, gives it a few seconds for its command line and carries the
+// command out on the devices under Engine::mu. No callback of the program runs on that thread;
+// plugging notifies hot-plug as any change.
 
 #include <string>
 
@@ -12,7 +13,8 @@ namespace HidEngine {
 // False when the socket cannot be made or another running process serves it already.
 // May be called with Engine::mu held (it never takes it).
 bool OpenControlChannel();
-// Stops the thread and removes the socket. Never with Engine::mu held.
+// Stops the thread, at once even in the middle of a client, and removes the socket. Never
+// with Engine::mu held.
 void CloseControlChannel();
 bool ControlChannelOpen();
 // The answer to one command line. Takes Engine::mu.

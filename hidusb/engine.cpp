@@ -1,18 +1,15 @@
 #include "engine.h"
 
 #include "codec.h"
-#include "controlchannel.h"
+#include "statesaver.h"
 #include "hidusb/flashdatamap.h"
 
 #include <QCoreApplication>
 #include <QThread>
 
 #include <dlfcn.h>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -583,141 +580,7 @@ void StopThreads(bool pumpEvents, int timeoutMs)
     if (notifierCtl)
         joinThread(notifier, [notifierCtl]() { return notifierCtl->ended.load(); }, pumpEvents, timeoutMs);
     // Last: a job that ended above may have changed what the devices keep.
-    StopSaver(timeoutMs);
-}
-
-// ---- Holds -----------------------------------------------------------------------
-
-namespace {
-
-struct HoldState
-{
-    std::mutex mu;
-    std::condition_variable cv;
-    bool armed = false;
-    HidSim::HoldPoint point;
-    uint64_t taken = 0;    // holds taken so far
-    uint64_t released = 0; // holds up to this one may go on
-    // Counted from the numbers, not by the held thread: released means no longer held,
-    // even before that thread wakes up.
-    bool holding() const { return taken > released; }
-};
-
-HoldState& Holds()
-{
-    static HoldState* holds = new HoldState;
-    return *holds;
-}
-
-struct Site
-{
-    bool active = false;
-    int command = -1;
-    int sub = -1;
-};
-
-Site& CurrentSite()
-{
-    thread_local Site site;
-    return site;
-}
-
-bool matches(const HidSim::HoldPoint& p, int command, int sub)
-{
-    return (p.command < 0 || p.command == command) && (p.subCommand < 0 || p.subCommand == sub);
-}
-
-void holdHere(HoldState& h, std::unique_lock<std::mutex>& lock)
-{
-    h.armed = false;
-    const uint64_t mine = ++h.taken;
-    h.cv.notify_all();
-    h.cv.wait(lock, [&]() { return h.released >= mine; });
-}
-
-} // namespace
-
-void ArmHold(const HidSim::HoldPoint& point)
-{
-    HoldState& h = Holds();
-    std::lock_guard<std::mutex> lock(h.mu);
-    h.point = point;
-    h.armed = true;
-}
-
-void HoldBeforeCallback(int command, int sub)
-{
-    HoldState& h = Holds();
-    std::unique_lock<std::mutex> lock(h.mu);
-    if (h.armed && h.point.atCall.empty() && matches(h.point, command, sub))
-        holdHere(h, lock);
-}
-
-void HoldAtCall(const char* function, const char* alias)
-{
-    const Site& site = CurrentSite();
-    HoldState& h = Holds();
-    std::unique_lock<std::mutex> lock(h.mu);
-    if (!h.armed || h.point.atCall.empty())
-        return;
-    // Any report (both -1) includes none: a call made outside every callback.
-    const bool anyReport = h.point.command < 0 && h.point.subCommand < 0;
-    if (site.active ? !matches(h.point, site.command, site.sub) : !anyReport)
-        return;
-    if (h.point.atCall == function || (alias && h.point.atCall == alias))
-        holdHere(h, lock);
-}
-
-void ReleaseHolds()
-{
-    HoldState& h = Holds();
-    std::lock_guard<std::mutex> lock(h.mu);
-    h.armed = false;
-    h.released = h.taken;
-    h.cv.notify_all();
-}
-
-bool WaitUntilHeldImpl(int timeoutMs)
-{
-    HoldState& h = Holds();
-    QCoreApplication* app = QCoreApplication::instance();
-    // The held thread may be waiting for this one's event loop before it reaches the hold.
-    const bool pump = app && QThread::currentThread() == app->thread();
-    const long long until = NowMs() + timeoutMs;
-    for (;;) {
-        {
-            std::unique_lock<std::mutex> lock(h.mu);
-            const long long left = until - NowMs();
-            if (h.holding())
-                return true;
-            if (left <= 0)
-                return false;
-            if (h.cv.wait_for(lock, std::chrono::milliseconds(pump ? std::min(5LL, left) : left),
-                              [&]() { return h.holding(); }))
-                return true;
-        }
-        if (pump)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-}
-
-ReportSite::ReportSite(int command, int sub)
-{
-    Site& site = CurrentSite();
-    m_command = site.command;
-    m_sub = site.sub;
-    m_active = site.active;
-    site.active = true;
-    site.command = command;
-    site.sub = sub;
-}
-
-ReportSite::~ReportSite()
-{
-    Site& site = CurrentSite();
-    site.active = m_active;
-    site.command = m_command;
-    site.sub = m_sub;
+    StateSaver::Stop(timeoutMs);
 }
 
 // ---- Records ---------------------------------------------------------------------
@@ -803,10 +666,21 @@ static std::vector<uint8_t> imageOf(const std::vector<uint8_t>& record)
     return dump;
 }
 
+// What the device kept from earlier runs, if anything.
+static const HidScenario::DeviceState* savedStateLocked(const Device& d)
+{
+    const Engine& e = E();
+    if (!e.persist)
+        return nullptr;
+    const auto saved = e.savedStates.find(d.spec.id);
+    if (saved == e.savedStates.end())
+        return nullptr;
+    // Another model under the same id starts from the scenario.
+    return saved->second.mid < 0 || saved->second.mid == d.spec.mid ? &saved->second : nullptr;
+}
+
 static void applyStateLocked(Device& d, const HidScenario::DeviceState& s)
 {
-    if (s.mid >= 0 && s.mid != d.spec.mid)
-        return; // another model under the same id: start from the scenario
     if (s.firmware >= 0)
         d.firmware = s.firmware;
     if (s.slave >= 0)
@@ -833,189 +707,22 @@ static void applyStateLocked(Device& d, const HidScenario::DeviceState& s)
     d.boot = s.boot;
 }
 
-// ---- State file ------------------------------------------------------------------
-
 static std::string dirOf(const std::string& file)
 {
     const size_t slash = file.rfind('/');
     return slash == std::string::npos ? std::string(".") : file.substr(0, slash);
 }
 
-namespace {
-
-struct StateCopy
+// Pairing from the description (the mouse names its receiver) is how the devices first
+// come; a pairing they kept from earlier runs wins over it, whichever of the two comes first.
+static void pairFromDescriptionLocked(Device& mouse, Device& receiver)
 {
-    std::string path;
-    std::map<std::string, HidScenario::DeviceState> states;
-};
-
-struct Saver
-{
-    std::mutex mu; // all below but fileMu
-    std::condition_variable cv;
-    std::unique_ptr<StateCopy> pending; // the latest copy not yet written
-    std::thread thread;
-    std::shared_ptr<LoopControl> ctl;
-    std::string madeFolder; // the state file's folder, made by a change on its caller's thread
-    // Held across a write: one at a time, in the order the copies were taken.
-    std::mutex fileMu;
-    std::atomic<int> writes{0};
-};
-
-Saver& TheSaver()
-{
-    // Never destroyed, like the engine: it may still write while the process ends.
-    static Saver* saver = new Saver;
-    return *saver;
-}
-
-// Changes that follow one another this closely go into one write.
-constexpr int GatherMs = 20;
-
-bool writeAll(int fd, const char* data, size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= size_t(n);
-    }
-    return true;
-}
-
-// The file is replaced, never written in place: a kill before the rename leaves the old one.
-bool replaceFile(const std::string& path, const std::string& text)
-{
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkostemp(&temp[0], O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    // In two halves, so that a test can stop the writer with the new file half-way.
-    const size_t half = text.size() / 2;
-    bool ok = writeAll(fd, text.data(), half);
-    if (ok) {
-        HoldAtCall("StateFile:half-written");
-        ok = writeAll(fd, text.data() + half, text.size() - half);
-    }
-    ok = ok && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    // The rename reaches the disk with the folder.
-    const int folder = ::open(dirOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
-    return true;
-}
-
-void makeFolders(const std::string& folder)
-{
-    for (size_t at = folder.find('/', 1); at != std::string::npos; at = folder.find('/', at + 1))
-        ::mkdir(folder.substr(0, at).c_str(), 0777);
-    ::mkdir(folder.c_str(), 0777);
-}
-
-void writePending()
-{
-    Saver& s = TheSaver();
-    std::lock_guard<std::mutex> file(s.fileMu);
-    std::unique_ptr<StateCopy> copy;
-    {
-        std::lock_guard<std::mutex> lock(s.mu);
-        copy = std::move(s.pending);
-    }
-    if (!copy)
-        return;
-    if (replaceFile(copy->path, HidScenario::StateText(copy->states))) {
-        ++s.writes;
-        return;
-    }
-    // Its folder went away meanwhile (a test's HOME): not made again from here, but by the
-    // next change, on its caller's thread.
-    std::lock_guard<std::mutex> lock(s.mu);
-    if (s.madeFolder == dirOf(copy->path))
-        s.madeFolder.clear();
-}
-
-void saverLoop(std::shared_ptr<LoopControl> ctl)
-{
-    Saver& s = TheSaver();
-    for (;;) {
-        {
-            std::unique_lock<std::mutex> lock(s.mu);
-            s.cv.wait(lock, [&]() { return s.pending || ctl->stop; });
-            if (!s.pending)
-                break;
-            s.cv.wait_for(lock, std::chrono::milliseconds(GatherMs), [&]() { return ctl->stop.load(); });
-        }
-        writePending();
-    }
-    ctl->ended = true;
-}
-
-} // namespace
-
-// Called under Engine::mu: hands the copy to the saver thread, starting it when needed.
-static void HandOverState(const std::string& path, std::map<std::string, HidScenario::DeviceState> states)
-{
-    auto copy = std::make_unique<StateCopy>();
-    copy->path = path;
-    copy->states = std::move(states);
-    Saver& s = TheSaver();
-    std::lock_guard<std::mutex> lock(s.mu);
-    const std::string folder = dirOf(path);
-    if (s.madeFolder != folder) {
-        makeFolders(folder);
-        s.madeFolder = folder;
-    }
-    s.pending = std::move(copy);
-    if (!s.thread.joinable()) {
-        s.ctl = std::make_shared<LoopControl>();
-        s.thread = std::thread(saverLoop, s.ctl);
-    }
-    s.cv.notify_all();
-}
-
-void FlushState()
-{
-    writePending();
-}
-
-void StopSaver(int timeoutMs)
-{
-    Saver& s = TheSaver();
-    std::thread thread;
-    std::shared_ptr<LoopControl> ctl;
-    {
-        std::lock_guard<std::mutex> lock(s.mu);
-        thread = std::move(s.thread);
-        ctl = std::move(s.ctl);
-        if (ctl)
-            ctl->stop = true;
-        s.cv.notify_all();
-    }
-    // It writes what is waiting before it ends.
-    if (ctl)
-        joinThread(thread, [ctl]() { return ctl->ended.load(); }, false, timeoutMs);
-    writePending();
-}
-
-int StateFileWrites()
-{
-    return TheSaver().writes.load();
-}
-
-void ClearStateFileWrites()
-{
-    TheSaver().writes = 0;
+    const HidScenario::DeviceState* kept = savedStateLocked(mouse);
+    if (!kept || !kept->hasAddress)
+        std::memcpy(mouse.address, receiver.address, 3);
+    kept = savedStateLocked(receiver);
+    if (!kept || !kept->hasPaired)
+        receiver.pairedMouse = mouse.spec.id;
 }
 
 void AddDeviceLocked(const HidSim::DeviceSpec& spec)
@@ -1048,23 +755,15 @@ void AddDeviceLocked(const HidSim::DeviceSpec& spec)
     }
     Device* raw = d.get();
     e.devices.push_back(std::move(d));
-    // Pairing from the description: the mouse names its receiver.
-    if (raw->isMouse() && !raw->spec.receiver.empty()) {
-        if (Device* r = FindByIdLocked(raw->spec.receiver)) {
-            std::memcpy(raw->address, r->address, 3);
-            r->pairedMouse = raw->spec.id;
-        }
-    }
-    if (raw->isReceiver()) {
+    if (const HidScenario::DeviceState* saved = savedStateLocked(*raw))
+        applyStateLocked(*raw, *saved);
+    if (raw->isMouse() && !raw->spec.receiver.empty())
+        if (Device* r = FindByIdLocked(raw->spec.receiver))
+            pairFromDescriptionLocked(*raw, *r);
+    if (raw->isReceiver())
         for (auto& m : e.devices)
-            if (m->isMouse() && m->spec.receiver == raw->spec.id) {
-                std::memcpy(m->address, raw->address, 3);
-                raw->pairedMouse = m->spec.id;
-            }
-    }
-    auto saved = e.savedStates.find(raw->spec.id);
-    if (e.persist && saved != e.savedStates.end())
-        applyStateLocked(*raw, saved->second);
+            if (m->isMouse() && m->spec.receiver == raw->spec.id)
+                pairFromDescriptionLocked(*m, *raw);
 }
 
 void SaveLocked()
@@ -1096,7 +795,7 @@ void SaveLocked()
         states[d->spec.id] = s;
     }
     e.savedStates = states;
-    HandOverState(e.statePath, std::move(states));
+    StateSaver::HandOver(e.statePath, std::move(states));
 }
 
 void ClearLocked()
@@ -1134,8 +833,10 @@ void LoadScenarioLocked(const HidScenario::Scenario& s, bool persist)
     e.persist = persist && s.persist;
     e.statePath = defaultStatePath();
     e.savedStates.clear();
-    if (e.persist)
+    if (e.persist) {
+        StateSaver::RemoveLeftovers(e.statePath);
         HidScenario::LoadState(e.statePath, &e.savedStates);
+    }
     // Receivers first, so that pairing from a mouse's description finds them.
     for (const auto& spec : s.devices)
         if (spec.kind == HidSim::Kind::Receiver)
@@ -1204,28 +905,19 @@ bool ReadFile(const std::string& path, std::string* out)
     return true;
 }
 
-void EnsureInitLocked()
+bool EnsureInitLocked()
 {
     Engine& e = E();
     if (e.initialized)
-        return;
+        return false;
     e.initialized = true;
     const std::string path = DefaultScenarioPathImpl();
     std::string text;
     HidScenario::Scenario s;
-    if (!path.empty() && ReadFile(path, &text) && HidScenario::Parse(text, &s, nullptr)) {
-        LoadScenarioLocked(s, true);
-        // The devices can be plugged and unplugged by hand while the program runs.
-        if (ControlChannelAtInit())
-            OpenControlChannel();
-    }
-}
-
-// Threads end before the library goes away at exit.
-__attribute__((destructor)) static void stopAtExit()
-{
-    CloseControlChannel();
-    StopThreads(false, 2000);
+    if (path.empty() || !ReadFile(path, &text) || !HidScenario::Parse(text, &s, nullptr))
+        return false;
+    LoadScenarioLocked(s, true);
+    return true;
 }
 
 } // namespace HidEngine

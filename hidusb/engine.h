@@ -13,6 +13,7 @@
 
 #include "hidusb/hidsim.h"
 #include "hidusb/HIDUsb.h"
+#include "holds.h"
 #include "scenario.h"
 
 #include <array>
@@ -181,7 +182,8 @@ DeliveryContext& CurrentDelivery();
 uint32_t BindingNumber(uint64_t generation);
 
 // All of these expect Engine::mu held ("Locked").
-void EnsureInitLocked();
+// Loads the default scenario on the library's first use; true when it did so just now.
+bool EnsureInitLocked();
 Device* FindByIdLocked(const std::string& id);
 Device* ListedByPathLocked(const char* path);
 Device* MouseOfReceiverLocked(const Device& receiver); // awake, off its cable, paired
@@ -202,18 +204,8 @@ void NoticeLocked();
 // receiver they came through) the binding no longer reaches are dropped now, so that they
 // are not delivered if it comes back before they were due; then a hot-plug notice.
 void PresenceChangedLocked();
-// The state file. A change only takes a copy of what the devices keep; the saver thread
-// writes the latest copy a moment later, so a burst of changes makes one write and no caller
-// waits for the disk. The file is replaced whole (a temporary file beside it, synced, renamed
-// over it): a process killed at any moment leaves the last state written or the one before.
+// Hands a copy of what the devices keep to the state file's saver (statesaver.h).
 void SaveLocked();
-// Writes the copy still waiting, on the calling thread, once a write in progress ended: on
-// return the file holds every change made before the call. Not with Engine::mu held.
-void FlushState();
-// FlushState, and the saver thread ends (the next change starts it again).
-void StopSaver(int timeoutMs);
-int StateFileWrites();
-void ClearStateFileWrites();
 bool DecodeActiveLocked(const Device& d, int profile, void* record);
 // Bumps the device's settings serial when the active profile's image changed.
 bool StoreRecordLocked(Device& d, int profile, const void* record, int* reportsChanged);
@@ -236,30 +228,6 @@ void StopThreads(bool pumpEvents, int timeoutMs);
 void ClearLocked();
 std::string DefaultScenarioPathImpl();
 bool ReadFile(const std::string& path, std::string* out);
-
-// Holds of HidSim::HoldDelivery. None of these may be called with Engine::mu held.
-void ArmHold(const HidSim::HoldPoint& point);
-// Before a callback is handed a report (command 7: a flash's status, sub its second byte).
-void HoldBeforeCallback(int command, int sub);
-// On entry to a library function (or at a named point inside one); alias: a second
-// name the function answers to.
-void HoldAtCall(const char* function, const char* alias = nullptr);
-void ReleaseHolds();
-bool WaitUntilHeldImpl(int timeoutMs);
-// Marks the report a callback on this thread is being handed, for HoldAtCall.
-class ReportSite
-{
-public:
-    ReportSite(int command, int sub);
-    ~ReportSite();
-    ReportSite(const ReportSite&) = delete;
-    ReportSite& operator=(const ReportSite&) = delete;
-
-private:
-    int m_command;
-    int m_sub;
-    bool m_active;
-};
 
 // Logging, no engine lock needed.
 void LogCall(const char* function, std::string arguments, std::vector<uint8_t> bytes = {}, int reports = 0,

@@ -197,7 +197,10 @@ void ScriptBadScreenReplies(int n);
 // a record write stops when half its reports went out, before the device keeps it.
 // "StateFile:half-written" (command and subCommand -1): the thread that writes the state
 // file stops with half of the new file written, before it replaces the old one; Flush and
-// UsbServer_Exit wait for it meanwhile.
+// UsbServer_Exit wait for it meanwhile. "ControlChannel:accepted" and
+// "ControlChannel:part-of-a-line" (command and subCommand -1): the control socket's thread
+// stops with a client just accepted, or with a part of its command line read and the rest to
+// wait for; closing the channel waits for it meanwhile.
 // A held thread holds no lock of the library: every call works meanwhile. A report held
 // before its callback is still handed to the callback it was taken for, even after a
 // rebind meanwhile (its report binding is then the old one).

@@ -6,15 +6,15 @@
 //   vexo-sim unplug <device-id>
 //   vexo-sim list                  the devices and their state
 //
-// Exit status: 0 done, 1 refused (the answer says why), 2 wrong use, 3 no program running.
+// Exit status: 0 done, 1 refused (the answer says why), 2 wrong use, 3 no program running (none
+// answers within a few seconds, or the socket is not the user's own).
 
 #include "controlsocket.h"
 
-#include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -43,35 +43,37 @@ int main(int argc, char** argv)
         return usage();
 
     const std::string path = HidControl::SocketPath();
+    // Only the user's own: another user's socket could answer anything.
+    std::string refusal = HidControl::FolderRefusal(false);
+    if (refusal.empty())
+        refusal = HidControl::SocketRefusal(path);
+    if (!refusal.empty()) {
+        std::fprintf(stderr, "vexo-sim: %s; it is not used.\n", refusal.c_str());
+        return 3;
+    }
     sockaddr_un address;
-    std::memset(&address, 0, sizeof address);
-    address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof address.sun_path) {
+    if (!HidControl::FillAddress(path, &address)) {
         std::fprintf(stderr, "vexo-sim: the socket path is too long: %s\n", path.c_str());
         return 3;
     }
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0 || ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    const auto deadline = HidControl::Clock::now() + std::chrono::milliseconds(HidControl::ClientExchangeMs);
+    const int fd = HidControl::Connect(address, deadline);
+    if (fd < 0) {
         std::fprintf(stderr,
                      "vexo-sim: no running program answers at %s.\n"
                      "Start the program first, and run vexo-sim with the same XDG_RUNTIME_DIR.\n",
                      path.c_str());
-        if (fd >= 0)
-            ::close(fd);
         return 3;
     }
+    // The whole answer, up to the program's close, in time; anything less is no answer.
     std::string reply;
-    if (HidControl::SendAll(fd, line + "\n")) {
+    if (HidControl::SendAll(fd, line + "\n", deadline)) {
         char buffer[512];
-        for (;;) {
-            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
+        ssize_t n;
+        while ((n = HidControl::Receive(fd, buffer, sizeof buffer, deadline)) > 0)
             reply.append(buffer, size_t(n));
-        }
+        if (n < 0)
+            reply.clear();
     }
     ::close(fd);
 

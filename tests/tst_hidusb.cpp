@@ -22,6 +22,8 @@
 #include <thread>
 
 #include <signal.h>
+#include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace {
@@ -285,6 +287,8 @@ private slots:
     void changesDoNotWaitForTheStateFile();
     void stateFileWhenTheProcessEnds_data();
     void stateFileWhenTheProcessEnds();
+    void leftoversOfInterruptedSaves_data();
+    void leftoversOfInterruptedSaves();
     void factoryResetReportsReady();
     void profileSwitchReportsConfigAndStatus();
     void buttonPressIsReported();
@@ -294,6 +298,8 @@ private slots:
     void pairing_data();
     void pairing();
     void pairingThroughTheCableTakesTheAddress();
+    void pairingKeptOverTheScenario_data();
+    void pairingKeptOverTheScenario();
     void flash_data();
     void flash();
     void receiverUnpluggedMidFlash();
@@ -734,6 +740,51 @@ void TestHidUsb::stateFileWhenTheProcessEnds()
     QVERIFY2(lods.contains(m.lod), qPrintable(QString::number(m.lod)));
 }
 
+void TestHidUsb::leftoversOfInterruptedSaves_data()
+{
+    QTest::addColumn<QString>("name"); // beside the state file
+    QTest::addColumn<QString>("kind"); // "file" or "link"
+    QTest::addColumn<int>("age");      // seconds
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("lower case") << "state.json.qzkfwa" << "file" << 120 << false;
+    QTest::newRow("upper case") << "state.json.QZKFWA" << "file" << 120 << false;
+    QTest::newRow("mixed") << "state.json.q3KfW9" << "file" << 120 << false;
+    QTest::newRow("digits") << "state.json.104729" << "file" << 120 << false;
+    QTest::newRow("a save under way") << "state.json.q3KfW9" << "file" << 0 << true;
+    QTest::newRow("the state file") << "state.json" << "file" << 120 << true;
+    QTest::newRow("five characters") << "state.json.q3KfW" << "file" << 120 << true;
+    QTest::newRow("seven characters") << "state.json.q3KfW9x" << "file" << 120 << true;
+    QTest::newRow("a sign") << "state.json.q3K-W9" << "file" << 120 << true;
+    QTest::newRow("no dot") << "state.jsonxq3KfW9" << "file" << 120 << true;
+    QTest::newRow("another file's") << "scene.json.q3KfW9" << "file" << 120 << true;
+    QTest::newRow("a link") << "state.json.q3KfW9" << "link" << 120 << true;
+}
+
+// A save killed before its rename leaves its temporary file: the next start removes the old
+// ones, and nothing else.
+void TestHidUsb::leftoversOfInterruptedSaves()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, kind);
+    QFETCH(int, age);
+    QFETCH(bool, kept);
+    const QString folder = QFileInfo(QString::fromStdString(HidSim::StateFilePath())).absolutePath();
+    QVERIFY(QDir().mkpath(folder));
+    const QString path = folder + QLatin1Char('/') + name;
+    const QByteArray file = QFile::encodeName(path);
+    if (kind == QLatin1String("link"))
+        QVERIFY(QFile::link(m_home->path(), path));
+    else
+        QVERIFY(TestEnv::WriteFile(path, "{}"));
+    const timeval then = {time(nullptr) - age, 0};
+    const timeval times[2] = {then, then};
+    QCOMPARE(::lutimes(file.constData(), times), 0);
+
+    HidSim::Reset(HidSim::Start::Default);
+    struct stat found;
+    QCOMPARE(::lstat(file.constData(), &found) == 0, kept);
+}
+
 void TestHidUsb::factoryResetReportsReady()
 {
     const QByteArray p = path("drive1-mouse").toLatin1();
@@ -927,6 +978,64 @@ void TestHidUsb::pairingThroughTheCableTakesTheAddress()
     QCOMPARE(HidSim::ReceiverAddress("m"), (std::vector<uint8_t>{0x10, 0x20, 0x42}));
     HidSim::Unplug("m"); // off the cable, the receiver answers for it
     QCOMPARE(UsbFinderC_GetDeviceOnLine(path("rx").toLatin1().constData()), 1);
+}
+
+void TestHidUsb::pairingKeptOverTheScenario_data()
+{
+    const QString rx = QStringLiteral(
+        "{\"id\": \"rx\", \"kind\": \"receiver\", \"pid\": \"0x5111\", \"receiverType\": 1, "
+        "\"address\": [16, 32, 119]}");
+    const QString rx2 = QStringLiteral(
+        "{\"id\": \"rx2\", \"kind\": \"receiver\", \"pid\": \"0x5112\", \"receiverType\": 1, "
+        "\"address\": [16, 32, 120]}");
+    const QString m1 = QStringLiteral(
+        "{\"id\": \"m1\", \"pid\": \"0x5101\", \"plugged\": false, \"receiver\": \"rx\"}");
+    const QString m2 = QStringLiteral("{\"id\": \"m2\", \"pid\": \"0x5102\", \"plugged\": false}");
+    const QString devices = QStringLiteral("{\"devices\": [%1, %2, %3, %4]}");
+    QTest::addColumn<QString>("json");
+    QTest::addColumn<QString>("mouse");    // paired through its cable with
+    QTest::addColumn<QString>("receiver"); // this receiver
+    QTest::addColumn<QString>("before");   // whom the receiver reaches before
+    QTest::newRow("another mouse, the receiver listed first") << devices.arg(rx, m1, rx2, m2) << "m2" << "rx" << "m1";
+    QTest::newRow("another mouse, the mouse listed first") << devices.arg(m1, rx, rx2, m2) << "m2" << "rx" << "m1";
+    QTest::newRow("another receiver, the receiver listed first")
+        << devices.arg(rx, m1, rx2, m2) << "m1" << "rx2" << "rx2";
+    QTest::newRow("another receiver, the mouse listed first")
+        << devices.arg(m1, rx, rx2, m2) << "m1" << "rx2" << "rx2";
+}
+
+// The scenario pairs a receiver with the mouse that names it; a pairing made since then holds
+// in the next runs.
+void TestHidUsb::pairingKeptOverTheScenario()
+{
+    QFETCH(QString, json);
+    QFETCH(QString, mouse);
+    QFETCH(QString, receiver);
+    QFETCH(QString, before);
+    QVERIFY(HidSim::LoadScenarioText(json.toStdString()));
+    const QByteArray r = path(receiver.toLatin1().constData()).toLatin1();
+    const QByteArray m = path(mouse.toLatin1().constData()).toLatin1();
+    const auto reached = [&r]() {
+        UsbServerC_Start(r.constData(), r.constData(), nullptr);
+        return QString::fromStdString(HidSim::Calls("UsbServerC_Start").back().device);
+    };
+    QCOMPARE(reached(), before);
+    QVERIFY(HidSim::Plug(mouse.toStdString()));
+    uint8_t buffer[10];
+    UsbFinderC_GetDeviceOnLineWithUsbAddress(r.constData(), buffer);
+    const uint8_t record[5] = {buffer[9], buffer[8], buffer[7], 0, 1};
+    QCOMPARE(UsbFinderC_SetDongleIDToMouse(m.constData(), record), 1);
+    QVERIFY(HidSim::Unplug(mouse.toStdString()));
+    QCOMPARE(reached(), mouse);
+
+    // The next run, and the one after that run saved what it loaded.
+    for (const bool saved : {false, true}) {
+        if (saved)
+            HidSim::SetPersistence(true);
+        HidSim::Flush();
+        QVERIFY(HidSim::LoadScenarioText(json.toStdString()));
+        QCOMPARE(reached(), mouse);
+    }
 }
 
 void TestHidUsb::flash_data()
