@@ -27,7 +27,7 @@ QString ReceiverMouseVersion::Reported(const QByteArray& receiverPath)
     return version > 0 ? FirmwareVersionText(quint32(version)) : QString();
 }
 
-QString ReceiverMouseVersion::Known(const QByteArray& receiverPath) const
+QString ReceiverMouseVersion::RecordAndRecall(const QByteArray& receiverPath) const
 {
     const QString reported = Reported(receiverPath);
     if (reported.isEmpty())

@@ -19,8 +19,8 @@ public:
 
     // The version the receiver at path tells for its mouse; "" when it reaches none.
     static QString Reported(const QByteArray& receiverPath);
-    // The reported version (recorded on the way), else the recorded one; "" when neither.
-    QString Known(const QByteArray& receiverPath) const;
+    // Records the reported version, then gives it, else the recorded one; "" when neither.
+    QString RecordAndRecall(const QByteArray& receiverPath) const;
     // Records what the receiver tells now; false, and the record untouched, when it tells nothing.
     bool RecordReported(const QByteArray& receiverPath) const;
 

@@ -38,18 +38,18 @@ void TestReceiverMouseVersion::cleanup()
 
 void TestReceiverMouseVersion::versionOfTheModel_data()
 {
-    QTest::addColumn<QString>("call");     // "Known", or "RecordReported" (after a pairing)
+    QTest::addColumn<QString>("call");     // "RecordAndRecall", or "RecordReported" (after a pairing)
     QTest::addColumn<QString>("mouse");    // "awake", "asleep", "on its cable", "receiver gone"
     QTest::addColumn<QString>("recorded"); // the model's record before ("" none)
-    QTest::addColumn<QString>("answer");   // Known: the version; RecordReported: "true" / "false"
+    QTest::addColumn<QString>("answer");   // RecordAndRecall: the version; RecordReported: "true" / "false"
     QTest::addColumn<QString>("recordedAfter");
 
-    QTest::newRow("told, nothing recorded") << "Known" << "awake" << "" << "v1.3" << "v1.3";
-    QTest::newRow("told, an older record replaced") << "Known" << "awake" << "v1.0" << "v1.3" << "v1.3";
-    QTest::newRow("mouse asleep: the record serves") << "Known" << "asleep" << "v1.0" << "v1.0" << "v1.0";
-    QTest::newRow("mouse asleep, nothing recorded") << "Known" << "asleep" << "" << "" << "";
-    QTest::newRow("mouse on its cable: the record serves") << "Known" << "on its cable" << "v1.0" << "v1.0" << "v1.0";
-    QTest::newRow("receiver gone: the record serves") << "Known" << "receiver gone" << "v1.0" << "v1.0" << "v1.0";
+    QTest::newRow("told, nothing recorded") << "RecordAndRecall" << "awake" << "" << "v1.3" << "v1.3";
+    QTest::newRow("told, an older record replaced") << "RecordAndRecall" << "awake" << "v1.0" << "v1.3" << "v1.3";
+    QTest::newRow("mouse asleep: the record serves") << "RecordAndRecall" << "asleep" << "v1.0" << "v1.0" << "v1.0";
+    QTest::newRow("mouse asleep, nothing recorded") << "RecordAndRecall" << "asleep" << "" << "" << "";
+    QTest::newRow("mouse on its cable: the record serves") << "RecordAndRecall" << "on its cable" << "v1.0" << "v1.0" << "v1.0";
+    QTest::newRow("receiver gone: the record serves") << "RecordAndRecall" << "receiver gone" << "v1.0" << "v1.0" << "v1.0";
     QTest::newRow("after a pairing: recorded") << "RecordReported" << "awake" << "v1.0" << "true" << "v1.3";
     QTest::newRow("after a pairing, mouse out of reach: record kept")
         << "RecordReported" << "asleep" << "v1.0" << "false" << "v1.0";
@@ -80,8 +80,8 @@ void TestReceiverMouseVersion::versionOfTheModel()
     WriteMouseVer(QStringLiteral("36"), QStringLiteral("1"), QStringLiteral("v9.9")); // another model
 
     const ReceiverMouseVersion version = ReceiverMouseVersion::ForSection(QStringLiteral("Drive2"));
-    if (call == QLatin1String("Known"))
-        QCOMPARE(version.Known(path), answer);
+    if (call == QLatin1String("RecordAndRecall"))
+        QCOMPARE(version.RecordAndRecall(path), answer);
     else
         QCOMPARE(version.RecordReported(path) ? QStringLiteral("true") : QStringLiteral("false"), answer);
     QCOMPARE(ReadMouseVer(QStringLiteral("36"), QStringLiteral("2")), recordedAfter);

@@ -24,11 +24,6 @@ void ScreenPictureDialog::SetUpControls(const Controls& controls)
     connect(controls.close, &QToolButton::clicked, this, &ScreenPictureDialog::CloseWithButtonCheck);
 }
 
-void ScreenPictureDialog::ApplyCurrentLanguage()
-{
-    SlotAllLanguage(CurrentLanguage);
-}
-
 void ScreenPictureDialog::SlotAllLanguage(int index)
 {
     m_controls.screenSwitch->setText(LangText(LangTable::ScreenInfoTexts, index, 0));

@@ -14,9 +14,6 @@ class QToolButton;
 class ScreenPictureDialog : public QDialog
 {
     Q_OBJECT
-public:
-    void ApplyCurrentLanguage();
-
 public slots:
     void SlotAllLanguage(int index);
 

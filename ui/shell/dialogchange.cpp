@@ -7,7 +7,7 @@
 #include "core/timing.h"
 #include "device/devicediscovery.h"
 #include "device/firmwareimages.h"
-#include "device/receivermouseversion.h"
+#include "device/wirelessfirmwarecheck.h"
 #include "device/worker.h"
 #include "pages/settings/match.h"
 #include "pages/settings/updaterepair.h"
@@ -479,33 +479,16 @@ void DialogChange::slotButtonClicked()
 
 bool DialogChange::FirmwareCheckEndsClick(const DeviceAllInfo& device)
 {
-    ConfigIni* config = ConfigIni::instance();
-    const QString section = DeviceSection(device.DriveIndex);
-    const QString cidText = config->value(QStringLiteral("Option"), QStringLiteral("CID"));
-    const QString midText = config->value(section, QStringLiteral("MID"));
-    // What the receiver tells of its mouse counts as recorded; the record serves while the
-    // mouse is out of reach. Without either, only a pairing brings the mouse.
-    const QString mouseVersion = ReceiverMouseVersion(cidText, midText).Known(device.Path);
-    if (mouseVersion.isEmpty()) {
+    const WirelessFirmwareCheck check = WirelessFirmwareCheck::Run(device, WirelessFirmwareCheck::Images::Keep);
+    // No version of the mouse known: only a pairing brings the mouse.
+    if (!check.mouseVersionKnown) {
         OpenPairing(device);
         return true;
     }
-
-    const int cid = cidText.toInt();
-    const int mid = midText.toInt();
-    const bool newMouse = ScanFirmwareImages(MouseFirmware, mouseVersion, config->value(section, QStringLiteral("MM")),
-                                             cid, mid, UpgradeImageList);
-    const QString stemKey = FirmwareStemKey(ReceiverFirmware, ReceiverTypeFor(device.ConnectionType));
-    const QString stem = stemKey.isEmpty() ? QString() : config->value(section, stemKey);
-    // The scan gets its own copy of the listed device's version text.
-    const QString receiverVersion = device.VersionText;
-    const bool newReceiver =
-        !stem.isEmpty() && ScanFirmwareImages(ReceiverFirmware, receiverVersion, stem, cid, mid, RepairImageList);
-
     // Both parts differ from their images: pair again, or update. Only the mouse: it is updated
     // on its cable. Only the receiver, or neither: the device opens, where the receiver's update
     // is offered.
-    if (newMouse && newReceiver) {
+    if (check.newMouse && check.newReceiver) {
         RePair question(nullptr);
         Skin::MoveCenteredOver(&question, this);
         question.exec();
@@ -513,7 +496,7 @@ bool DialogChange::FirmwareCheckEndsClick(const DeviceAllInfo& device)
             OpenPairing(device);
         return true;
     }
-    if (newMouse) {
+    if (check.newMouse) {
         UpDateWarning warning(nullptr);
         warning.SetMessage(WiredModeText);
         Skin::MoveCenteredOver(&warning, this, QPoint(-20, 0));

@@ -11,7 +11,7 @@
 #include "device/devicediscovery.h"
 #include "device/firmwareimages.h"
 #include "device/mainpagehotplug.h"
-#include "device/receivermouseversion.h"
+#include "device/wirelessfirmwarecheck.h"
 #include "device/worker.h"
 #include "pages/settings/match.h"
 #include "pages/settings/updaterepair.h"
@@ -408,23 +408,11 @@ void DialogMain::SpaceOnChoicePage()
     const DeviceList found = FoundDeviceList.get();
     if (found.size() != 1 || found.first().Wired)
         return;
-    const DeviceAllInfo device = found.first();
-    const QString section = DeviceSection(device.DriveIndex);
-    ConfigIni* config = ConfigIni::instance();
-    const QString cid = config->value(QStringLiteral("Option"), QStringLiteral("CID"));
-    const QString mid = config->value(section, QStringLiteral("MID"));
-    const QString mouseVersion = ReceiverMouseVersion(cid, mid).Known(device.Path);
-
-    bool pair = mouseVersion.isEmpty();
+    const WirelessFirmwareCheck check =
+        WirelessFirmwareCheck::Run(found.first(), WirelessFirmwareCheck::Images::Probe);
+    bool pair = !check.mouseVersionKnown;
     if (!pair) {
-        const bool foundMouse = ProbeFirmwareImages(MouseFirmware, mouseVersion,
-                                                    config->value(section, QStringLiteral("MM")), cid.toInt(),
-                                                    mid.toInt());
-        const QString stemKey = FirmwareStemKey(ReceiverFirmware, ReceiverTypeFor(device.ConnectionType));
-        const QString stem = stemKey.isEmpty() ? QString() : config->value(section, stemKey);
-        const bool foundReceiver = !stem.isEmpty()
-            && ProbeFirmwareImages(ReceiverFirmware, device.VersionText, stem, cid.toInt(), mid.toInt());
-        if (foundReceiver && !foundMouse) {
+        if (check.newReceiver && !check.newMouse) {
             UpDateRepair repair(nullptr);
             Skin::MoveCenteredOver(&repair, this);
             ContainReset question(nullptr);
@@ -438,7 +426,7 @@ void DialogMain::SpaceOnChoicePage()
             }
             return;
         }
-        if (foundMouse && !foundReceiver) {
+        if (check.newMouse && !check.newReceiver) {
             UpDateWarning warning(nullptr);
             warning.SetMessage(WiredModeText);
             Skin::MoveCenteredOver(&warning, this, QPoint(-20, 0));
