@@ -4,6 +4,7 @@
 #include "core/postmsg.h"
 #include "device/buttoncatalogue.h"
 #include "device/keyactioncodec.h"
+#include "device/macrotextfile.h"
 #include "device/worker.h"
 #include "helpers/devicelinkfixture.h"
 #include "helpers/testenv.h"
@@ -24,6 +25,8 @@
 #include <QLabel>
 #include <QPainter>
 #include <QSignalSpy>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QtTest>
 
@@ -37,6 +40,8 @@ namespace {
 
 // Drive1 of the sample installation (the cable mouse): sensor VXP3311, six buttons.
 constexpr quint32 Drive1 = 0;
+// Drive2: eight buttons.
+constexpr quint32 Drive2 = 1;
 
 // Selectors by UI slot.
 const char* const kSelectors[9] = {"FireKey",   "RightKey", "BackKey", "TopMusic", "StartPause",
@@ -100,6 +105,11 @@ private slots:
     void spotSitsOnItsButton();
     void spotsOfTheModel_data();
     void spotsOfTheModel();
+    void selectorsFollowKeyNumber_data();
+    void selectorsFollowKeyNumber();
+    void hiddenRowsAssignNothing_data();
+    void hiddenRowsAssignNothing();
+    void hiddenLeftCaptionIsNoLeftClick();
 
 private:
     template <typename T = QWidget>
@@ -108,6 +118,8 @@ private:
     QComboBox* profiles() const { return child<QComboBox>("ProjectChoose"); }
     FlashDataMap record() const;
     void loadFullRead(const FlashDataMap& record);
+    // Loads by one of the page's three roads: "full read", "after apply", "form reset".
+    void load(const QString& road, const FlashDataMap& record);
     void choose(quint32 drive);
 
     std::unique_ptr<DeviceLinkFixture> m_fixture;
@@ -172,6 +184,16 @@ FlashDataMap TestButtoninterface::record() const
 void TestButtoninterface::loadFullRead(const FlashDataMap& record)
 {
     TestEnv::EmitFromThread([record] { PostMsg::instance()->EmitUpDataLightUIButton(record); });
+}
+
+void TestButtoninterface::load(const QString& road, const FlashDataMap& record)
+{
+    if (road == QLatin1String("full read"))
+        loadFullRead(record);
+    else if (road == QLatin1String("after apply"))
+        emit PostMsg::instance()->SigUpDataButtonUIC(record);
+    else
+        TestEnv::EmitFromThread([] { PostMsg::instance()->EmitFormReset(); });
 }
 
 void TestButtoninterface::construction()
@@ -599,6 +621,147 @@ void TestButtoninterface::spotsOfTheModel()
     }
     for (int n = 1; n <= 9; ++n)
         QCOMPARE(child(qPrintable(QStringLiteral("Number%1").arg(n)))->isVisible(), n <= spots);
+}
+
+void TestButtoninterface::selectorsFollowKeyNumber_data()
+{
+    QTest::addColumn<QString>("road");
+    QTest::newRow("full read") << "full read";
+    QTest::newRow("after apply") << "after apply";
+    QTest::newRow("form reset") << "form reset";
+}
+
+// Drive1, Drive2, Drive1 on one page: a selector, its row number and its spot show only for the
+// model's buttons, and a hidden selector takes neither focus, nor a shortcut, nor list room.
+void TestButtoninterface::selectorsFollowKeyNumber()
+{
+    QFETCH(QString, road);
+    QVERIFY(QTest::qWaitForWindowActive(m_page.get()));
+    auto* list = child<QScrollArea>("scrollArea_11");
+    for (const QPair<quint32, int>& step : {qMakePair(Drive1, 6), qMakePair(Drive2, 8), qMakePair(Drive1, 6)}) {
+        choose(step.first);
+        load(road, record());
+        const int buttons = step.second;
+        const QByteArray where = QStringLiteral("Drive%1").arg(step.first + 1).toLatin1();
+        QList<QWidget*> hidden;
+        QList<QRect> rows;
+        for (const ButtonSlotRow& row : ButtonSlotMap) {
+            const bool has = row.uiSlot < buttons;
+            for (const char* name : {row.selector, row.rowLabel, row.numberLabel})
+                QVERIFY2(child(name)->isVisible() == has, (where + ' ' + name).constData());
+            if (has)
+                rows << child(row.selector)->geometry();
+            else
+                hidden << child(row.selector);
+        }
+        // Scrolled to its end, the list shows its last row whole with less than a row of room
+        // below it, and cuts no row at its top.
+        QScrollBar* bar = list->verticalScrollBar();
+        bar->setValue(bar->maximum());
+        const QRect view(QPoint(0, bar->value()), list->viewport()->size());
+        QVERIFY2(view.contains(rows.last()), where.constData());
+        QVERIFY2(view.bottom() - rows.last().bottom() < rows.last().height(), where.constData());
+        for (const QRect& r : qAsConst(rows))
+            QVERIFY2(!(r.top() < view.top() && view.top() <= r.bottom()), where.constData());
+        bar->setValue(0);
+
+        // No focus even when asked for, and no press by the mnemonic of its caption.
+        for (QWidget* selector : qAsConst(hidden)) {
+            selector->setFocus();
+            QVERIFY2(!selector->hasFocus(), (where + ' ' + selector->objectName().toLatin1()).constData());
+        }
+        m_page->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), m_page.get());
+        if (!hidden.isEmpty()) {
+            auto* last = static_cast<QAbstractButton*>(hidden.last());
+            last->setText(QStringLiteral("&Q"));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Q, Qt::AltModifier);
+            QVERIFY2(!last->isDown() && !last->isChecked(), where.constData());
+            QCOMPARE(child<QStackedWidget>("stackedWidget")->currentWidget(), child("page"));
+        }
+    }
+    QCOMPARE(HidSim::CallCount("ProtocolDataUpdate"), 0);
+}
+
+void TestButtoninterface::hiddenRowsAssignNothing_data()
+{
+    QTest::addColumn<QString>("road");
+    QTest::newRow("menu left open on it") << "menu";
+    QTest::newRow("macro renamed") << "rename";
+    QTest::newRow("macro saved") << "save";
+    QTest::newRow("macro deleted") << "delete";
+}
+
+// Row 7 (device button 9) is Drive2's, not Drive1's: once Drive1 is open, neither the menu
+// that row opened nor a macro its old caption names writes to that button.
+void TestButtoninterface::hiddenRowsAssignNothing()
+{
+    QFETCH(QString, road);
+    const ButtonSlotRow& row7 = ButtonSlotMap[6];
+    const int button = row7.deviceButton;
+    FlashDataMap m = record();
+    m.buttonFunctions[button] = ButtonFunctionCode{MacroFunction, quint8(button), 1};
+    m.macros[button].nameLength = 4;
+    std::memcpy(m.macros[button].name, "Gone", 4);
+    m.macros[button].eventCount = 1;
+    m.macros[button].events[0] = KeyActionEvent{0, 1, 0x04, 10};
+    QVERIFY(HidSim::SetSettings("m1", -1, m));
+    choose(Drive2);
+    loadFullRead(m);
+    auto* selector = child<QAbstractButton>(row7.selector);
+    const QString caption = selector->text();
+    QVERIFY(caption.endsWith(QLatin1String("Gone")));
+    selector->click();
+    QCOMPARE(child<QStackedWidget>("stackedWidget")->currentWidget(), child("page_2"));
+
+    choose(Drive1);
+    loadFullRead(m);
+    QVERIFY(selector->isHidden());
+    QVERIFY(!selector->isChecked());
+    QCOMPARE(child<QStackedWidget>("stackedWidget")->currentWidget(), child("page"));
+    QCOMPARE(selector->text(), caption);
+    // The macro file as the macro page leaves it: another repeat than the mouse holds.
+    QVERIFY(TestEnv::WriteFile(MacroFilePath(MacroFolder(), QStringLiteral("Gone")), "5\n0x04 1 0\n10ms\n"));
+    HidSim::ClearCalls();
+
+    if (road == QLatin1String("menu"))
+        child<QAbstractButton>("MidKey")->click();
+    else if (road == QLatin1String("rename"))
+        PostMsg::instance()->EmitMacroRename(QStringLiteral("Gone"), QStringLiteral("New"));
+    else if (road == QLatin1String("save"))
+        PostMsg::instance()->EmitUpDataMacro(QStringLiteral("Gone"), 1);
+    else
+        PostMsg::instance()->EmitDeleteMacroButton(caption);
+
+    const FlashDataMap stored = DeviceLinkFixture::StoredRecord("m1");
+    const auto bytes = [](const auto& part) { return QByteArray(reinterpret_cast<const char*>(&part), sizeof part); };
+    QCOMPARE(bytes(stored.buttonFunctions[button]).toHex(' '), bytes(m.buttonFunctions[button]).toHex(' '));
+    QCOMPARE(bytes(stored.keyActions[button]), bytes(m.keyActions[button]));
+    QCOMPARE(bytes(stored.macros[button]), bytes(m.macros[button]));
+    QCOMPARE(selector->text(), caption);
+}
+
+// A hidden selector still showing a left click from the model before does not count as one:
+// the one left click of the open model stays guarded.
+void TestButtoninterface::hiddenLeftCaptionIsNoLeftClick()
+{
+    FlashDataMap m = record();
+    m.buttonFunctions[0] = ButtonFunctionCode{MouseButtonFunction, 1, 0};
+    m.buttonFunctions[ButtonSlotMap[6].deviceButton] = ButtonFunctionCode{MouseButtonFunction, 1, 0};
+    choose(Drive2);
+    loadFullRead(m);
+    choose(Drive1);
+    loadFullRead(m);
+    QCOMPARE(child<QAbstractButton>(ButtonSlotMap[6].selector)->text(), child<QAbstractButton>("LeftKey_3")->text());
+
+    bool noticed = false;
+    TestEnv::AnswerNextModal([&noticed](QWidget* w) {
+        noticed = true;
+        w->close();
+    }, "LeftButtonOnly");
+    child<QAbstractButton>("FireKey")->click();
+    QVERIFY(noticed);
+    QCOMPARE(child<QStackedWidget>("stackedWidget")->currentWidget(), child("page"));
 }
 
 VEXO_TEST_MAIN(TestButtoninterface)

@@ -406,19 +406,61 @@ void Buttoninterface::ShowButtonFunction(int slot, int type, int code, int param
         emit PostMsg::instance()->SigButtonToMacro(record, button);
 }
 
-void Buttoninterface::ShowModelSpots()
+void Buttoninterface::ShowModelButtons()
 {
-    // A spot only for each button the chosen model has.
-    const int count = KeyNumber();
-    for (int n = 1; n <= SlotCount; ++n) {
-        if (auto* spot = findChild<QAbstractButton*>(QStringLiteral("Number%1").arg(n)))
-            spot->setVisible(n <= count);
+    // A selector, its row number and its spot only for each button the chosen model has:
+    // hidden, the others take no click, focus or shortcut. A selection among them goes, and
+    // with it the menu it opened.
+    ModelSlots = KeyNumber();
+    bool selectionGone = false;
+    int listEnd = 0;
+    QList<int> rowTops;
+    for (const ButtonSlotRow& row : ButtonSlotMap) {
+        const bool has = ModelHasRow(row);
+        const QAbstractButton* selector = Button(row.selector);
+        if (!has && selector && selector->isChecked())
+            selectionGone = true;
+        for (QWidget* w : Named({row.selector, row.rowLabel, row.numberLabel}))
+            w->setVisible(has);
+        if (has && selector) {
+            rowTops << selector->y();
+            for (QWidget* w : Named({row.selector, row.rowLabel}))
+                listEnd = qMax(listEnd, w->geometry().bottom() + 1);
+        }
     }
+    ShowSelectorRows(rowTops, listEnd);
+    if (selectionGone) {
+        UncheckSelectors();
+        CloseFunctionMenu();
+    }
+}
+
+void Buttoninterface::ShowSelectorRows(QList<int> rowTops, int listEnd)
+{
+    // The list ends with the model's last row: no empty rows to scroll into. Scrolled to its
+    // end it starts with a whole row, placed as the first row is at its start.
+    const int view = m_ui->scrollArea_11->maximumViewportSize().height();
+    const int inset = m_ui->FireKey->y();
+    std::sort(rowTops.begin(), rowTops.end());
+    int height = qMax(view, listEnd + inset);
+    for (const int top : qAsConst(rowTops)) {
+        const int end = top - inset + view;
+        if (end >= listEnd + inset) {
+            height = end;
+            break;
+        }
+    }
+    m_ui->scrollAreaWidgetContents_11->setFixedHeight(height);
+}
+
+bool Buttoninterface::ModelHasRow(const ButtonSlotRow& row) const
+{
+    return row.uiSlot < ModelSlots;
 }
 
 void Buttoninterface::LoadRecord(const FlashDataMap& record)
 {
-    ShowModelSpots();
+    ShowModelButtons();
     ShowRecordFunctions(record, KeyNumber());
     // Not blocked: an index change may be written back, which the frame skips while loading.
     m_ui->DebunceButton->SetDebounceIndex(record.debounceTime);
@@ -450,7 +492,7 @@ void Buttoninterface::SlotFormResetButton()
     ButtonLoading.store(1);
     SlotMouseIndex(0);
     emit PostMsg::instance()->SigMouseIndex(0);
-    ShowModelSpots();
+    ShowModelButtons();
     m_ui->stackedWidget->setCurrentWidget(m_ui->page);
     m_ui->stackedWidget_2->setCurrentWidget(m_ui->page_9);
     // The captions stay as they are; only the cache goes back to the built-in functions.
@@ -534,12 +576,13 @@ void Buttoninterface::OpenFunctionMenu(int uiSlot)
     if (!selector)
         return;
 
-    // A mouse must keep one left click: its last holder cannot open the menu.
+    // A mouse must keep one left click: its last holder cannot open the menu. A hidden
+    // selector's caption is left from another model and holds nothing of this one.
     const QString left = m_ui->LeftKey_3->text();
     int leftCount = 0;
     for (const ButtonSlotRow& r : ButtonSlotMap) {
         const QAbstractButton* s = Button(r.selector);
-        if (s && s->text() == left)
+        if (ModelHasRow(r) && s && s->text() == left)
             ++leftCount;
     }
     if (leftCount == 1 && selector->text() == left) {
@@ -984,7 +1027,7 @@ QList<const ButtonSlotRow*> Buttoninterface::RowsShowingCaption(const QString& c
     QList<const ButtonSlotRow*> rows;
     for (const ButtonSlotRow& row : ButtonSlotMap) {
         const QAbstractButton* selector = Button(row.selector);
-        if (selector && QString(selector->text()).remove(QChar(0)) == caption)
+        if (ModelHasRow(row) && selector && QString(selector->text()).remove(QChar(0)) == caption)
             rows.append(&row);
     }
     return rows;
@@ -995,7 +1038,7 @@ QList<const ButtonSlotRow*> Buttoninterface::RowsShowingMacro(const QString& nam
     QList<const ButtonSlotRow*> rows;
     for (const ButtonSlotRow& row : ButtonSlotMap) {
         const QAbstractButton* selector = Button(row.selector);
-        if (!selector)
+        if (!ModelHasRow(row) || !selector)
             continue;
         QString caption = selector->text();
         caption.remove(QChar(0));

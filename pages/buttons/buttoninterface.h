@@ -172,8 +172,13 @@ private:
     QList<QWidget*> Named(std::initializer_list<const char*> names) const;
     void InitButtonGroups();
     void ApplySkin();
-    // The number spots of the chosen model's buttons shown, the others hidden.
-    void ShowModelSpots();
+    // The selectors, row numbers and number spots of the chosen model's buttons shown, the
+    // others hidden.
+    void ShowModelButtons();
+    // Sizes the selector list to the shown rows (their tops) ending at listEnd.
+    void ShowSelectorRows(QList<int> rowTops, int listEnd);
+    // Whether the open model has the row's button; every row until a load or the form reset.
+    bool ModelHasRow(const ButtonSlotRow& row) const;
     // The loaders' common part once SensorName is fresh: spots, cache, captions, debounce item.
     void LoadRecord(const FlashDataMap& record);
     // The device section's KeyNumber, bounded to the nine slots.
@@ -200,8 +205,8 @@ private:
     void CreateMacroButtons();
     void FillMacroButtons(bool rebuild);
     QString MacroButtonStyle() const;
-    // The selectors that show a macro, by caption: with only NULs removed (deletion) or also
-    // the macro prefix (rename, save).
+    // The model's selectors that show a macro, by caption: with only NULs removed (deletion) or
+    // also the macro prefix (rename, save). A hidden selector's caption is another model's.
     QList<const ButtonSlotRow*> RowsShowingCaption(const QString& caption) const;
     QList<const ButtonSlotRow*> RowsShowingMacro(const QString& name) const;
     // The button's function after its macro is deleted: the device's KeyParam default or the
@@ -231,6 +236,8 @@ private:
     QVector<int> CacheCodes;
     QVector<int> CacheParams;
     QString SensorName;
+    // The UI slots of the open model: those below its KeyNumber.
+    int ModelSlots = SlotCount;
     // The page's own copy of driver_sensor.h, read once.
     SensorDefinitionTable DefineTable;
     // The last confirmed rapid fire, shared by all buttons.
