@@ -2,7 +2,6 @@
 
 #include "core/apppaths.h"
 #include "core/savefilecommit.h"
-#include "platform/registrystore.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -34,7 +33,7 @@ void PrepareUserFolders()
             CommitSaveFile(file);
     }
     RemoveInterruptedSaves(base);
-    RemoveInterruptedSaves(QFileInfo(RegistryStore::FilePath()).absolutePath());
+    RemoveInterruptedSaves(AppPaths::UserConfigFolder());
 }
 
 void RemoveInterruptedSaves(const QString& folder)
