@@ -37,6 +37,12 @@ QString AppPaths::UserDataFolder()
         + AppFolderName();
 }
 
+QString AppPaths::UserConfigFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/')
+        + AppFolderName();
+}
+
 QString AppPaths::InstallFolder()
 {
     QMutexLocker lock(&installMutex());

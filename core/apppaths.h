@@ -11,6 +11,8 @@ public:
     static QString AppFolderName();
     // The per-user folder: the generic data location + "/" + AppFolderName().
     static QString UserDataFolder();
+    // The per-user config folder: the generic config location + "/" + AppFolderName().
+    static QString UserConfigFolder();
     // The installation folder: the one set with SetInstallFolder, else InstallFolderFor() the
     // executable's folder.
     static QString InstallFolder();

@@ -2,7 +2,6 @@
 #define INIFILE_H
 
 #include <QHash>
-#include <QMap>
 #include <QMutex>
 #include <QSettings>
 #include <QString>
@@ -11,8 +10,9 @@
 #include <functional>
 #include <memory>
 
-// One INI file behind a lock, in UTF-8. The file's path is asked for on every access, so the
-// accessor follows a changed installation or home folder (tests move both).
+// One INI file behind a lock, read as UTF-8 and written by QSettings in its plain form (ASCII,
+// other characters escaped). The file's path is asked for on every access, so the accessor
+// follows a changed installation or home folder (tests move both).
 class IniFile
 {
 public:
@@ -22,8 +22,8 @@ public:
     bool contains(const QString& key);
     // Every key ("group/key") with its value, from one reading of the file.
     QHash<QString, QVariant> values();
-    // Writes at once, the whole file replaced through one save (one sync); nothing when the
-    // file already holds it.
+    // Write at once, as QSettings would (keys in its normal form), the whole file replaced
+    // through one save; nothing when the file already holds the value or lacks the key.
     void setValue(const QString& key, const QVariant& value);
     void remove(const QString& key);
 
@@ -37,11 +37,10 @@ public:
 
 private:
     QSettings* settingsLocked();
-    void syncWriteLocked(QSettings* s);
-    // Replaces the file with these values. False, nothing written, when a value is not text
-    // or another writer's lock file is there (QSettings' own write handles both), or when
-    // the save failed.
-    bool replaceLocked(const QMap<QString, QVariant>& values);
+    // Writes the file's values and change() into a copy beside it through QSettings and puts
+    // the copy in place: one save, in Qt's escaping and key forms. The file stays as it was
+    // on any error.
+    void saveLocked(const std::function<void(QSettings&)>& change);
 
     std::function<QString()> m_pathOf;
     QMutex m_mutex;

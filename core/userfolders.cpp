@@ -2,7 +2,6 @@
 
 #include "core/apppaths.h"
 #include "core/savefilecommit.h"
-#include "platform/registrystore.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -34,30 +33,27 @@ void PrepareUserFolders()
             CommitSaveFile(file);
     }
     RemoveInterruptedSaves(base);
-    RemoveInterruptedSaves(QFileInfo(RegistryStore::FilePath()).absolutePath());
+    RemoveInterruptedSaves(AppPaths::UserConfigFolder());
 }
 
 void RemoveInterruptedSaves(const QString& folder)
 {
-    // Qt 5.15 names the temporary file of a save "<target>.XXXXXX", six random ASCII letters
-    // (written that way from the start, or, with O_TMPFILE, only for the moment of the rename).
-    // Both cases are demanded: a word such as "backup" beside a file is somebody's own copy.
-    static const QRegularExpression temporary(
-        QRegularExpression::anchoredPattern(QStringLiteral("(.+)\\.[A-Za-z]{6}")));
+    // A save writes "<target>.XXXXXX" beside its target and renames it into place: QSaveFile
+    // does (named that way from the start, or, with O_TMPFILE, only for the moment of the
+    // rename), and so does an INI file's save, whose copy QSettings writes through a
+    // "<copy>.XXXXXX" of its own under the lock "<copy>.lock". A kill in between leaves them,
+    // with or without a target (a first save, a leftover's own leftover). The six characters
+    // are random letters (digits in other Qt versions), so any case goes: these folders hold
+    // only the program's own files.
+    static const QRegularExpression leftover(
+        QRegularExpression::anchoredPattern(QStringLiteral(".+\\.[A-Za-z0-9]{6}(\\.lock)?")));
     const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-60);
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoSymLinks,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         it.next();
         const QFileInfo entry = it.fileInfo();
-        const QRegularExpressionMatch match = temporary.match(entry.fileName());
-        if (!match.hasMatch() || entry.lastModified().toUTC() >= before)
-            continue;
-        const QString letters = entry.fileName().right(6);
-        if (letters == letters.toLower() || letters == letters.toUpper())
-            continue;
-        const QFileInfo target(entry.absolutePath() + QLatin1Char('/') + match.captured(1));
-        if (target.isFile() && !target.isSymLink())
+        // A younger one may belong to a save still running.
+        if (leftover.match(entry.fileName()).hasMatch() && entry.lastModified().toUTC() < before)
             QFile::remove(entry.absoluteFilePath());
     }
 }

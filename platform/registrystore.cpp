@@ -2,8 +2,6 @@
 
 #include "core/apppaths.h"
 
-#include <QStandardPaths>
-
 // The file follows the current HOME: IniFile asks for the path on every access.
 RegistryStore::RegistryStore()
     : m_file(&RegistryStore::FilePath)
@@ -25,8 +23,7 @@ QString RegistryStore::ProgramKey()
 
 QString RegistryStore::FilePath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/')
-        + AppPaths::AppFolderName() + QStringLiteral("/registry.ini");
+    return AppPaths::UserConfigFolder() + QStringLiteral("/registry.ini");
 }
 
 QString RegistryStore::GroupFor(const QString& key, const QString& name)

@@ -22,7 +22,7 @@ public:
     void remove(const QString& key, const QString& name);
     bool contains(const QString& key, const QString& name);
 
-    // The file behind the store.
+    // The file behind the store, in AppPaths::UserConfigFolder().
     static QString FilePath();
 
 private:

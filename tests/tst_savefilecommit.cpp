@@ -1,4 +1,5 @@
 #include "core/deviceinfocache.h"
+#include "core/inifile.h"
 #include "core/profileexportfile.h"
 #include "core/savefilecommit.h"
 #include "device/macrobuttonfile.h"
@@ -83,6 +84,11 @@ void TestSaveFileCommit::writersKeepTheOldFile_data()
     });
     QTest::newRow("device cache") << PathOf([] { return DeviceCacheFolder() + QStringLiteral("cache"); }) << Writer([](const QString&) {
         SaveDeviceInfoCache(QStringLiteral("cache"), FlashDataMap{});
+        return false;
+    });
+    QTest::newRow("settings file") << PathOf([] { return MacroFolder() + QStringLiteral("/../settings.ini"); }) << Writer([](const QString& p) {
+        IniFile file([p] { return p; });
+        file.setValue(QStringLiteral("A/b"), QString(500, QLatin1Char('x')));
         return false;
     });
     QTest::newRow("configuration export") << PathOf([] { return MacroFolder() + QStringLiteral("/../x.bin"); }) << Writer([](const QString& p) {

@@ -1,6 +1,7 @@
 #include "core/apppaths.h"
 #include "core/configini.h"
 #include "core/macroini.h"
+#include "core/inifile.h"
 #include "helpers/testenv.h"
 #include "platform/registrystore.h"
 
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QLockFile>
 #include <QProcess>
+#include <QSaveFile>
 #include <QSettings>
 #include <QSysInfo>
 #include <QTemporaryDir>
@@ -45,6 +47,10 @@ private slots:
     void sameSizeRewritesReadBack();
     void sameValueLeavesTheFile_data();
     void sameValueLeavesTheFile();
+    void keyFormsAsQSettings_data();
+    void keyFormsAsQSettings();
+    void saveKeepsPermissions_data();
+    void saveKeepsPermissions();
     void staleLockOfKilledWriter_data();
     void staleLockOfKilledWriter();
     void liveLockIsKept_data();
@@ -246,8 +252,8 @@ static QStringList lockFilesBeside(const QString& file)
                                                          QDir::Files | QDir::Hidden);
 }
 
-// The program writes its INI files itself (one save, no lock file); QSettings reads back
-// every key and text as they were set, beside the values the files held.
+// QSettings writes the INI files (one save, no lock file left); QSettings reads back every key
+// and text as they were set, beside the values the files held.
 void TestSettingsFiles::textsReadBackAsWritten_data()
 {
     QTest::addColumn<QString>("name");
@@ -329,6 +335,13 @@ static ino_t fileNode(const QString& path)
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
 }
 
+// The permission bits, in octal; empty when there is no such file.
+static QString fileMode(const QString& path)
+{
+    struct stat info{};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? QString::number(info.st_mode & 0777, 8) : QString();
+}
+
 // A save replaces the file (a new inode); a value it already holds writes nothing.
 void TestSettingsFiles::sameValueLeavesTheFile_data()
 {
@@ -348,6 +361,112 @@ void TestSettingsFiles::sameValueLeavesTheFile()
     QCOMPARE(fileNode(path), written);
     writeSetting(file, QStringLiteral("2"));
     QVERIFY(fileNode(path) != written);
+}
+
+// Keys outside QSettings' normal form change the file as a plain QSettings on the same text
+// changes it: byte for byte, with one save when it changed and none when it did not.
+void TestSettingsFiles::keyFormsAsQSettings_data()
+{
+    QTest::addColumn<bool>("set"); // else remove
+    QTest::addColumn<QString>("key");
+    QTest::newRow("trailing slash") << true << "Language/";
+    QTest::newRow("trailing slash of a two-part key") << true << "Language/Language/";
+    QTest::newRow("leading slash") << true << "/Language/Language";
+    QTest::newRow("double slash") << true << "Language//Other";
+    QTest::newRow("empty key") << true << "";
+    QTest::newRow("value already there") << true << "Language/Language";
+    QTest::newRow("the General group") << true << "General/x";
+    QTest::newRow("unicode") << true << QStringLiteral("Größe/大小 😀");
+    QTest::newRow("semicolon") << true << "a;b/c;d";
+    QTest::newRow("equals") << true << "a=b/c=d";
+    QTest::newRow("spaces") << true << " spaced group / spaced key ";
+    QTest::newRow("remove a group with a trailing slash") << false << "Language/";
+    QTest::newRow("remove with a leading slash") << false << "/Deep";
+    QTest::newRow("remove with a double slash") << false << "Deep//a";
+    QTest::newRow("remove a key with a trailing slash") << false << "Top/";
+    QTest::newRow("remove unicode") << false << QStringLiteral("Größe");
+    QTest::newRow("remove what is not there") << false << "Nothing/here";
+    QTest::newRow("remove everything") << false << "";
+}
+
+void TestSettingsFiles::keyFormsAsQSettings()
+{
+    QFETCH(bool, set);
+    QFETCH(QString, key);
+    const QString value = QStringLiteral("1");
+    QTemporaryDir dir;
+    const QString ours = dir.path() + QStringLiteral("/ours.ini");
+    const QString reference = dir.path() + QStringLiteral("/reference.ini");
+    {
+        QSettings start(ours, QSettings::IniFormat);
+        start.setValue(QStringLiteral("Top"), QStringLiteral("t"));
+        start.setValue(QStringLiteral("Language/Language"), value);
+        start.setValue(QStringLiteral("Language/Other"), QStringLiteral("o"));
+        start.setValue(QStringLiteral("Deep/a/b"), QStringLiteral("d"));
+        start.setValue(QStringLiteral("Größe/x"), QStringLiteral("äöü 中文"));
+    }
+    const QByteArray before = TestEnv::ReadFile(ours);
+    QVERIFY(TestEnv::WriteFile(reference, before));
+    const ino_t node = fileNode(ours);
+
+    if (set && key.isEmpty())
+        QTest::ignoreMessage(QtWarningMsg, "QSettings::setValue: Empty key passed");
+    {
+        QSettings plain(reference, QSettings::IniFormat);
+        if (set)
+            plain.setValue(key, value);
+        else
+            plain.remove(key);
+        plain.sync();
+        QCOMPARE(plain.status(), QSettings::NoError);
+    }
+    IniFile file([ours] { return ours; });
+    if (set)
+        file.setValue(key, value);
+    else
+        file.remove(key);
+
+    const QByteArray expected = TestEnv::ReadFile(reference);
+    QCOMPARE(TestEnv::ReadFile(ours), expected);
+    QCOMPARE(fileNode(ours) != node, expected != before);
+    QSettings readBack(reference, QSettings::IniFormat);
+    QHash<QString, QVariant> values;
+    for (const QString& k : readBack.allKeys())
+        values.insert(k, readBack.value(k));
+    QCOMPARE(file.values(), values);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{QStringLiteral("ours.ini"), QStringLiteral("reference.ini")}));
+}
+
+// A save replaces the file with the mode it had; a new file gets the mode QSaveFile gives one.
+void TestSettingsFiles::saveKeepsPermissions_data()
+{
+    QTest::addColumn<int>("mode"); // of the file before the save; 0: none
+    QTest::newRow("owner only") << 0600;
+    QTest::newRow("group reads") << 0640;
+    QTest::newRow("all read") << 0644;
+    QTest::newRow("new file") << 0;
+}
+
+void TestSettingsFiles::saveKeepsPermissions()
+{
+    QFETCH(int, mode);
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/settings.ini");
+    QString expected = QString::number(mode, 8);
+    if (mode != 0) {
+        QVERIFY(TestEnv::WriteFile(path, "[A]\nb=1\n"));
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), mode_t(mode)) == 0);
+    } else {
+        QSaveFile made(dir.path() + QStringLiteral("/made"));
+        QVERIFY(made.open(QIODevice::WriteOnly));
+        QVERIFY(made.commit());
+        expected = fileMode(made.fileName());
+    }
+    IniFile file([path] { return path; });
+    file.setValue(QStringLiteral("A/b"), QStringLiteral("2"));
+    QCOMPARE(file.value(QStringLiteral("A/b")).toString(), QStringLiteral("2"));
+    QCOMPARE(fileMode(path), expected);
 }
 
 // A pid no process has: one that just ended.

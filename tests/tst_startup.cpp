@@ -19,12 +19,7 @@
 
 static void touch(const QString& path, const QDateTime& modified)
 {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("x");
-    f.close();
-    QVERIFY(f.open(QIODevice::ReadWrite));
-    QVERIFY(f.setFileTime(modified, QFileDevice::FileModificationTime));
+    QVERIFY(TestEnv::WriteDatedFile(path, modified));
 }
 
 static QStringList readLines(const QString& path)
@@ -76,10 +71,6 @@ class TestStartup : public QObject
     Q_OBJECT
 private slots:
     void init() { testBegan = QDateTime::currentSecsSinceEpoch(); }
-    void purge_data();
-    void purge();
-    void interruptedSaves_data();
-    void interruptedSaves();
     void firstStartPreparesFolders();
     void guard_data();
     void guard();
@@ -90,98 +81,6 @@ private slots:
     void normalStartAndCloseWritesNoStandardError();
     void brokenUserFolderToldInWindowOnce();
 };
-
-void TestStartup::purge_data()
-{
-    QTest::addColumn<qint64>("ageSeconds");
-    QTest::addColumn<bool>("kept");
-    QTest::newRow("7 days 23 hours stays") << qint64(7 * 86400 + 23 * 3600) << true;
-    QTest::newRow("8 days goes") << qint64(8 * 86400 + 60) << false;
-    QTest::newRow("future stays") << qint64(-3 * 86400) << true;
-    QTest::newRow("fresh stays") << qint64(0) << true;
-}
-
-void TestStartup::purge()
-{
-    QFETCH(qint64, ageSeconds);
-    QFETCH(bool, kept);
-    QTemporaryDir dir;
-    const QString file = dir.path() + QStringLiteral("/old.log");
-    touch(file, QDateTime::currentDateTime().addSecs(-ageSeconds));
-    // Sub-folders and their contents are never touched.
-    QDir(dir.path()).mkpath(QStringLiteral("sub"));
-    touch(dir.path() + QStringLiteral("/sub/ancient.log"), QDateTime::currentDateTime().addDays(-30));
-    PurgeOldFiles(dir.path());
-    QCOMPARE(QFile::exists(file), kept);
-    QVERIFY(QFile::exists(dir.path() + QStringLiteral("/sub/ancient.log")));
-}
-
-void TestStartup::interruptedSaves_data()
-{
-    // Paths under HOME; "DATA" is the per-user folder, "CONFIG" the folder of registry.ini.
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("sibling"); // created first when not empty
-    QTest::addColumn<char>("kind");       // 'f' file, 'd' folder, 'l' link to the sibling
-    QTest::addColumn<int>("ageSeconds");
-    QTest::addColumn<bool>("removed");
-    const int old = 3600;
-    QTest::newRow("Macro.ini save") << "DATA/Macro.ini.AbCdEf" << "DATA/Macro.ini" << 'f' << old << true;
-    QTest::newRow("registry.ini save") << "CONFIG/registry.ini.qwERty" << "CONFIG/registry.ini" << 'f' << old << true;
-    QTest::newRow("device cache") << "DATA/Device_Info/m1.bin.ZzZzZz" << "DATA/Device_Info/m1.bin" << 'f' << old << true;
-    QTest::newRow("deep sub-folder") << "DATA/usersetting/MacroPage/a.txt.aaaAaa" << "DATA/usersetting/MacroPage/a.txt"
-                                     << 'f' << old << true;
-    QTest::newRow("macro save") << "DATA/usersetting/MacroPage/x.ini.AbCdEf" << "DATA/usersetting/MacroPage/x.ini"
-                                << 'f' << old << true;
-    QTest::newRow("hidden target") << "DATA/.state.AbCdEf" << "DATA/.state" << 'f' << old << true;
-    QTest::newRow("save still running") << "DATA/Macro.ini.AbCdEf" << "DATA/Macro.ini" << 'f' << 5 << false;
-    QTest::newRow("no such sibling") << "DATA/Gone.ini.AbCdEf" << "" << 'f' << old << false;
-    QTest::newRow("sibling is a folder") << "DATA/usersetting.AbCdEf" << "" << 'f' << old << false;
-    QTest::newRow("five letters") << "DATA/Macro.ini.AbCdE" << "DATA/Macro.ini" << 'f' << old << false;
-    QTest::newRow("seven letters") << "DATA/Macro.ini.AbCdEfG" << "DATA/Macro.ini" << 'f' << old << false;
-    QTest::newRow("a word in one case") << "DATA/Macro.ini.backup" << "DATA/Macro.ini" << 'f' << old << false;
-    QTest::newRow("a word in capitals") << "DATA/Macro.ini.BACKUP" << "DATA/Macro.ini" << 'f' << old << false;
-    QTest::newRow("digit") << "DATA/Macro.ini.AbC1Ef" << "DATA/Macro.ini" << 'f' << old << false;
-    QTest::newRow("not ASCII") << QStringLiteral("DATA/Macro.ini.\u00c4bCdEf") << "DATA/Macro.ini" << 'f' << old << false;
-    QTest::newRow("lock file") << "DATA/Macro.ini.lock" << "DATA/Macro.ini" << 'f' << old << false;
-    QTest::newRow("no dot") << "DATA/Macro.iniAbCdEf" << "DATA/Macro.ini" << 'f' << old << false;
-    QTest::newRow("folder") << "DATA/Device_Info/m1.bin.AbCdEf" << "DATA/Device_Info/m1.bin" << 'd' << old << false;
-    QTest::newRow("link") << "DATA/Macro.ini.AbCdEf" << "DATA/Macro.ini" << 'l' << old << false;
-    QTest::newRow("another program's folder") << ".local/share/Other/a.ini.AbCdEf" << ".local/share/Other/a.ini"
-                                              << 'f' << old << false;
-    QTest::newRow("config folder of another program") << ".config/Other/a.ini.AbCdEf" << ".config/Other/a.ini"
-                                                      << 'f' << old << false;
-}
-
-void TestStartup::interruptedSaves()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, sibling);
-    QFETCH(char, kind);
-    QFETCH(int, ageSeconds);
-    QFETCH(bool, removed);
-    TestEnv::TempHome home;
-    const auto resolve = [&home](QString p) {
-        p.replace(QLatin1String("DATA"), QStringLiteral(".local/share/") + AppPaths::AppFolderName());
-        p.replace(QLatin1String("CONFIG"), QStringLiteral(".config/") + AppPaths::AppFolderName());
-        return home.path() + QLatin1Char('/') + p;
-    };
-    const QString file = resolve(path);
-    const QDateTime modified = QDateTime::currentDateTime().addSecs(-ageSeconds);
-    QVERIFY(QDir().mkpath(QFileInfo(file).absolutePath()));
-    if (!sibling.isEmpty())
-        touch(resolve(sibling), modified);
-    if (kind == 'f')
-        touch(file, modified);
-    else if (kind == 'd')
-        QVERIFY(QDir().mkpath(file));
-    else
-        QVERIFY(QFile::link(resolve(sibling), file));
-
-    PrepareUserFolders();
-    QCOMPARE(QFileInfo::exists(file) || QFileInfo(file).isSymLink(), !removed);
-    if (!sibling.isEmpty())
-        QVERIFY(QFile::exists(resolve(sibling)));
-}
 
 void TestStartup::firstStartPreparesFolders()
 {

@@ -30,6 +30,13 @@ QByteArray ReadFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
+bool WriteDatedFile(const QString& path, const QDateTime& modified)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write("x") == 1 && file.flush()
+        && file.setFileTime(modified, QFileDevice::FileModificationTime);
+}
+
 void EmitFromThread(const std::function<void()>& emitter)
 {
     std::unique_ptr<QThread> thread(QThread::create(emitter));

@@ -5,6 +5,7 @@
 // the time scale and the simulated devices.
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -22,6 +23,8 @@ QString SourceFolder();
 // for a file that cannot be read.
 bool WriteFile(const QString& path, const QByteArray& data);
 QByteArray ReadFile(const QString& path);
+// A one-byte file last written at modified (the age a clean-up looks at).
+bool WriteDatedFile(const QString& path, const QDateTime& modified);
 
 // Runs emitter on a thread of its own and processes this thread's events until it ends, as
 // the device link emits a blocking hub signal that a slot on this thread answers.
