@@ -20,14 +20,17 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
@@ -111,6 +114,22 @@ std::function<void(QWidget*)> answerDelay(int value)
         dialog->findChild<QSpinBox*>(QStringLiteral("spinBox"))->setValue(value);
         clickChild(dialog, "NewHong");
     };
+}
+
+// Types a name into a file dialog and presses its accept button, once the answer returned (a
+// question it asks is a modal of its own). A dialog still open afterwards is cancelled: a
+// refused name fails the test instead of holding it.
+void enterFileName(QWidget* dialog, const QString& name)
+{
+    dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(name);
+    QMetaObject::invokeMethod(
+        dialog,
+        [dialog] {
+            QMetaObject::invokeMethod(dialog, "accept");
+            if (dialog->isVisible())
+                static_cast<QDialog*>(dialog)->reject();
+        },
+        Qt::QueuedConnection);
 }
 
 std::function<void(QWidget*)> answerConfirm(bool yes)
@@ -215,6 +234,8 @@ private slots:
     void importShowsOnlyItsMacro();
     void importRefused_data();
     void importRefused();
+    void exportNameGetsIniSuffix_data();
+    void exportNameGetsIniSuffix();
 
 private:
     template <typename T = QWidget>
@@ -1727,6 +1748,80 @@ void TestMacro::importRefused()
     QCOMPARE(readMacro(QStringLiteral("M")), QByteArray("1\n"));
     if (dialogs.contains(QStringLiteral("InportFail")))
         QCOMPARE(failText, LangText(LangTable::InportFailTexts, 0, 0));
+}
+
+void TestMacro::exportNameGetsIniSuffix_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<bool>("existing"); // the written name is taken: the replace question, answered No
+
+    QTest::newRow("no extension") << "Mine" << "Mine.ini" << false;
+    QTest::newRow("extension in capitals kept") << "Mine.INI" << "Mine.INI" << false;
+    QTest::newRow("no extension, that .ini file exists") << "Mine" << "Mine.ini" << true;
+}
+
+// The program's own file dialogs, as the user meets them: the name typed into the export's,
+// the file looked for in the import's list.
+void TestMacro::exportNameGetsIniSuffix()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    QFETCH(bool, existing);
+    writeMacro(QStringLiteral("M"), "254\n0x04 1 0\n10ms\n0x04 1 1\n");
+    VEXO_CHECKED(makePage());
+    select(QStringLiteral("M"));
+    const QDir home(m_fixture->home().path());
+    if (existing)
+        QVERIFY(TestEnv::WriteFile(home.filePath(written), "old"));
+    m_answers->on(QStringLiteral("QFileDialog"), [&](QWidget* dialog) { enterFileName(dialog, typed); });
+    QString question;
+    m_answers->on(QStringLiteral("QMessageBox"), [&](QWidget* box) {
+        question = static_cast<QMessageBox*>(box)->text();
+        if (QAbstractButton* no = static_cast<QMessageBox*>(box)->button(QMessageBox::No))
+            no->click();
+        else
+            box->close();
+    });
+
+    QVERIFY(QMetaObject::invokeMethod(m_page.get(), "ExPortMacro"));
+
+    if (existing) {
+        QCOMPARE(m_answers->seen, (QStringList{"QFileDialog", "QMessageBox"}));
+        QVERIFY2(question.startsWith(written + QLatin1Char(' ')), qPrintable(question));
+        QCOMPARE(TestEnv::ReadFile(home.filePath(written)), QByteArray("old"));
+        QCOMPARE(home.entryList(QDir::Files), QStringList{written});
+        return;
+    }
+    QCOMPARE(m_answers->seen, QStringList{"QFileDialog"});
+    QCOMPARE(home.entryList(QDir::Files), QStringList{written});
+
+    m_answers->on(QStringLiteral("DeleteConfirm"), answerConfirm(true));
+    child<QToolButton>("DeleteHong")->click();
+    QStringList listed;
+    m_answers->on(QStringLiteral("QFileDialog"), [&](QWidget* dialog) {
+        auto* files = static_cast<QFileDialog*>(dialog);
+        auto* view = files->findChild<QListView*>(QStringLiteral("listView"));
+        const auto names = [view] {
+            QStringList shown;
+            const QModelIndex root = view->rootIndex();
+            for (int row = 0; row < view->model()->rowCount(root); ++row)
+                shown << view->model()->index(row, 0, root).data().toString();
+            return shown;
+        };
+        // The folder is read on a thread of the dialog's own; what it listed is checked below.
+        (void)QTest::qWaitFor([&] { return names().contains(written); }, 30000);
+        listed = names();
+        enterFileName(dialog, written);
+    });
+
+    QVERIFY(QMetaObject::invokeMethod(m_page.get(), "InPortMacro"));
+
+    QVERIFY2(listed.contains(written), qPrintable(listed.join(QLatin1Char('|'))));
+    QCOMPARE(m_answers->seen, (QStringList{"QFileDialog", "DeleteConfirm", "QFileDialog"}));
+    QCOMPARE(macros()->currentItem()->text(), QStringLiteral("M"));
+    QCOMPARE(texts(events()), (QStringList{"A", "10ms", "A"}));
+    QCOMPARE(readMacro(QStringLiteral("M")), QByteArray("254\n0x04 1 0\n10ms\n0x04 1 1\n"));
 }
 
 VEXO_TEST_MAIN(TestMacro)

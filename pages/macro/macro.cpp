@@ -905,6 +905,9 @@ QString Macro::ChooseFile(QWidget* parent, bool save, const QString& caption)
     request.caption = caption;
     request.folder = FileChooser::StartFolder(QStringLiteral("G:"));
     request.filter = QStringLiteral("File(*.ini)");
+    // An export named without an extension is still one the import lists.
+    if (save)
+        request.defaultSuffix = QStringLiteral("ini");
     return FileChooser::Ask(parent, request);
 }
 
