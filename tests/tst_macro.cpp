@@ -1016,6 +1016,8 @@ void TestMacro::unreadableMacro_data()
     QTest::addColumn<bool>("notice");
     QTest::newRow("over the size bound") << "200 KiB" << true;
     QTest::newRow("a folder by now") << "folder" << true;
+    QTest::newRow("lines that are no macro") << "junk" << true;
+    QTest::newRow("last line cut short") << "cut" << true;
     // Removed behind the page: an empty macro that Save writes again.
     QTest::newRow("missing") << "missing" << false;
 }
@@ -1030,6 +1032,11 @@ void TestMacro::unreadableMacro()
     select(QStringLiteral("Before"));
     if (file == QLatin1String("200 KiB")) {
         writeMacro(QStringLiteral("M"), "1\n" + QByteArray("0x04 1 0\n10ms\n").repeated(200 * 1024 / 14));
+    } else if (file == QLatin1String("junk")) {
+        static const char junk[] = "\x8f\x03\xd1 7\n\xfe\x00\x41z\n\x7fq r s t\n";
+        writeMacro(QStringLiteral("M"), QByteArray(junk, int(sizeof junk) - 1));
+    } else if (file == QLatin1String("cut")) {
+        writeMacro(QStringLiteral("M"), "1\n0x04 1 0\n10ms\n0x0");
     } else {
         QVERIFY(QFile::remove(path(QStringLiteral("M"))));
         if (file == QLatin1String("folder"))
@@ -1040,6 +1047,8 @@ void TestMacro::unreadableMacro()
         failText = dialog->findChild<QLabel*>(QStringLiteral("label"))->text();
         dialog->close();
     });
+    const QStringList listBefore = texts(macros());
+    const QByteArray fileBefore = readMacro(QStringLiteral("M"));
 
     // A click as the user gives it: the press changes the entry, the release clicks it; both load.
     const QRect entry = macros()->visualItemRect(macros()->findItems(QStringLiteral("M"), Qt::MatchExactly).first());
@@ -1053,6 +1062,9 @@ void TestMacro::unreadableMacro()
         QCOMPARE(failText, LangText(LangTable::InportFailTexts, 0, 0));
     QCOMPARE(events()->count(), 0);
     QVERIFY(saveIdle());
+    // The macro stays listed and its file as it was.
+    QCOMPARE(texts(macros()), listBefore);
+    QCOMPARE(readMacro(QStringLiteral("M")), fileBefore);
 }
 
 void TestMacro::contextMenu_data()
@@ -1717,6 +1729,12 @@ void TestMacro::importRefused_data()
     QTest::newRow("listed name, wrong marker") << listedWrongMarker << QStringList{"SameMacro"};
     QTest::newRow("wrong marker") << wrongMarker << QStringList{};
     QTest::newRow("name leaving the folder") << exportOf(QStringLiteral("../x")) << QStringList{"InportFail"};
+    MacroEventRow badDelay;
+    badDelay.text = QStringLiteral("tenms");
+    QTest::newRow("a delay the macro file refuses")
+        << exportOf(QStringLiteral("Other"), {MacroEventFromCode(KindKeyboard, 0x04, true), badDelay,
+                                              MacroEventFromCode(KindKeyboard, 0x04, false)})
+        << QStringList{"InportFail"};
 }
 
 void TestMacro::importRefused()

@@ -640,8 +640,15 @@ void Macro::InPortMacro()
     }
     QVector<MacroEventRow> rows;
     rows.reserve(imported.rows.size());
-    for (const MacroEventRow& row : imported.rows)
+    for (const MacroEventRow& row : imported.rows) {
+        // Events resolve to keys; a delay goes to the text file as it is, and one that file
+        // would refuse makes no macro.
+        if (row.IsDelay() && !IsMacroFileDelay(row.text)) {
+            ShowFileNotice(&InportFail::ShowUnreadableText);
+            return;
+        }
         rows << ResolveImportedRow(row);
+    }
 
     const QString filePath = ::MacroFilePath(MacroFolder, imported.name);
     if (!CreateMacroTextFile(filePath)) {
