@@ -10,6 +10,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -32,11 +33,35 @@ int codeFromText(const QString& text)
     return code;
 }
 
-// One line after the repeat line; false when the line holds no row.
-bool rowFromLine(const QString& line, MacroEventRow* row)
+// Plain ASCII digits of at most maxValue; -1 for anything else (signs, blanks, other digits).
+qint64 decimalFromText(const QString& text, qint64 maxValue)
 {
-    const QStringList parts = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (text.isEmpty() || text.size() > 10)
+        return -1;
+    qint64 value = 0;
+    for (const QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return -1;
+        value = value * 10 + (c.unicode() - '0');
+    }
+    return value <= maxValue ? value : -1;
+}
+
+// The kinds a device event can hold.
+bool isEventKind(qint64 kind)
+{
+    return kind == KindModifier || kind == KindKeyboard || kind == KindConsumer || kind == KindMouseButton;
+}
+
+// One line after the repeat line, split at blanks: an event (code text as the files write it,
+// a kind a device event holds, "0" press or "1" release) or a delay. False for anything else.
+// A code without a key table row is kept with its kind: a record from the device may hold it,
+// and saving the file again must not change it.
+bool rowFromParts(const QStringList& parts, MacroEventRow* row)
+{
     if (parts.size() == 1) {
+        if (!IsMacroFileDelay(parts.at(0)))
+            return false;
         row->text = parts.at(0);
         row->itemType = MacroEventRow::Press;
         row->hasKey = false;
@@ -45,22 +70,15 @@ bool rowFromLine(const QString& line, MacroEventRow* row)
     if (parts.size() != 3)
         return false;
     const QString& direction = parts.at(2);
-    if (direction != QLatin1String("0") && direction != QLatin1String("1"))
-        return false;
-    const int kind = parts.at(1).toInt();
     const int code = codeFromText(parts.at(0));
+    const qint64 kind = decimalFromText(parts.at(1), 255);
+    if (code < 0 || !isEventKind(kind)
+        || (direction != QLatin1String("0") && direction != QLatin1String("1")))
+        return false;
     row->itemType = direction == QLatin1String("1") ? MacroEventRow::Release : MacroEventRow::Press;
     row->hasKey = true;
-    if (code < 0) {
-        // No code to keep: the empty key, which is what the name resolves to.
-        row->text = QString();
-        row->kind = KindKeyboard;
-        row->code = 0;
-        return true;
-    }
-    // An unknown code keeps its kind and code, so saving the file again does not change it.
-    row->text = KeyNameFromHidText(parts.at(0), kind);
-    row->kind = kind;
+    row->text = KeyNameFromHidText(parts.at(0), int(kind));
+    row->kind = int(kind);
     row->code = code;
     return true;
 }
@@ -145,23 +163,33 @@ bool ReadMacroFileLines(const QString& path, QStringList* lines)
     return true;
 }
 
+bool IsMacroFileDelay(const QString& text)
+{
+    return text.endsWith(QLatin1String("ms"))
+           && decimalFromText(text.left(text.size() - 2), std::numeric_limits<quint32>::max()) >= 0;
+}
+
 MacroFileContent ReadMacroTextFile(const QString& path)
 {
-    MacroFileContent content;
     QStringList lines;
     if (!ReadMacroFileLines(path, &lines))
-        return content;
-    content.loaded = true;
-    for (int i = 0; i < lines.size(); ++i) {
-        const QString& line = lines.at(i);
-        if (i == 0) {
-            content.hasRepeatLine = true;
-            content.repeat = line.trimmed().toInt();
+        return MacroFileContent();
+    MacroFileContent content;
+    for (int i = 1; i < lines.size(); ++i) {
+        const QStringList parts = lines.at(i).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (parts.isEmpty())
             continue;
-        }
+        // One line that is neither event nor delay (random bytes, a line cut short) and the
+        // file is no macro: nothing of it is shown.
         MacroEventRow row;
-        if (rowFromLine(line, &row))
-            content.rows.append(row);
+        if (!rowFromParts(parts, &row))
+            return MacroFileContent();
+        content.rows.append(row);
+    }
+    content.loaded = true;
+    if (!lines.isEmpty()) {
+        content.hasRepeatLine = true;
+        content.repeat = lines.first().trimmed().toInt();
     }
     return content;
 }

@@ -27,7 +27,8 @@ QFileInfoList MacroFolderEntries(const QString& folder);
 QStringList ListMacroNames(const QString& folder);
 
 struct MacroFileContent {
-    bool loaded = false;        // the file exists, opened and is not larger than MacroFileMaxBytes
+    bool loaded = false;        // the file exists, opened, is not larger than MacroFileMaxBytes and
+                                // every line after the first is an event, a delay or blank
     bool hasRepeatLine = false; // it had a first line
     int repeat = 0;             // that line as a number, 0 when it is none
     QVector<MacroEventRow> rows;
@@ -37,11 +38,17 @@ struct MacroFileContent {
 // last line without line break included; false when it cannot be read.
 bool ReadMacroFileLines(const QString& path, QStringList* lines);
 
-// Reads a file by the loader's line rules: lines split at blanks, three parts an event (name
-// from the key table by code text and kind, kind and code kept; a third part other than "0"
-// or "1" skips the line), one part a delay row, other lines skipped. LF and CRLF endings; a
-// last line without line break counts.
+// Reads a file as the writers below leave it. Line 1 is the repeat value (a number, else 0).
+// Every later line, split at blanks, is an event of three parts (code text "0x" and two
+// upper-case hex digits, a kind a device event holds: 0, 1, 2 or 4, then "0" press or "1"
+// release; name from the key table, kind and code kept) or a delay of one part
+// (IsMacroFileDelay); blank lines are skipped. Any other line (random bytes, a line cut short)
+// refuses the whole file: loaded false, no rows. LF and CRLF endings; a last line without line
+// break counts when it is whole.
 MacroFileContent ReadMacroTextFile(const QString& path);
+// A delay row as the files hold it: decimal milliseconds that fit the device's 32-bit delay,
+// then "ms" ("10ms").
+bool IsMacroFileDelay(const QString& text);
 
 // The lines of rows after the repeat line, each ended by "\n": an event as its code text, kind
 // and direction, a delay as its text. An event without a key table row is written as the

@@ -20,14 +20,17 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
@@ -111,6 +114,22 @@ std::function<void(QWidget*)> answerDelay(int value)
         dialog->findChild<QSpinBox*>(QStringLiteral("spinBox"))->setValue(value);
         clickChild(dialog, "NewHong");
     };
+}
+
+// Types a name into a file dialog and presses its accept button, once the answer returned (a
+// question it asks is a modal of its own). A dialog still open afterwards is cancelled: a
+// refused name fails the test instead of holding it.
+void enterFileName(QWidget* dialog, const QString& name)
+{
+    dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(name);
+    QMetaObject::invokeMethod(
+        dialog,
+        [dialog] {
+            QMetaObject::invokeMethod(dialog, "accept");
+            if (dialog->isVisible())
+                static_cast<QDialog*>(dialog)->reject();
+        },
+        Qt::QueuedConnection);
 }
 
 std::function<void(QWidget*)> answerConfirm(bool yes)
@@ -215,6 +234,8 @@ private slots:
     void importShowsOnlyItsMacro();
     void importRefused_data();
     void importRefused();
+    void exportNameGetsIniSuffix_data();
+    void exportNameGetsIniSuffix();
 
 private:
     template <typename T = QWidget>
@@ -995,6 +1016,8 @@ void TestMacro::unreadableMacro_data()
     QTest::addColumn<bool>("notice");
     QTest::newRow("over the size bound") << "200 KiB" << true;
     QTest::newRow("a folder by now") << "folder" << true;
+    QTest::newRow("lines that are no macro") << "junk" << true;
+    QTest::newRow("last line cut short") << "cut" << true;
     // Removed behind the page: an empty macro that Save writes again.
     QTest::newRow("missing") << "missing" << false;
 }
@@ -1009,6 +1032,11 @@ void TestMacro::unreadableMacro()
     select(QStringLiteral("Before"));
     if (file == QLatin1String("200 KiB")) {
         writeMacro(QStringLiteral("M"), "1\n" + QByteArray("0x04 1 0\n10ms\n").repeated(200 * 1024 / 14));
+    } else if (file == QLatin1String("junk")) {
+        static const char junk[] = "\x8f\x03\xd1 7\n\xfe\x00\x41z\n\x7fq r s t\n";
+        writeMacro(QStringLiteral("M"), QByteArray(junk, int(sizeof junk) - 1));
+    } else if (file == QLatin1String("cut")) {
+        writeMacro(QStringLiteral("M"), "1\n0x04 1 0\n10ms\n0x0");
     } else {
         QVERIFY(QFile::remove(path(QStringLiteral("M"))));
         if (file == QLatin1String("folder"))
@@ -1019,6 +1047,8 @@ void TestMacro::unreadableMacro()
         failText = dialog->findChild<QLabel*>(QStringLiteral("label"))->text();
         dialog->close();
     });
+    const QStringList listBefore = texts(macros());
+    const QByteArray fileBefore = readMacro(QStringLiteral("M"));
 
     // A click as the user gives it: the press changes the entry, the release clicks it; both load.
     const QRect entry = macros()->visualItemRect(macros()->findItems(QStringLiteral("M"), Qt::MatchExactly).first());
@@ -1032,6 +1062,9 @@ void TestMacro::unreadableMacro()
         QCOMPARE(failText, LangText(LangTable::InportFailTexts, 0, 0));
     QCOMPARE(events()->count(), 0);
     QVERIFY(saveIdle());
+    // The macro stays listed and its file as it was.
+    QCOMPARE(texts(macros()), listBefore);
+    QCOMPARE(readMacro(QStringLiteral("M")), fileBefore);
 }
 
 void TestMacro::contextMenu_data()
@@ -1696,6 +1729,12 @@ void TestMacro::importRefused_data()
     QTest::newRow("listed name, wrong marker") << listedWrongMarker << QStringList{"SameMacro"};
     QTest::newRow("wrong marker") << wrongMarker << QStringList{};
     QTest::newRow("name leaving the folder") << exportOf(QStringLiteral("../x")) << QStringList{"InportFail"};
+    MacroEventRow badDelay;
+    badDelay.text = QStringLiteral("tenms");
+    QTest::newRow("a delay the macro file refuses")
+        << exportOf(QStringLiteral("Other"), {MacroEventFromCode(KindKeyboard, 0x04, true), badDelay,
+                                              MacroEventFromCode(KindKeyboard, 0x04, false)})
+        << QStringList{"InportFail"};
 }
 
 void TestMacro::importRefused()
@@ -1727,6 +1766,80 @@ void TestMacro::importRefused()
     QCOMPARE(readMacro(QStringLiteral("M")), QByteArray("1\n"));
     if (dialogs.contains(QStringLiteral("InportFail")))
         QCOMPARE(failText, LangText(LangTable::InportFailTexts, 0, 0));
+}
+
+void TestMacro::exportNameGetsIniSuffix_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<bool>("existing"); // the written name is taken: the replace question, answered No
+
+    QTest::newRow("no extension") << "Mine" << "Mine.ini" << false;
+    QTest::newRow("extension in capitals kept") << "Mine.INI" << "Mine.INI" << false;
+    QTest::newRow("no extension, that .ini file exists") << "Mine" << "Mine.ini" << true;
+}
+
+// The program's own file dialogs, as the user meets them: the name typed into the export's,
+// the file looked for in the import's list.
+void TestMacro::exportNameGetsIniSuffix()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    QFETCH(bool, existing);
+    writeMacro(QStringLiteral("M"), "254\n0x04 1 0\n10ms\n0x04 1 1\n");
+    VEXO_CHECKED(makePage());
+    select(QStringLiteral("M"));
+    const QDir home(m_fixture->home().path());
+    if (existing)
+        QVERIFY(TestEnv::WriteFile(home.filePath(written), "old"));
+    m_answers->on(QStringLiteral("QFileDialog"), [&](QWidget* dialog) { enterFileName(dialog, typed); });
+    QString question;
+    m_answers->on(QStringLiteral("QMessageBox"), [&](QWidget* box) {
+        question = static_cast<QMessageBox*>(box)->text();
+        if (QAbstractButton* no = static_cast<QMessageBox*>(box)->button(QMessageBox::No))
+            no->click();
+        else
+            box->close();
+    });
+
+    QVERIFY(QMetaObject::invokeMethod(m_page.get(), "ExPortMacro"));
+
+    if (existing) {
+        QCOMPARE(m_answers->seen, (QStringList{"QFileDialog", "QMessageBox"}));
+        QVERIFY2(question.startsWith(written + QLatin1Char(' ')), qPrintable(question));
+        QCOMPARE(TestEnv::ReadFile(home.filePath(written)), QByteArray("old"));
+        QCOMPARE(home.entryList(QDir::Files), QStringList{written});
+        return;
+    }
+    QCOMPARE(m_answers->seen, QStringList{"QFileDialog"});
+    QCOMPARE(home.entryList(QDir::Files), QStringList{written});
+
+    m_answers->on(QStringLiteral("DeleteConfirm"), answerConfirm(true));
+    child<QToolButton>("DeleteHong")->click();
+    QStringList listed;
+    m_answers->on(QStringLiteral("QFileDialog"), [&](QWidget* dialog) {
+        auto* files = static_cast<QFileDialog*>(dialog);
+        auto* view = files->findChild<QListView*>(QStringLiteral("listView"));
+        const auto names = [view] {
+            QStringList shown;
+            const QModelIndex root = view->rootIndex();
+            for (int row = 0; row < view->model()->rowCount(root); ++row)
+                shown << view->model()->index(row, 0, root).data().toString();
+            return shown;
+        };
+        // The folder is read on a thread of the dialog's own; what it listed is checked below.
+        (void)QTest::qWaitFor([&] { return names().contains(written); }, 30000);
+        listed = names();
+        enterFileName(dialog, written);
+    });
+
+    QVERIFY(QMetaObject::invokeMethod(m_page.get(), "InPortMacro"));
+
+    QVERIFY2(listed.contains(written), qPrintable(listed.join(QLatin1Char('|'))));
+    QCOMPARE(m_answers->seen, (QStringList{"QFileDialog", "DeleteConfirm", "QFileDialog"}));
+    QCOMPARE(macros()->currentItem()->text(), QStringLiteral("M"));
+    QCOMPARE(texts(events()), (QStringList{"A", "10ms", "A"}));
+    QCOMPARE(readMacro(QStringLiteral("M")), QByteArray("254\n0x04 1 0\n10ms\n0x04 1 1\n"));
 }
 
 VEXO_TEST_MAIN(TestMacro)

@@ -1,8 +1,10 @@
 #include "device/keyusagetable.h"
+#include "device/macrorecordcodec.h"
 #include "device/macrotextfile.h"
 #include "helpers/testenv.h"
 
 #include <QDir>
+#include <QRandomGenerator>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -89,6 +91,10 @@ private slots:
     void read();
     void readRefusesWhatIsNoMacroFile_data();
     void readRefusesWhatIsNoMacroFile();
+    void readRefusesMalformedLines_data();
+    void readRefusesMalformedLines();
+    void readsWhatTheProgramWrites_data();
+    void readsWhatTheProgramWrites();
     void rowLines_data();
     void rowLines();
     void saveThenReadKeepsRows();
@@ -168,16 +174,9 @@ void TestMacroTextFile::read_data()
     QTest::newRow("only a repeat line, no break") << QByteArray("255") << true << 255 << QStringList();
     QTest::newRow("empty first line") << QByteArray("\n0x04 1 0\n") << true << 0 << QStringList{"A v 1:0x04"};
     QTest::newRow("empty file") << QByteArray() << false << 0 << QStringList();
-    QTest::newRow("four parts skipped") << QByteArray("1\n0x04 1 0 x\n0x05 1 0\n") << true << 1
-                                        << QStringList{"B v 1:0x05"};
-    QTest::newRow("two parts skipped") << QByteArray("1\n0x04 1\n") << true << 1 << QStringList();
     QTest::newRow("blank lines skipped") << QByteArray("1\n\n   \n0x04 1 0\n") << true << 1
                                          << QStringList{"A v 1:0x04"};
-    QTest::newRow("lone number is a delay") << QByteArray("1\n125\n") << true << 1 << QStringList{"125 v -"};
-    QTest::newRow("lone digit is a delay") << QByteArray("1\n0\n") << true << 1 << QStringList{"0 v -"};
     QTest::newRow("runs of blanks") << QByteArray("1\n  0x04   1  1  \n") << true << 1 << QStringList{"A ^ 1:0x04"};
-    QTest::newRow("other direction skipped") << QByteArray("1\n0x04 1 2\n0x04 1 01\n0x04 1 d\n") << true << 1
-                                             << QStringList();
     QTest::newRow("modifier") << QByteArray("1\n0x02 0 1\n") << true << 1 << QStringList{"LShift ^ 0:0x02"};
     QTest::newRow("same code, other kind") << QByteArray("1\n0x04 0 0\n0x04 1 0\n") << true << 1
                                            << QStringList{"LAlt v 0:0x04", "A v 1:0x04"};
@@ -185,11 +184,9 @@ void TestMacroTextFile::read_data()
                                   << QStringList{"Forward button v 4:0x10"};
     QTest::newRow("unknown code keeps kind and code") << QByteArray("1\n0x99 1 0\n0x03 4 1\n") << true << 1
                                                       << QStringList{" v 1:0x99", " ^ 4:0x03"};
-    QTest::newRow("code not written as the files do") << QByteArray("1\n0x0a 1 0\n4 1 0\n") << true << 1
-                                                      << QStringList{" v 1:0x00", " v 1:0x00"};
-    QTest::newRow("kind not a number") << QByteArray("1\n0x02 x 0\n") << true << 1 << QStringList{"LShift v 0:0x02"};
-    QTest::newRow("UTF-8 delay text") << QByteArray("1\n\xE5\x8D\x81ms\n") << true << 1
-                                      << QStringList{QString::fromUtf8("\xE5\x8D\x81ms")};
+    QTest::newRow("consumer kind") << QByteArray("1\n0xE9 2 0\n") << true << 1 << QStringList{" v 2:0xE9"};
+    QTest::newRow("delays at the ends of the range") << QByteArray("1\n0ms\n4294967295ms\n007ms\n") << true << 1
+                                                     << QStringList{"0ms", "4294967295ms", "007ms"};
 }
 
 void TestMacroTextFile::read()
@@ -241,6 +238,121 @@ void TestMacroTextFile::readRefusesWhatIsNoMacroFile()
     QCOMPARE(content.loaded, loaded);
     QCOMPARE(content.hasRepeatLine, loaded);
     QCOMPARE(render(content.rows), loaded ? QStringList{"A v 1:0x04"} : QStringList());
+}
+
+void TestMacroTextFile::readRefusesMalformedLines_data()
+{
+    QTest::addColumn<QByteArray>("data");
+
+    // Fixed bytes, the same on every run.
+    QByteArray random(512, '\0');
+    QRandomGenerator generator(0x5eed);
+    for (char& byte : random)
+        byte = char(generator.bounded(256));
+    QVERIFY(random.count('\n') > 0);
+    QTest::newRow("random bytes") << random;
+    QTest::newRow("random bytes after a good start") << QByteArray("1\n0x04 1 0\n10ms\n") + random;
+
+    const QByteArray start("254\n0x04 1 0\n10ms\n0x04 1 1\n10ms\n");
+    QTest::newRow("cut inside the code") << start + "0x0";
+    QTest::newRow("cut after the code") << start + "0x05 ";
+    QTest::newRow("cut before the direction") << start + "0x05 1";
+    QTest::newRow("cut inside a delay") << start.left(start.size() - 2);
+    QTest::newRow("cut delay, CRLF") << QByteArray("1\r\n0x04 1 0\r\n10");
+
+    QTest::newRow("code in lower case") << start + "0x0a 1 0\n";
+    QTest::newRow("code without 0x") << start + "4 1 0\n";
+    QTest::newRow("code of three digits") << start + "0x104 1 0\n";
+    QTest::newRow("code not hex") << start + "0xZZ 1 0\n";
+    QTest::newRow("kind no event holds") << start + "0x04 3 0\n";
+    QTest::newRow("kind not a number") << start + "0x02 x 0\n";
+    QTest::newRow("kind with a sign") << start + "0x04 +1 0\n";
+
+    QTest::newRow("state 2") << start + "0x04 1 2\n";
+    QTest::newRow("state 01") << start + "0x04 1 01\n";
+    QTest::newRow("state a letter") << start + "0x04 1 d\n";
+
+    QTest::newRow("delay without ms") << start.left(start.size() - 5) + "125\n0x04 1 0\n";
+    QTest::newRow("lone digit") << QByteArray("1\n0\n");
+    QTest::newRow("delay of letters") << start + "tenms\n0x04 1 0\n";
+    QTest::newRow("delay of other digits") << start + "\xE5\x8D\x81ms\n0x04 1 0\n";
+    QTest::newRow("delay over 32 bits") << start + "4294967296ms\n0x04 1 0\n";
+    QTest::newRow("negative delay") << start + "-5ms\n0x04 1 0\n";
+    QTest::newRow("ms alone") << start + "ms\n0x04 1 0\n";
+    QTest::newRow("text after ms") << start + "10msx\n0x04 1 0\n";
+
+    QTest::newRow("four parts") << start + "0x04 1 0 x\n";
+    QTest::newRow("a tab for a blank") << start + "0x04\t1\t0\n";
+}
+
+void TestMacroTextFile::readRefusesMalformedLines()
+{
+    QFETCH(QByteArray, data);
+    QVERIFY(TestEnv::WriteFile(path("m"), data));
+
+    const MacroFileContent content = ReadMacroTextFile(path("m"));
+
+    QVERIFY(!content.loaded);
+    QVERIFY(!content.hasRepeatLine);
+    QCOMPARE(render(content.rows), QStringList());
+}
+
+void TestMacroTextFile::readsWhatTheProgramWrites_data()
+{
+    QTest::addColumn<QString>("writer");
+    QTest::addColumn<QVector<MacroEventRow>>("rows");
+
+    QTest::newRow("long macro saved by the page") << "save" << longMacro(139);
+    // A record from the device, from the button page's first line and the rows appended: any
+    // code and kind a device event holds, the all-zero event after a last delay, the largest delay.
+    MacroRecord record{};
+    record.eventCount = 6;
+    record.events[0] = KeyActionEvent{0, KindKeyboard, 0x58, 4294967295u};
+    record.events[1] = KeyActionEvent{1, KindConsumer, 0xE9, 0};
+    record.events[2] = KeyActionEvent{0, KindMouseButton, 0x20, 7};
+    record.events[3] = KeyActionEvent{1, KindModifier, 0x80, 10};
+    record.events[4] = KeyActionEvent{0, KindKeyboard, 0x99, 20};
+    QTest::newRow("record from the device") << "record" << MacroRecordRows(record);
+    const QVector<MacroEventRow> longest = MacroRecordRows(BuildMacroRecord(QStringLiteral("L"), longMacro(139)));
+    QCOMPARE(longest.size(), 139);
+    QTest::newRow("longest record from the device") << "record" << longest;
+}
+
+void TestMacroTextFile::readsWhatTheProgramWrites()
+{
+    QFETCH(QString, writer);
+    QFETCH(QVector<MacroEventRow>, rows);
+
+    if (writer == QLatin1String("save")) {
+        QVERIFY(SaveMacroTextFile(path("m"), 254, rows, false));
+    } else {
+        // The button page writes line 1, the rows of the record are appended.
+        QVERIFY(TestEnv::WriteFile(path("m"), "254\n"));
+        QVERIFY(AppendMacroTextFile(path("m"), rows));
+    }
+    const QByteArray written = TestEnv::ReadFile(path("m"));
+
+    const MacroFileContent content = ReadMacroTextFile(path("m"));
+
+    QVERIFY(content.loaded);
+    QCOMPARE(content.repeat, 254);
+    QCOMPARE(content.rows.size(), rows.size());
+    for (int i = 0; i < rows.size(); ++i) {
+        const MacroEventRow& got = content.rows.at(i);
+        const MacroEventRow& want = rows.at(i);
+        QCOMPARE(got.IsDelay(), want.IsDelay());
+        QCOMPARE(got.IsRelease(), want.IsRelease());
+        if (want.IsDelay()) {
+            QCOMPARE(got.text, want.text);
+        } else {
+            QVERIFY(got.hasKey);
+            QCOMPARE(got.kind, want.kind);
+            QCOMPARE(got.code, want.code);
+        }
+    }
+    // Saved again, the file stays as it was written.
+    QVERIFY(SaveMacroTextFile(path("m"), content.repeat, content.rows));
+    QCOMPARE(TestEnv::ReadFile(path("m")), written);
 }
 
 void TestMacroTextFile::rowLines_data()

@@ -640,8 +640,15 @@ void Macro::InPortMacro()
     }
     QVector<MacroEventRow> rows;
     rows.reserve(imported.rows.size());
-    for (const MacroEventRow& row : imported.rows)
+    for (const MacroEventRow& row : imported.rows) {
+        // Events resolve to keys; a delay goes to the text file as it is, and one that file
+        // would refuse makes no macro.
+        if (row.IsDelay() && !IsMacroFileDelay(row.text)) {
+            ShowFileNotice(&InportFail::ShowUnreadableText);
+            return;
+        }
         rows << ResolveImportedRow(row);
+    }
 
     const QString filePath = ::MacroFilePath(MacroFolder, imported.name);
     if (!CreateMacroTextFile(filePath)) {
@@ -905,6 +912,9 @@ QString Macro::ChooseFile(QWidget* parent, bool save, const QString& caption)
     request.caption = caption;
     request.folder = FileChooser::StartFolder(QStringLiteral("G:"));
     request.filter = QStringLiteral("File(*.ini)");
+    // An export named without an extension is still one the import lists.
+    if (save)
+        request.defaultSuffix = QStringLiteral("ini");
     return FileChooser::Ask(parent, request);
 }
 

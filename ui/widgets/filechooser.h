@@ -16,7 +16,7 @@ public:
         QString caption;
         QString folder;        // where the dialog starts
         QString filter;
-        QString defaultSuffix; // added to a saved name without one (save only)
+        QString defaultSuffix; // added to a saved name without one before the replace question (save only)
     };
     using Answer = std::function<QString(QWidget* parent, const Request& request)>;
 
