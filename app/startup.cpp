@@ -7,7 +7,7 @@
 #include "core/userfolders.h"
 #include "ui/lang/exeisrunfile.h"
 #include "ui/lang/languagefilereader.h"
-#include "ui/shell/dialogmain.h"
+#include "shell/dialogmain.h"
 #include "ui/widgets/exeisrun.h"
 #include "ui/widgets/installationnotice.h"
 #include "ui/widgets/skin.h"

@@ -13,7 +13,7 @@
 #include "device/macrotextfile.h"
 #include "helpers/devicelinkfixture.h"
 #include "helpers/testwidgets.h"
-#include "ui/shell/dialogmain.h"
+#include "shell/dialogmain.h"
 
 #include "hidusb/hidsim.h"
 

@@ -7,7 +7,7 @@
 #include "helpers/hubrecorder.h"
 #include "helpers/testenv.h"
 #include "helpers/testwidgets.h"
-#include "ui/shell/dialog.h"
+#include "shell/dialog.h"
 #include "ui/widgets/skin.h"
 #include "ui/widgets/updataparam.h"
 

@@ -14,8 +14,8 @@
 #include "ui/lang/keptexts.h"
 #include "ui/lang/langtext.h"
 #include "ui/lang/languagefilereader.h"
-#include "ui/shell/dialogchange.h"
-#include "ui/shell/mytoolbuttonenter.h"
+#include "shell/dialogchange.h"
+#include "shell/mytoolbuttonenter.h"
 #include "ui/widgets/skin.h"
 
 #include "hidusb/HIDUsb.h"

@@ -15,8 +15,8 @@
 #include "platform/registrystore.h"
 #include "ui/lang/keptexts.h"
 #include "ui/lang/langtext.h"
-#include "ui/shell/dialog.h"
-#include "ui/shell/dialogmain.h"
+#include "shell/dialog.h"
+#include "shell/dialogmain.h"
 #include "ui/widgets/offlinenoticeguard.h"
 #include "ui/widgets/skin.h"
 

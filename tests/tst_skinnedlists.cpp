@@ -11,7 +11,7 @@
 #include "ui/lang/langtext.h"
 #include "ui/lang/languagefilereader.h"
 #include "ui/lang/languagetables.h"
-#include "ui/shell/dialogchange.h"
+#include "shell/dialogchange.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

@@ -9,7 +9,7 @@
 #include "helpers/testenv.h"
 #include "helpers/testwidgets.h"
 #include "ui/lang/langtext.h"
-#include "ui/shell/dialogmain.h"
+#include "shell/dialogmain.h"
 
 #include <QApplication>
 #include <QMenu>

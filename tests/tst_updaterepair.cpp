@@ -11,7 +11,7 @@
 #include "platform/registrystore.h"
 #include "ui/lang/langtext.h"
 #include "ui/lang/languagefilereader.h"
-#include "ui/shell/dialogchange.h"
+#include "shell/dialogchange.h"
 #include "hidusb/HIDUsb.h"
 #include "hidusb/hidsim.h"
 

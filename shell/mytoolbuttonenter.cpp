@@ -1,4 +1,4 @@
-#include "ui/shell/mytoolbuttonenter.h"
+#include "shell/mytoolbuttonenter.h"
 
 mytoolButtonEnter::mytoolButtonEnter(QWidget* parent)
     : QToolButton(parent)

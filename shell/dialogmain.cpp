@@ -1,4 +1,4 @@
-#include "ui/shell/dialogmain.h"
+#include "shell/dialogmain.h"
 
 #include "core/apppaths.h"
 #include "core/configini.h"
@@ -22,8 +22,8 @@
 #include "ui/lang/languagefilereader.h"
 #include "ui/lang/languagelist.h"
 #include "ui/lang/qttranslation.h"
-#include "ui/shell/dialog.h"
-#include "ui/shell/dialogchange.h"
+#include "shell/dialog.h"
+#include "shell/dialogchange.h"
 #include "ui/widgets/containreset.h"
 #include "ui/widgets/offlinenoticeguard.h"
 #include "ui/widgets/skin.h"

@@ -1,4 +1,4 @@
-#include "ui/shell/dialogchange.h"
+#include "shell/dialogchange.h"
 
 #include "core/configini.h"
 #include "core/devicestate.h"
@@ -16,7 +16,7 @@
 #include "ui/lang/keptexts.h"
 #include "ui/lang/langtext.h"
 #include "ui/lang/languagelist.h"
-#include "ui/shell/mytoolbuttonenter.h"
+#include "shell/mytoolbuttonenter.h"
 #include "ui/widgets/backdrop.h"
 #include "ui/widgets/questiondialogb.h"
 #include "ui/widgets/repair.h"

@@ -1,4 +1,4 @@
-#include "ui/shell/dialog.h"
+#include "shell/dialog.h"
 
 #include "core/deviceinfocache.h"
 #include "core/devicestate.h"
