@@ -207,7 +207,7 @@ int main(int argc, char** argv)
     const QString macroFile = MacroFilePath(MacroFolder(), QStringLiteral("bench"));
     {
         QFile file(macroFile);
-        if (!file.open(QIODevice::WriteOnly) || file.write("1\n0x06 1 0\n0x06 0 10\n") <= 0)
+        if (!file.open(QIODevice::WriteOnly) || file.write("1\n0x06 1 0\n10ms\n0x06 1 1\n") <= 0)
             return Stop(qPrintable(QStringLiteral("cannot write the macro file %1").arg(macroFile)));
     }
 
