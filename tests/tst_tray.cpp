@@ -244,7 +244,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "tst_tray: %s\n", qPrintable(why));
         return 1;
     }
+    Q_INIT_RESOURCE(resources);
     qputenv("QT_QPA_PLATFORM", "xcb");
+    // As the program runs: without the X server's OpenGL set-up.
+    qputenv("QT_XCB_GL_INTEGRATION", "none");
     // The tray is the X11 one: no desktop bus offers another.
     qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     QApplication app(argc, argv);
