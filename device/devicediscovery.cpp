@@ -173,18 +173,18 @@ bool FindDeviceInConfig(DeviceAllInfo& device, const ConfigIni::Snapshot& config
     return match != DeviceMatch::NotListed;
 }
 
-void EnumerateDevices(const QString& vendorId, const QVector<QString>& productIds, const ConfigIni::Snapshot& config)
+DeviceList EnumerateDevices(const QString& vendorId, const QVector<QString>& productIds,
+                            const ConfigIni::Snapshot& config)
 {
+    DeviceList found;
     for (const QString& pid : productIds) {
         for (const QByteArray& path : FindPaths(vendorId, pid, false)) {
             DeviceAllInfo device = NewDeviceRecord(path, vendorId, pid);
-            if (!FindDeviceInConfig(device, config))
-                continue;
-            std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
-            FoundDeviceList.update([&](DeviceList& l) { l.append(device); });
-            DevicePageList.update([&](DeviceList& l) { l.append(device); });
+            if (FindDeviceInConfig(device, config))
+                found.append(device);
         }
     }
+    return found;
 }
 
 namespace {
@@ -253,11 +253,6 @@ void DevicePageHotplugCallback()
     // An interrupted upgrade is shown on the device choice page (read by the page itself).
     const ConfigIni::Snapshot config = ConfigIni::instance()->snapshot();
     const QString vendorId = option(config, "VID");
-    {
-        std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
-        FoundDeviceList.set(DeviceList());
-        DevicePageList.set(DeviceList());
-    }
     WirelessPidList.set(config.valueList(QStringLiteral("Option"), QStringLiteral("Wireless_PID")));
     Wireless2PidList.set(config.valueList(QStringLiteral("Option"), QStringLiteral("Wireless2_PID")));
     Wireless4PidList.set(config.valueList(QStringLiteral("Option"), QStringLiteral("Wireless4_PID")));
@@ -266,7 +261,14 @@ void DevicePageHotplugCallback()
     // The screen clock's device search uses the same ids, as of the latest run.
     HidVendorId.set(vendorId);
     HidProductIds.set(QStringList(productIds.begin(), productIds.end()));
-    EnumerateDevices(vendorId, productIds, config);
+    const DeviceList found = EnumerateDevices(vendorId, productIds, config);
+    {
+        // Replaced whole, never emptied first: a flash's handler on a library thread reads the
+        // list meanwhile and must not take a list half built for a device gone.
+        std::lock_guard<std::recursive_mutex> lock(DeviceStateMutex());
+        FoundDeviceList.set(found);
+        DevicePageList.set(found);
+    }
 
     std::function<void()> rebuild;
     {

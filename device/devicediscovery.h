@@ -43,7 +43,9 @@ void DevicePageHotplugCallback();
 void DevicePageHotplugNotice();
 
 // The ones taking a Config.ini snapshot read nothing else of the file.
-void EnumerateDevices(const QString& vendorId, const QVector<QString>& productIds, const ConfigIni::Snapshot& config);
+// The configured devices at the library's paths, identified, in the order found.
+DeviceList EnumerateDevices(const QString& vendorId, const QVector<QString>& productIds,
+                            const ConfigIni::Snapshot& config);
 bool FindDeviceInConfig(DeviceAllInfo& device, const ConfigIni::Snapshot& config);
 void RefreshDeviceOnline(int index);
 // Identifies one listed entry again and refreshes its presence; the entry stays listed.

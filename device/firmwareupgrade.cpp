@@ -65,7 +65,7 @@ bool FirmwareUpgrade::Start(const FirmwareImage& image, const Target& target)
     }
     // Set before the call: the result may be reported before it returns.
     m_lastReport.store(Timing::MonotonicMs());
-    m_running.store(true);
+    m_state.store(Flashing);
     // Ticks only while a flash runs. Queued: a second stage starts on a library thread, where
     // this object's timer cannot be started.
     QMetaObject::invokeMethod(
@@ -74,7 +74,7 @@ bool FirmwareUpgrade::Start(const FirmwareImage& image, const Target& target)
     if (UsbUpgrade_Start(reinterpret_cast<const uint8_t*>(held.constData()), m_status, 10000))
         return true;
     // Refused: nothing was reported, so the flash is still ours to take back.
-    m_running.store(false);
+    m_state.store(Idle);
     putBackRecord(before);
     return false;
 }
@@ -91,27 +91,35 @@ quint32 FirmwareUpgrade::FlashedVersion() const
 
 void FirmwareUpgrade::HandleReport(const uint8_t* report)
 {
-    if (!report || report[0] != 7 || !m_running.load())
+    if (!report || report[0] != 7)
         return;
+    int flashing = Flashing;
     if (report[1] == 1) {
+        // A flash's reports come one after the other: only the time-out can want it meanwhile.
+        if (!m_state.compare_exchange_strong(flashing, Reporting))
+            return;
         m_lastReport.store(Timing::MonotonicMs());
         if (onProgress)
             onProgress(report[2]);
+        m_state.store(Flashing);
     } else if (report[1] == 2) {
-        if (m_running.exchange(false))
+        if (m_state.compare_exchange_strong(flashing, Idle))
             finish(report[2] == 1);
     }
 }
 
 void FirmwareUpgrade::checkSilence()
 {
-    if (!m_running.load()) {
+    if (m_state.load() == Idle) {
         m_watch.stop();
         return;
     }
     if (Timing::MonotonicMs() - m_lastReport.load() < Timing::Scaled(Timing::UpgradeReportTimeout))
         return;
-    if (m_running.exchange(false))
+    // Left alone while a report is in hand: that report is no silence, and the next look
+    // measures from it.
+    int flashing = Flashing;
+    if (m_state.compare_exchange_strong(flashing, Idle))
         finish(false);
 }
 

@@ -8,8 +8,10 @@
 //   removed only by a success of the target it names; written for the target that fails;
 // - the library's eight log lines appended on every failed flash (time-out and unplug too);
 // - the report time-out: no report for Timing::UpgradeReportTimeout since the start or the
-//   last report counts as a failure report;
-// - a report arriving while no flash of this road runs changes nothing.
+//   last report counts as a failure report; a report still in the hands of onProgress is no
+//   silence;
+// - a report arriving while no flash of this road runs changes nothing, and no onProgress
+//   runs after the end it took part in.
 //
 // The library calls a plain function; each road owns one such function that forwards the
 // report to HandleReport of its object. Handlers run on the thread that reports (a library
@@ -52,7 +54,7 @@ public:
     bool Start(const FirmwareImage& image, const Target& target);
     // Reads one status report ([7, 1, percent] progress, [7, 2, 1] success, [7, 2, x] failure).
     void HandleReport(const uint8_t* report);
-    bool Running() const { return m_running.load(); }
+    bool Running() const { return m_state.load() != Idle; }
     // The version the last started image carries (its header was checked by Start).
     quint32 FlashedVersion() const;
 
@@ -66,9 +68,14 @@ private:
     void checkSilence();
     void finish(bool success);
 
+    // Reporting: a progress report in the hands of onProgress. The reports and the silence
+    // check each move the state with one compare-and-swap, so the time-out on this object's
+    // thread cannot end a flash under a handler running on the library's.
+    enum State { Idle, Flashing, Reporting };
+
     StatusCallback m_status;
     QTimer m_watch;
-    std::atomic<bool> m_running{false};
+    std::atomic<int> m_state{Idle};
     std::atomic<long long> m_lastReport{0};
     mutable std::mutex m_mutex; // guards m_target and m_image; never held across a call out
     Target m_target;

@@ -773,7 +773,8 @@ void TestDialogMain::spaceUpdatesReceiver()
         QCOMPARE(cancelCaption, LangText(LangTable::AutoRepairTexts, CurrentLanguage, 1)); // in the window's language
     }
     QCOMPARE(HidSim::FirmwareVersion("drive1-receiver"), receiverVersion);
-    QCOMPARE(HidSim::InBootMode("drive1-receiver"), false);
+    // A flashed receiver leaves its boot loader once the library's thread is back from the result.
+    QTRY_COMPARE(HidSim::InBootMode("drive1-receiver"), false);
     QCOMPARE(HidSim::CallCount("UsbUpgrade_Start"), outcome == QLatin1String("no image") || !confirmed ? 0 : 1);
     QCOMPARE(RegistryStore::instance()->value(RegistryStore::ProgramKey(), QStringLiteral("UpdateFailInfo")).toString(),
              QString());
@@ -826,7 +827,8 @@ void TestDialogMain::repairAfterCutOff()
     QTRY_VERIFY(!RepairUpgradeRunning.load());
     QCOMPARE(RegistryStore::instance()->value(RegistryStore::ProgramKey(), QStringLiteral("UpdateFailInfo")).toString(),
              QString());
-    QVERIFY(!repairButton->isVisible());
+    // The page hears of the end by a hub signal queued behind the dialog's text.
+    QTRY_VERIFY(!repairButton->isVisible());
     QTRY_VERIFY(!HidSim::InBootMode("drive2-receiver"));
     QCOMPARE(HidSim::FirmwareVersion("drive2-receiver"), 0x0100);
     QCOMPARE(HidSim::FirmwareVersion("drive2-mouse"), 0x0100);

@@ -19,6 +19,8 @@
 #include <QSettings>
 #include <QtTest>
 
+#include <thread>
+
 namespace {
 
 QStringList pathsOf(const DeviceList& list)
@@ -61,6 +63,7 @@ private slots:
 
     void productIdOrder();
     void listOrderAndFields();
+    void rebuildReplacesListsWhole();
     void identification_data();
     void identification();
     void twoSectionsSameMid();
@@ -153,6 +156,36 @@ void TestDiscovery::listOrderAndFields()
     QVERIFY(receiver.FirmwareVersionText.isEmpty());
     QCOMPARE(WirelessPidList.get(), QStringList{"0x5111"});
     QCOMPARE(Wireless4PidList.get(), QStringList{"0x5141"});
+}
+
+// A reader on another thread (a flash's handler asks whether the mouse is on its cable) sees
+// the devices listed before a rebuild or after it, never lists emptied or half built.
+void TestDiscovery::rebuildReplacesListsWhole()
+{
+    m_fixture->add(DeviceLinkFixture::CableMouse("m1"));
+    DevicePageHotplugCallback();
+    const QStringList before{pathOf("m1")};
+    QCOMPARE(pathsOf(FoundDeviceList.get()), before);
+    m_fixture->add(DeviceLinkFixture::Receiver("r4", "0x5141", 4, 0x12, 0x34, 0x56));
+
+    // The rebuild stops at its first identity query while the other thread reads.
+    HidSim::HoldDelivery({-1, -1, "UsbFinderC_GetDeviceInfo"});
+    bool held = false;
+    QStringList found;
+    QStringList page;
+    std::thread reader([&] {
+        held = HidSim::WaitUntilHeld(10000);
+        found = pathsOf(FoundDeviceList.get());
+        page = pathsOf(DevicePageList.get());
+        HidSim::ReleaseHold();
+    });
+    DevicePageHotplugCallback();
+    reader.join();
+    QVERIFY(held);
+    QCOMPARE(found, before);
+    QCOMPARE(page, before);
+    QCOMPARE(pathsOf(FoundDeviceList.get()), (QStringList{pathOf("m1"), pathOf("r4")}));
+    QCOMPARE(pathsOf(DevicePageList.get()), pathsOf(FoundDeviceList.get()));
 }
 
 void TestDiscovery::identification_data()

@@ -10,10 +10,13 @@
 #include "tools/firmwarebuilder.h"
 
 #include <QFile>
+#include <QScopeGuard>
+#include <QSemaphore>
 #include <QtTest>
 
 #include <memory>
 #include <mutex>
+#include <optional>
 
 namespace {
 
@@ -72,6 +75,7 @@ private slots:
     void outcome_data();
     void outcome();
     void reportWithoutAFlashChangesNothing();
+    void reportInHandIsNoSilence();
     void recordKeptForATargetWaitingInBootMode();
 
 private:
@@ -223,6 +227,46 @@ void TestFirmwareUpgrade::reportWithoutAFlashChangesNothing()
     m_road->HandleReport(success);
     QCOMPARE(seen(), QStringList{QStringLiteral("failed")});
     QCOMPARE(record(), QStringLiteral("210,1,36,1"));
+}
+
+// The report time-out falls due while onProgress still has a report in hand (a library that
+// reported just in time, a handler slow to return): the report counts, the flash goes on, and
+// no progress is handled after the end.
+void TestFirmwareUpgrade::reportInHandIsNoSilence()
+{
+    auto inHand = std::make_shared<QSemaphore>();
+    auto letGo = std::make_shared<QSemaphore>();
+    auto first = std::make_shared<std::atomic<bool>>(true);
+    m_road->onProgress = [this, inHand, letGo, first](int percent) {
+        if (first->exchange(false)) {
+            inHand->release();
+            letGo->acquire();
+        }
+        note(QStringLiteral("p%1").arg(percent));
+    };
+    const auto release = qScopeGuard([letGo] { letGo->release(); });
+    HidSim::Costs costs;
+    costs.flashStepMs = 1;
+    HidSim::SetCosts(costs);
+    std::optional<TestEnv::TimeScale> fast;
+    fast.emplace(0.001);
+    QVERIFY(m_road->Start(mouseImage(), MouseTarget));
+    // No event is processed until the first report is in hand: the silence watch, started
+    // through this thread's events, cannot look before it.
+    QVERIFY(inHand->tryAcquire(1, 10000));
+    // Twice the time-out: the watch, ticking many times as often, looks past the time-out first.
+    bool twice = false;
+    QTimer::singleShot(2 * Timing::Scaled(Timing::UpgradeReportTimeout), [&twice] { twice = true; });
+    QTRY_VERIFY(twice);
+    QCOMPARE(seen(), QStringList());
+    QVERIFY(m_road->Running());
+    fast.reset(); // the rest of the flash at full time
+    letGo->release();
+    QTRY_COMPARE(seen().isEmpty() ? QString() : seen().last(), QStringLiteral("ok"));
+    QCOMPARE(seen().first(), QStringLiteral("p0"));
+    QVERIFY(!seen().contains(QStringLiteral("failed")));
+    QCOMPARE(record(), QString());
+    QCOMPARE(logLines(), 0);
 }
 
 void TestFirmwareUpgrade::recordKeptForATargetWaitingInBootMode()
