@@ -51,8 +51,10 @@ MacroRecord LoadMacroKeys(const QString& name, bool& ok)
     QString cleanName = name;
     cleanName.remove(QChar(0));
     QStringList lines;
-    if (!UiSendsChanges.load() || !IsUsableMacroName(cleanName)
-        || !ReadMacroFileLines(MacroFilePath(MacroFolder(), cleanName), &lines))
+    const QString path = MacroFilePath(MacroFolder(), cleanName);
+    // A file that is no macro (junk, a line cut short) goes to no button.
+    if (!UiSendsChanges.load() || !IsUsableMacroName(cleanName) || !ReadMacroFileLines(path, &lines)
+        || !ReadMacroTextFile(path).loaded)
         return record;
     ok = true;
     record.nameLength = quint8(EncodeMacroName(cleanName, reinterpret_cast<quint8*>(record.name)));

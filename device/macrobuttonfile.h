@@ -26,7 +26,7 @@ int MacroPlaceholderCount(int entries);
 // event line its key (KeyNameFromHidText, MacroKeyCodeFromName) and direction (third word "1"
 // release, else press); a delay line ("20ms") ends the event. At most 70 events; count = events
 // ended + 1, at most 70. ok is false, and the record zero, while the pages send no changes or
-// when the file cannot be read.
+// when the file cannot be read or is no macro file (ReadMacroTextFile refuses it).
 MacroRecord LoadMacroKeys(const QString& name, bool& ok);
 
 // The first word of the file's first line, "" when there is none or no file.

@@ -18,6 +18,7 @@
 #include "hidusb/hidsim.h"
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QLayout>
 #include <QPointer>
 #include <QScrollArea>
@@ -308,15 +309,19 @@ void TestButtonMacros::sameMacroOnTwoRows()
 void TestButtonMacros::assignWritesNothingWithout_data()
 {
     QTest::addColumn<QString>("what");
-    QTest::newRow("a selected button") << "selector";
-    QTest::newRow("the pages sending changes") << "sending";
-    QTest::newRow("the macro's file") << "file";
-    QTest::newRow("the device") << "device";
+    QTest::addColumn<bool>("notice"); // the "cannot be read" notice
+    QTest::newRow("a selected button") << "selector" << false;
+    QTest::newRow("the pages sending changes") << "sending" << false;
+    QTest::newRow("the macro's file") << "file" << true;
+    QTest::newRow("a file of random bytes") << "junk" << true;
+    QTest::newRow("a file cut in a line") << "cut" << true;
+    QTest::newRow("the device") << "device" << false;
 }
 
 void TestButtonMacros::assignWritesNothingWithout()
 {
     QFETCH(QString, what);
+    QFETCH(bool, notice);
     QVERIFY(TestEnv::WriteFile(MacroFilePath(MacroFolder(), QStringLiteral("m")), macroFile(1, 2)));
     makePage();
     const QByteArray before = DeviceLinkFixture::Bytes(DeviceLinkFixture::StoredRecord("m1"));
@@ -328,8 +333,22 @@ void TestButtonMacros::assignWritesNothingWithout()
         UiSendsChanges.store(0);
     if (what == QLatin1String("file"))
         QVERIFY(QFile::remove(MacroFilePath(MacroFolder(), QStringLiteral("m"))));
+    if (what == QLatin1String("junk"))
+        QVERIFY(TestEnv::WriteFile(MacroFilePath(MacroFolder(), QStringLiteral("m")),
+                                   QByteArray::fromHex("1f8b0800e3ff5a0d0a9c2b0af0ee0a0d0a") + "\x01\x02 3"));
+    if (what == QLatin1String("cut"))
+        QVERIFY(TestEnv::WriteFile(MacroFilePath(MacroFolder(), QStringLiteral("m")), "1\n0x04 1 0\n10ms\n0x0"));
     if (what == QLatin1String("device"))
         QVERIFY(HidSim::Unplug("m1"));
+    QString told;
+    if (notice) {
+        TestEnv::AnswerNextModal(
+            [&told](QWidget* w) {
+                told = w->findChild<QLabel*>(QStringLiteral("label"))->text();
+                w->close();
+            },
+            "InportFail");
+    }
 
     macroButton(QStringLiteral("m"))->click();
 
@@ -338,6 +357,7 @@ void TestButtonMacros::assignWritesNothingWithout()
     QCOMPARE(selector(0)->text(), caption);
     QCOMPARE(offline.count(), what == QLatin1String("device") ? 1 : 0);
     QVERIFY(child<QStackedWidget>("stackedWidget_2")->currentWidget() == child<QWidget>("page_9"));
+    QCOMPARE(told, notice ? LangText(LangTable::InportFailTexts, 0, 0) : QString());
 }
 
 void TestButtonMacros::seventyEventsCostFewReports()

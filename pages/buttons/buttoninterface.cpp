@@ -22,6 +22,7 @@
 #include "ui/widgets/containreset.h"
 #include "ui/widgets/debouncetime.h"
 #include "ui/widgets/filechooser.h"
+#include "ui/widgets/inportfail.h"
 #include "ui/widgets/leftbuttononly.h"
 #include "ui/widgets/makemacro.h"
 #include "ui/widgets/myconmbobox.h"
@@ -1010,6 +1011,15 @@ void Buttoninterface::slotButtonClicked(bool checked)
         const QString name = macroButton->text();
         bool ok = false;
         const MacroRecord record = LoadMacroKeys(name, ok);
+        if (!ok && UiSendsChanges.load()) {
+            // Gone, or no macro: the user hears why the button keeps its function.
+            CloseFunctionMenu();
+            InportFail notice(nullptr);
+            notice.ShowUnreadableText();
+            Skin::MoveCenteredOver(&notice, this, QPoint(-50, -70));
+            notice.exec();
+            return;
+        }
         if (ok) {
             const int repeat = MacroRepeatValue(ReadMacroFile(name));
             const ButtonFunctionCode f{MacroFunction, quint8(row->deviceButton), quint8(repeat)};
