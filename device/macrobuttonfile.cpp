@@ -54,7 +54,7 @@ MacroRecord LoadMacroKeys(const QString& name, bool& ok)
     const QString path = MacroFilePath(MacroFolder(), cleanName);
     // A file that is no macro (junk, a line cut short) goes to no button.
     if (!UiSendsChanges.load() || !IsUsableMacroName(cleanName) || !ReadMacroFileLines(path, &lines)
-        || !ReadMacroTextFile(path).loaded)
+        || !ParseMacroFileLines(lines).loaded)
         return record;
     ok = true;
     record.nameLength = quint8(EncodeMacroName(cleanName, reinterpret_cast<quint8*>(record.name)));

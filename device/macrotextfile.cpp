@@ -174,6 +174,11 @@ MacroFileContent ReadMacroTextFile(const QString& path)
     QStringList lines;
     if (!ReadMacroFileLines(path, &lines))
         return MacroFileContent();
+    return ParseMacroFileLines(lines);
+}
+
+MacroFileContent ParseMacroFileLines(const QStringList& lines)
+{
     MacroFileContent content;
     for (int i = 1; i < lines.size(); ++i) {
         const QStringList parts = lines.at(i).split(QLatin1Char(' '), Qt::SkipEmptyParts);

@@ -46,6 +46,8 @@ bool ReadMacroFileLines(const QString& path, QStringList* lines);
 // refuses the whole file: loaded false, no rows. LF and CRLF endings; a last line without line
 // break counts when it is whole.
 MacroFileContent ReadMacroTextFile(const QString& path);
+// The same rules on lines ReadMacroFileLines gave.
+MacroFileContent ParseMacroFileLines(const QStringList& lines);
 // A delay row as the files hold it: decimal milliseconds that fit the device's 32-bit delay,
 // then "ms" ("10ms").
 bool IsMacroFileDelay(const QString& text);
