@@ -707,12 +707,6 @@ static void applyStateLocked(Device& d, const HidScenario::DeviceState& s)
     d.boot = s.boot;
 }
 
-static std::string dirOf(const std::string& file)
-{
-    const size_t slash = file.rfind('/');
-    return slash == std::string::npos ? std::string(".") : file.substr(0, slash);
-}
-
 // Pairing from the description (the mouse names its receiver) is how the devices first
 // come; a pairing they kept from earlier runs wins over it, whichever of the two comes first.
 static void pairFromDescriptionLocked(Device& mouse, Device& receiver)
@@ -874,7 +868,7 @@ std::string DefaultScenarioPathImpl()
     if (n > 0) {
         exe[n] = 0;
         for (const char* rel : {"/hidusb-sim.json", "/../share/vexo/hidusb-sim.json"}) {
-            const std::string path = dirOf(exe) + rel;
+            const std::string path = HidScenario::FolderOf(exe) + rel;
             if (fileExists(path))
                 return path;
         }
@@ -882,7 +876,7 @@ std::string DefaultScenarioPathImpl()
     Dl_info info{};
     if (::dladdr(reinterpret_cast<void*>(&DefaultScenarioPathImpl), &info) && info.dli_fname) {
         for (const char* rel : {"/hidusb-sim.json", "/../../share/vexo/hidusb-sim.json"}) {
-            const std::string path = dirOf(info.dli_fname) + rel;
+            const std::string path = HidScenario::FolderOf(info.dli_fname) + rel;
             if (fileExists(path))
                 return path;
         }

@@ -416,4 +416,10 @@ std::string StateText(const std::map<std::string, DeviceState>& states)
     return QJsonDocument(root).toJson(QJsonDocument::Compact).toStdString();
 }
 
+std::string FolderOf(const std::string& file)
+{
+    const size_t slash = file.rfind('/');
+    return slash == std::string::npos ? std::string(".") : file.substr(0, slash);
+}
+
 } // namespace HidScenario

@@ -62,6 +62,9 @@ bool LoadState(const std::string& path, std::map<std::string, DeviceState>* out)
 // The state file's text (JSON) for the states.
 std::string StateText(const std::map<std::string, DeviceState>& states);
 
+// The folder part of a file's path: "." for a bare name.
+std::string FolderOf(const std::string& file);
+
 } // namespace HidScenario
 
 #endif

@@ -22,12 +22,6 @@ namespace StateSaver {
 
 namespace {
 
-std::string dirOf(const std::string& file)
-{
-    const size_t slash = file.rfind('/');
-    return slash == std::string::npos ? std::string(".") : file.substr(0, slash);
-}
-
 struct StateCopy
 {
     std::string path;
@@ -103,7 +97,7 @@ bool replaceFile(const std::string& path, const std::string& text)
         return false;
     }
     // The rename reaches the disk with the folder.
-    const int folder = ::open(dirOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folder = ::open(HidScenario::FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
         ::fsync(folder);
         ::close(folder);
@@ -136,7 +130,7 @@ void writePending()
     // Its folder went away meanwhile (a test's HOME): not made again from here, but by the
     // next change, on its caller's thread.
     std::lock_guard<std::mutex> lock(s.mu);
-    if (s.madeFolder == dirOf(copy->path))
+    if (s.madeFolder == HidScenario::FolderOf(copy->path))
         s.madeFolder.clear();
 }
 
@@ -184,7 +178,7 @@ void HandOver(const std::string& path, std::map<std::string, HidScenario::Device
     copy->states = std::move(states);
     Saver& s = TheSaver();
     std::lock_guard<std::mutex> lock(s.mu);
-    const std::string folder = dirOf(path);
+    const std::string folder = HidScenario::FolderOf(path);
     if (s.madeFolder != folder) {
         makeFolders(folder);
         s.madeFolder = folder;
@@ -239,7 +233,7 @@ void ClearWrites()
 
 void RemoveLeftovers(const std::string& path)
 {
-    const std::string folder = dirOf(path);
+    const std::string folder = HidScenario::FolderOf(path);
     const size_t slash = path.rfind('/');
     const std::string fileName = slash == std::string::npos ? path : path.substr(slash + 1);
     DIR* dir = ::opendir(folder.c_str());
