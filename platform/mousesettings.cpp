@@ -70,7 +70,11 @@ QStringList MouseSettings::KnownPrograms()
 
 bool MouseSettings::Open()
 {
-    const Program program = Find();
+    return Open(Find());
+}
+
+bool MouseSettings::Open(const Program& program)
+{
     if (program.path.isEmpty())
         return false;
     Launcher launcher;

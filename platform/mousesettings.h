@@ -23,6 +23,8 @@ public:
     static QStringList KnownPrograms();
     // Starts the program Find() gives; false (and nothing started) when there is none.
     static bool Open();
+    // Starts a program Find() gave; false (and nothing started) for none.
+    static bool Open(const Program& program);
     // Tests replace the launcher; an empty one restores QProcess::startDetached.
     static void SetLaunchHook(Launcher launcher);
 };

@@ -447,8 +447,9 @@ void FormSetting::on_checkBox_2_clicked(bool)
 
 void FormSetting::on_pushButton_clicked()
 {
-    if (!MouseSettings::Find().path.isEmpty()) {
-        MouseSettings::Open();
+    const MouseSettings::Program program = MouseSettings::Find();
+    if (!program.path.isEmpty()) {
+        MouseSettings::Open(program);
         return;
     }
     // Nothing to open: the user learns what was looked for instead of seeing nothing happen.
